@@ -1,0 +1,14 @@
+#ifndef TEXTCODEC_H
+#define TEXTCODEC_H
+
+#include <QString>
+#include <string>
+
+// The one conversion between the 8-bit strings of the XML libraries and QString.
+// Writing is always UTF-8. Reading takes UTF-8, and falls back to Latin-1 when the
+// bytes are not valid UTF-8, so files written by older tools stay readable.
+QString decodeText(const char* data, qsizetype size = -1);
+QString decodeText(const std::string& text);
+std::string encodeText(const QString& text);
+
+#endif // TEXTCODEC_H

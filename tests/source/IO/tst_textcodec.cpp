@@ -1,0 +1,42 @@
+#include "IO/textcodec.h"
+
+#include <QtTest>
+
+class TestTextCodec : public QObject
+{
+    Q_OBJECT
+private slots:
+    void decode_data();
+    void decode();
+    void encodeIsUtf8();
+};
+
+void TestTextCodec::decode_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("ascii") << QByteArray("plain") << QStringLiteral("plain");
+    QTest::newRow("utf-8") << QByteArray("caf\xc3\xa9") << QStringLiteral("caf\u00e9");
+    QTest::newRow("latin-1 fallback") << QByteArray("caf\xe9") << QStringLiteral("caf\u00e9");
+    QTest::newRow("truncated utf-8") << QByteArray("a\xc3") << QStringLiteral("a\u00c3");
+    QTest::newRow("empty") << QByteArray("") << QString();
+}
+
+void TestTextCodec::decode()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, expected);
+    QCOMPARE(decodeText(bytes.constData()), expected);
+    QCOMPARE(decodeText(bytes.toStdString()), expected);
+}
+
+void TestTextCodec::encodeIsUtf8()
+{
+    const QString text = QStringLiteral("\u00e9\u4e2d");
+    QCOMPARE(QByteArray::fromStdString(encodeText(text)), text.toUtf8());
+    QCOMPARE(decodeText(encodeText(text)), text);
+    QVERIFY(decodeText(nullptr).isNull());
+}
+
+QTEST_GUILESS_MAIN(TestTextCodec)
+#include "tst_textcodec.moc"

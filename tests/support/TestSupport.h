@@ -1,0 +1,13 @@
+#ifndef TESTSUPPORT_H
+#define TESTSUPPORT_H
+
+#include <QDir>
+#include <QString>
+
+// Path of a fixture under tests/data.
+inline QString testDataPath(const QString& name)
+{
+    return QDir(QStringLiteral(LEVELEDITOR_TEST_DATA_DIR)).filePath(name);
+}
+
+#endif // TESTSUPPORT_H
