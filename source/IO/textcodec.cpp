@@ -1,6 +1,7 @@
 #include "IO/textcodec.h"
 
 #include <QStringDecoder>
+#include <cmath>
 #include <cstring>
 
 QString decodeText(const char* data, qsizetype size)
@@ -24,4 +25,11 @@ QString decodeText(const std::string& text)
 std::string encodeText(const QString& text)
 {
     return text.toUtf8().toStdString();
+}
+
+double numberFromText(const QString& text)
+{
+    bool ok = false;
+    const double value = text.toDouble(&ok);
+    return ok && std::isfinite(value) ? value : 0.0;
 }

@@ -11,4 +11,8 @@ QString decodeText(const char* data, qsizetype size = -1);
 QString decodeText(const std::string& text);
 std::string encodeText(const QString& text);
 
+// A number read from a file: malformed text and values that are not finite
+// ("nan", "inf", overflow) read as 0, like any text that is no number.
+double numberFromText(const QString& text);
+
 #endif // TEXTCODEC_H

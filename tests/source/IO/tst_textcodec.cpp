@@ -9,6 +9,8 @@ private slots:
     void decode_data();
     void decode();
     void encodeIsUtf8();
+    void number_data();
+    void number();
 };
 
 void TestTextCodec::decode_data()
@@ -36,6 +38,26 @@ void TestTextCodec::encodeIsUtf8()
     QCOMPARE(QByteArray::fromStdString(encodeText(text)), text.toUtf8());
     QCOMPARE(decodeText(encodeText(text)), text);
     QVERIFY(decodeText(nullptr).isNull());
+}
+
+void TestTextCodec::number_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<double>("expected");
+    QTest::newRow("plain") << "12.5" << 12.5;
+    QTest::newRow("exponent") << "-1e3" << -1000.0;
+    QTest::newRow("garbage") << "12abc" << 0.0;
+    QTest::newRow("empty") << "" << 0.0;
+    QTest::newRow("nan") << "nan" << 0.0;
+    QTest::newRow("inf") << "inf" << 0.0;
+    QTest::newRow("overflow") << "1e999" << 0.0;
+}
+
+void TestTextCodec::number()
+{
+    QFETCH(QString, text);
+    QFETCH(double, expected);
+    QCOMPARE(numberFromText(text), expected);
 }
 
 QTEST_GUILESS_MAIN(TestTextCodec)
