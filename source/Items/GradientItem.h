@@ -1,0 +1,48 @@
+#ifndef GRADIENTITEM_H
+#define GRADIENTITEM_H
+
+#include "Items/item.h"
+
+#include <QColor>
+#include <QObject>
+#include <QRectF>
+
+#include <string>
+
+class IOTransformer;
+
+// The level background: a rectangle filled with a vertical three-colour gradient,
+// bottom colour at the lowest y, middle at half height, top colour at the highest y.
+// Its colours are saved as attributes of the level's root element, never as an
+// element of its own.
+class TriGradientItem : public SelectableQGraphicsItem, public QObject
+{
+public:
+    TriGradientItem();
+
+    QRectF boundingRect() const override;
+    void paint(QPainter* painter, const QStyleOptionGraphicsItem* option,
+               QWidget* widget = nullptr) override;
+    int type() const override { return TriGradientItemType; }
+
+    virtual void read(IOTransformer& transformer);
+    virtual void write(IOTransformer& transformer);
+    virtual std::string key();
+
+    void setRect(QRectF rect);
+
+    QColor topColor() const { return mTopColor; }
+    QColor midColor() const { return mMidColor; }
+    QColor bottomColor() const { return mBottomColor; }
+    void setTopColor(QColor color);
+    void setMidColor(QColor color);
+    void setBottomColor(QColor color);
+
+private:
+    QRectF mRect;
+    QColor mBottomColor;
+    QColor mMidColor;
+    QColor mTopColor;
+};
+
+#endif // GRADIENTITEM_H

@@ -1,0 +1,7 @@
+#include "Tools/AbstractItemTool.h"
+
+AbstractItemTool::AbstractItemTool(EditorView* view)
+    : QObject(nullptr)
+    , view(view)
+{
+}

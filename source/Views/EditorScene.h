@@ -1,0 +1,44 @@
+#ifndef EDITORSCENE_H
+#define EDITORSCENE_H
+
+#include <QGraphicsScene>
+
+class EditorView;
+class QUndoStack;
+
+// Ties the canvas to the level's undo stack. Held by the main window; items reach
+// it through EditorScene::context(). Owns the undo stack.
+class EditorContext
+{
+public:
+    EditorContext();
+    ~EditorContext();
+    EditorContext(const EditorContext&) = delete;
+    EditorContext& operator=(const EditorContext&) = delete;
+
+    EditorView* view = nullptr;   // the canvas, not owned; set by the main window
+    QUndoStack* undoStack = nullptr;
+};
+
+// The level's scene. It carries the editor context for the items in it, and
+// forwards item updates to the property panel through objectUpdated.
+class EditorScene : public QGraphicsScene
+{
+    Q_OBJECT
+public:
+    explicit EditorScene(QObject* parent = nullptr);
+
+    void setContext(EditorContext* context);
+    EditorContext* context() const { return mContext; }
+
+    // Called by items after their properties changed by dragging or by keys.
+    void updatedObject(QObject* object);
+
+signals:
+    void objectUpdated(QObject* object);
+
+private:
+    EditorContext* mContext = nullptr; // not owned
+};
+
+#endif // EDITORSCENE_H
