@@ -1,0 +1,218 @@
+#include "IO/iotransformer.h"
+
+#include "IO/textcodec.h"
+#include "IO/xmlnesting.h"
+
+#include "cpSpaceSerializer.h"
+
+#include <rapidxml/rapidxml_print.hpp>
+
+#include <QDebug>
+#include <QFile>
+#include <QSaveFile>
+
+#include <iterator>
+
+using rapidxml::xml_attribute;
+using rapidxml::xml_node;
+
+IOTransformer::IOTransformer(const std::string& fileName, EditorContext* context,
+                             cpSpaceSerializer* serializer)
+    : m_fileName(fileName)
+    , m_serializer(serializer)
+    , m_context(context)
+{
+}
+
+IOTransformer::~IOTransformer() = default;
+
+std::string IOTransformer::physicsFileName() const
+{
+    return m_fileName + ".phyxml";
+}
+
+xml_node<char>* IOTransformer::currentOrDocument()
+{
+    if (!m_current)
+        m_current = &m_document;
+    return m_current;
+}
+
+xml_node<char>* IOTransformer::childElement(const std::string& name) const
+{
+    if (!m_current)
+        return nullptr;
+    // Text children have empty names; only elements are looked up.
+    for (xml_node<char>* child = m_current->first_node(); child; child = child->next_sibling()) {
+        if (child->type() == rapidxml::node_element
+            && std::string(child->name(), child->name_size()) == name)
+            return child;
+    }
+    return nullptr;
+}
+
+xml_attribute<char>* IOTransformer::attribute(const std::string& name) const
+{
+    if (!m_current)
+        return nullptr;
+    for (xml_attribute<char>* a = m_current->first_attribute(); a; a = a->next_attribute()) {
+        if (std::string(a->name(), a->name_size()) == name)
+            return a;
+    }
+    return nullptr;
+}
+
+void IOTransformer::write(IONode& node)
+{
+    xml_node<char>* parent = currentOrDocument();
+    const std::string key = node.key();
+    char* name = m_document.allocate_string(key.data(), key.size());
+    xml_node<char>* element = m_document.allocate_node(rapidxml::node_element, name, nullptr,
+                                                       key.size(), 0);
+    parent->append_node(element);
+    m_current = element;
+    node.write(*this);
+    m_current = parent;
+}
+
+bool IOTransformer::read(IONode& node)
+{
+    xml_node<char>* parent = currentOrDocument();
+    xml_node<char>* element = childElement(node.key());
+    if (!element)
+        return false;
+    m_current = element;
+    node.read(*this);
+    parent->remove_node(element);
+    m_current = parent;
+    return true;
+}
+
+void IOTransformer::writeAttribute(const std::string& name, const std::string& value)
+{
+    xml_node<char>* element = currentOrDocument();
+    char* n = m_document.allocate_string(name.data(), name.size());
+    char* v = m_document.allocate_string(value.data(), value.size());
+    element->append_attribute(m_document.allocate_attribute(n, v, name.size(), value.size()));
+}
+
+void IOTransformer::writeAttributes(const Attributes& attributes)
+{
+    for (const auto& attribute : attributes)
+        writeAttribute(attribute.first, attribute.second);
+}
+
+std::string IOTransformer::readAttribute(const std::string& name)
+{
+    xml_attribute<char>* a = attribute(name);
+    if (!a)
+        return std::string();
+    std::string value(a->value(), a->value_size());
+    m_current->remove_attribute(a);
+    return value;
+}
+
+void IOTransformer::readAttributes(Attributes& attributes)
+{
+    if (!m_current)
+        return;
+    for (xml_attribute<char>* a = m_current->first_attribute(); a; a = a->next_attribute())
+        attributes.emplace_back(std::string(a->name(), a->name_size()),
+                                std::string(a->value(), a->value_size()));
+    m_current->remove_all_attributes();
+}
+
+bool IOTransformer::attributeExists(const std::string& name) const
+{
+    return attribute(name) != nullptr;
+}
+
+bool IOTransformer::nodeExists(const std::string& name) const
+{
+    return childElement(name) != nullptr;
+}
+
+std::string IOTransformer::peekNextNode() const
+{
+    if (!m_current)
+        return std::string();
+    xml_node<char>* first = m_current->first_node();
+    if (!first)
+        return std::string();
+    return std::string(first->name(), first->name_size());
+}
+
+bool IOTransformer::save(cpSpace* space)
+{
+    bool written = false;
+    try {
+        std::string text;
+        rapidxml::print(std::back_inserter(text), m_document, 0);
+
+        // Temporary file then rename: a failed write leaves the previous level intact.
+        QSaveFile file(decodeText(m_fileName));
+        if (file.open(QIODevice::WriteOnly)) {
+            const qint64 size = qint64(text.size());
+            if (file.write(text.data(), size) == size)
+                written = file.commit();
+            else
+                file.cancelWriting();
+        }
+        if (!written)
+            qWarning("Could not write level file %s: %s", m_fileName.c_str(),
+                     qPrintable(file.errorString()));
+    } catch (const std::exception& e) {
+        qWarning("Could not write level file %s: %s", m_fileName.c_str(), e.what());
+        written = false;
+    }
+
+    // A physics file beside a level file that was not written would not match it.
+    if (written && m_serializer && space) {
+        try {
+            if (!m_serializer->save(space, physicsFileName().c_str()))
+                qWarning("Could not write physics file %s", physicsFileName().c_str());
+        } catch (const std::exception& e) {
+            qWarning("Could not write physics file %s: %s", physicsFileName().c_str(), e.what());
+        }
+    }
+    return written;
+}
+
+void IOTransformer::load(cpSpace* space)
+{
+    m_document.clear();
+    m_current = nullptr;
+
+    auto buffer = std::make_unique<std::vector<char>>();
+    QFile file(decodeText(m_fileName));
+    if (file.open(QIODevice::ReadOnly)) {
+        const QByteArray bytes = file.readAll();
+        buffer->assign(bytes.constData(), bytes.constData() + bytes.size());
+    }
+    buffer->push_back('\0');
+    // The parsed document points into the buffer, so it lives as long as we do.
+    m_buffer = std::move(buffer);
+
+    try {
+        if (const char* tooDeep = xmlNestingExceeded(m_buffer->data()))
+            throw rapidxml::parse_error("elements nested too deeply",
+                                        const_cast<char*>(tooDeep));
+        m_document.parse<0>(m_buffer->data());
+    } catch (const rapidxml::parse_error&) {
+        // Leave no half-parsed tree behind for a later read.
+        m_document.clear();
+        throw;
+    } catch (const std::exception& e) {
+        m_document.clear();
+        qWarning("Could not read level file %s: %s", m_fileName.c_str(), e.what());
+        return;
+    }
+
+    if (m_serializer && space) {
+        try {
+            m_serializer->load(space, physicsFileName().c_str());
+        } catch (const std::exception& e) {
+            qWarning("Could not read physics file %s: %s", physicsFileName().c_str(), e.what());
+        }
+    }
+}

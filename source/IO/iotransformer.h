@@ -1,0 +1,95 @@
+#ifndef IOTRANSFORMER_H
+#define IOTRANSFORMER_H
+
+#include <rapidxml/rapidxml.hpp>
+
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+typedef struct cpSpace cpSpace;
+class cpSpaceSerializer;
+class EditorContext;
+class IOTransformer;
+
+// Everything stored in a level file. key() names the element the object is
+// written under and looked up by; read and write are called by the transformer
+// only, while the object's own element is the current one.
+class IONode
+{
+public:
+    virtual ~IONode() {}
+    virtual void read(IOTransformer& transformer) = 0;
+    virtual void write(IOTransformer& transformer) = 0;
+    virtual std::string key() = 0;
+};
+
+// The level document of one save or one open.
+//
+// A current element moves down into a node's element while that node reads or
+// writes, and back up afterwards. Reading consumes: every element and attribute
+// taken is removed, so reading one name again yields the next like-named sibling.
+//
+// Save road: write(root), then save(space). Open road: load(space), then read(root).
+// Names are compared case-sensitively.
+class IOTransformer
+{
+public:
+    typedef std::vector<std::pair<std::string, std::string>> Attributes;
+
+    // Neither the context nor the serializer is owned; the serializer may be null,
+    // in which case save and load touch the level file only.
+    IOTransformer(const std::string& fileName, EditorContext* context, cpSpaceSerializer* serializer);
+    ~IOTransformer();
+
+    IOTransformer(const IOTransformer&) = delete;
+    IOTransformer& operator=(const IOTransformer&) = delete;
+
+    // Appends an element named node.key() under the current element and lets the
+    // node fill it.
+    void write(IONode& node);
+    // Finds the first child element named node.key(), lets the node read it, then
+    // removes it. False, with nothing changed, when there is none.
+    bool read(IONode& node);
+
+    void writeAttribute(const std::string& name, const std::string& value);
+    void writeAttributes(const Attributes& attributes);
+    // The attribute's value ("" when absent); the attribute is removed.
+    std::string readAttribute(const std::string& name);
+    // Appends every remaining attribute in document order, then removes them all.
+    void readAttributes(Attributes& attributes);
+
+    // Both false before the first read or write, when there is no current element.
+    bool attributeExists(const std::string& name) const;
+    bool nodeExists(const std::string& name) const;
+    // Name of the current element's first child node ("" for a text child or none).
+    std::string peekNextNode() const;
+
+    cpSpaceSerializer* physics_io() const { return m_serializer; }
+    EditorContext* context() const { return m_context; }
+
+    // Writes the level file atomically (a failed write leaves the previous file
+    // intact), and only then the physics file. True when the level file was written.
+    bool save(cpSpace* space);
+    // Parses the level file (a missing or unreadable one gives an empty document),
+    // then loads the physics file into the space. rapidxml::parse_error passes out,
+    // leaving the document empty and the physics file unread.
+    void load(cpSpace* space);
+
+private:
+    // The level file's full name followed by ".phyxml".
+    std::string physicsFileName() const;
+    rapidxml::xml_node<char>* currentOrDocument();
+    rapidxml::xml_node<char>* childElement(const std::string& name) const;
+    rapidxml::xml_attribute<char>* attribute(const std::string& name) const;
+
+    std::string m_fileName;
+    std::unique_ptr<std::vector<char>> m_buffer;
+    rapidxml::xml_document<char> m_document;
+    rapidxml::xml_node<char>* m_current = nullptr;
+    cpSpaceSerializer* m_serializer;
+    EditorContext* m_context;
+};
+
+#endif // IOTRANSFORMER_H

@@ -1,0 +1,511 @@
+#include "Items/AbstractLineItem.h"
+
+#include <QBrush>
+#include <QGraphicsScene>
+#include <QGraphicsSceneMouseEvent>
+#include <QKeyEvent>
+#include <QLineF>
+#include <QPainter>
+#include <QPen>
+
+#include "IO/textcodec.h"
+
+namespace {
+
+const qreal kNodeZ = 1000000002.0;
+const qreal kLineZ = 10000.0;
+
+std::string numberText(qreal value)
+{
+    return encodeText(QString::number(value, 'g', 6));
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------
+// AbstractEdge
+
+AbstractEdge::AbstractEdge()
+    : mEndA(nullptr)
+    , mEndB(nullptr)
+{
+}
+
+AbstractEdge::~AbstractEdge()
+{
+    LineItemNode* a = mEndA;
+    LineItemNode* b = mEndB;
+    mEndA = nullptr;
+    mEndB = nullptr;
+    if (a)
+        a->removeEdge(this, true);
+    if (b && b != a)
+        b->removeEdge(this, true);
+}
+
+LineItemNode* AbstractEdge::otherNode(LineItemNode* n)
+{
+    return mEndA != n ? mEndA : mEndB;
+}
+
+QPointF AbstractEdge::pointA() const
+{
+    return mEndA ? mEndA->pos() : QPointF(0, 0);
+}
+
+QPointF AbstractEdge::pointB() const
+{
+    return mEndB ? mEndB->pos() : QPointF(0, 0);
+}
+
+void AbstractEdge::replaceNode(LineItemNode* oldNode, LineItemNode* newNode)
+{
+    if (mEndA == oldNode)
+        mEndA = newNode;
+    else if (mEndB == oldNode)
+        mEndB = newNode;
+}
+
+void AbstractEdge::dragStarted(ItemNode*)
+{
+}
+
+void AbstractEdge::dragEnded(ItemNode*)
+{
+}
+
+void AbstractEdge::swapEnds()
+{
+    std::swap(mEndA, mEndB);
+}
+
+// ---------------------------------------------------------------------------
+// LineItemNode
+
+LineItemNode::LineItemNode(AbstractEdge* e1, AbstractEdge* e2)
+    : ItemNode(nullptr)
+    , mDecorate(false)
+    , mDeletionPending(false)
+{
+    QPointF start(0, 0);
+    if (e1)
+        start = e1->pointB();
+    else if (e2)
+        start = e2->pointA();
+
+    for (AbstractEdge* e : {e1, e2}) {
+        if (!e)
+            continue;
+        if (!e->endA()) {
+            e->setEndA(this);
+        } else {
+            // An end that is taken over must not keep listing the edge, or it
+            // would reach the edge after the edge is gone.
+            LineItemNode* previous = e->endB();
+            e->setEndB(this);
+            if (previous && previous != this && previous != e->endA())
+                previous->removeEdge(e, true);
+        }
+        addEdge(e);
+    }
+
+    setPos(start);
+    setFlags(QGraphicsItem::ItemIsMovable | QGraphicsItem::ItemIsSelectable
+             | QGraphicsItem::ItemIsFocusable);
+    // Qt 4's default pen: cosmetic, width 0.
+    setPen(QPen(Qt::black, 0));
+    setBrush(QBrush(Qt::blue));
+    setZValue(kNodeZ);
+}
+
+LineItemNode::~LineItemNode()
+{
+    const QList<AbstractEdge*> edges = mEdges;
+    mEdges.clear();
+    for (AbstractEdge* e : edges) {
+        e->replaceNode(this, nullptr);
+        // An edge may name this node at both ends; clear the second one too.
+        if (e->endA() == this || e->endB() == this)
+            e->replaceNode(this, nullptr);
+    }
+}
+
+void LineItemNode::setDecorate(bool decorate)
+{
+    mDecorate = decorate;
+    update();
+}
+
+void LineItemNode::addEdge(AbstractEdge* edge)
+{
+    if (edge && !mEdges.contains(edge))
+        mEdges.append(edge);
+}
+
+void LineItemNode::removeEdge(AbstractEdge* edge, bool deleteIfEmpty)
+{
+    mEdges.removeOne(edge);
+    if (deleteIfEmpty && mEdges.isEmpty())
+        scheduleDeletion();
+}
+
+AbstractEdge* LineItemNode::otherEdge(AbstractEdge* e) const
+{
+    for (AbstractEdge* edge : mEdges) {
+        if (edge != e)
+            return edge;
+    }
+    return nullptr;
+}
+
+void LineItemNode::updateEdges()
+{
+    const QList<AbstractEdge*> edges = mEdges;
+    for (AbstractEdge* e : edges)
+        e->updateEndpoints();
+}
+
+QList<LineItemNode*> LineItemNode::touchingNodes() const
+{
+    QList<LineItemNode*> result;
+    if (!scene())
+        return result;
+    const QList<QGraphicsItem*> colliding = collidingItems(Qt::IntersectsItemBoundingRect);
+    for (QGraphicsItem* item : colliding) {
+        if (item == this || item->type() != LineItemNodeType)
+            continue;
+        LineItemNode* node = static_cast<LineItemNode*>(item);
+        if (node->isDeletionPending())
+            continue;
+        const QPointF d = node->pos() - pos();
+        if (d.x() * d.x() + d.y() * d.y() < 1.0)
+            result.append(node);
+    }
+    return result;
+}
+
+void LineItemNode::mergeWithTouchingNode()
+{
+    const QList<LineItemNode*> touching = touchingNodes();
+    if (!touching.isEmpty())
+        mergeWithNode(touching.first());
+}
+
+void LineItemNode::mergeWithNode(LineItemNode* other)
+{
+    if (!other || other == this || mDeletionPending || other->isDeletionPending())
+        return;
+    for (AbstractEdge* e : other->mEdges) {
+        if (mEdges.contains(e))
+            return;
+    }
+
+    const QList<AbstractEdge*> taken = other->mEdges;
+    // The absorbed node keeps nothing: its destructor must not reach these edges.
+    other->mEdges.clear();
+    for (AbstractEdge* e : taken) {
+        e->replaceNode(other, this);
+        addEdge(e);
+    }
+    setPos(other->pos());
+    other->scheduleDeletion();
+    updateEdges();
+}
+
+void LineItemNode::breakAway()
+{
+    if (mEdges.size() <= 1 || !scene())
+        return;
+    AbstractEdge* e = mEdges.takeFirst();
+    e->replaceNode(this, nullptr);
+    LineItemNode* node = new LineItemNode(e, nullptr);
+    node->setPos(pos());
+    scene()->addItem(node);
+}
+
+void LineItemNode::insertNode()
+{
+    if (mEdges.isEmpty() || !scene())
+        return;
+    AbstractEdge* e = mEdges.first();
+    // The clone comes first: an edge that cannot be split leaves all as it was.
+    AbstractEdge* c = e->clone();
+    if (!c)
+        return;
+    mEdges.removeFirst();
+
+    LineItemNode* n = new LineItemNode(nullptr, nullptr);
+    n->setPos(pos());
+    scene()->addItem(n);
+
+    e->replaceNode(this, n);
+    c->setEndB(n);
+    c->setEndA(this);
+    n->addEdge(e);
+    n->addEdge(c);
+    e->updateEndpoints();
+    addEdge(c);
+    // The clone's geometry is a placeholder until it follows its nodes.
+    c->updateEndpoints();
+}
+
+void LineItemNode::deleteThis()
+{
+    if (mDeletionPending)
+        return;
+
+    bool dissolved = false;
+    if (mEdges.size() == 2) {
+        AbstractEdge* e1 = mEdges.at(0);
+        AbstractEdge* e2 = mEdges.at(1);
+        LineItemNode* far = e1->otherNode(this);
+        // Joining needs a far node that is neither this node nor the far end of
+        // e2 (which would turn e2 into a loop on one node).
+        if (far && far != this && e2->otherNode(this) != far) {
+            far->removeEdge(e1, false);
+            mEdges.removeOne(e1);
+            far->addEdge(e2);
+            e2->replaceNode(this, far);
+            e2->updateEndpoints();
+            e1->replaceNode(this, nullptr);
+            delete e1;
+            dissolved = true;
+        }
+    }
+
+    if (!dissolved) {
+        const QList<AbstractEdge*> edges = mEdges;
+        for (AbstractEdge* e : edges) {
+            // An edge already gone has taken itself off the list: delete each once.
+            if (mEdges.contains(e))
+                delete e;
+        }
+    }
+
+    // Whatever is still listed must not be reached from the destructor later.
+    mEdges.clear();
+    scheduleDeletion();
+}
+
+int LineItemNode::type() const
+{
+    return LineItemNodeType;
+}
+
+void LineItemNode::paint(QPainter* painter, const QStyleOptionGraphicsItem* option,
+                         QWidget* widget)
+{
+    painter->setRenderHint(QPainter::Antialiasing, true);
+    QGraphicsEllipseItem::paint(painter, option, widget);
+    if (mDecorate) {
+        painter->setBrush(QBrush(Qt::red));
+        painter->setPen(pen());
+        painter->drawEllipse(QRect(-2, -2, 4, 4));
+    }
+}
+
+void LineItemNode::mousePressEvent(QGraphicsSceneMouseEvent* event)
+{
+    QGraphicsItem::mousePressEvent(event);
+    const QList<AbstractEdge*> edges = mEdges;
+    for (AbstractEdge* e : edges)
+        e->dragStarted(this);
+}
+
+void LineItemNode::mouseMoveEvent(QGraphicsSceneMouseEvent* event)
+{
+    QGraphicsItem::mouseMoveEvent(event);
+
+    if ((event->modifiers() & Qt::ShiftModifier) && mEdges.size() == 1)
+        snapToAngle(mEdges.first());
+    else
+        updateEdges();
+
+    // The other selected handles moved along with this one: their edges and
+    // owners must follow too, so what is saved matches what is shown.
+    if (QGraphicsScene* s = scene()) {
+        const QList<QGraphicsItem*> selected = s->selectedItems();
+        for (QGraphicsItem* item : selected) {
+            if (item == this || !(item->flags() & QGraphicsItem::ItemIsMovable))
+                continue;
+            if (item->type() == LineItemNodeType)
+                static_cast<LineItemNode*>(item)->updateEdges();
+            else if (ItemNode* handle = dynamic_cast<ItemNode*>(item))
+                handle->notifyParentOfUpdate();
+        }
+    }
+}
+
+void LineItemNode::snapToAngle(AbstractEdge* edge)
+{
+    if (edge->endA() == this)
+        edge->swapEnds();
+    LineItemNode* anchor = edge->endA();
+    if (!anchor || anchor == this) {
+        edge->updateEndpoints();
+        return;
+    }
+    // From the node positions, not pointA()/pointB(): a physics segment reports
+    // its engine's old end points there.
+    QLineF line(anchor->pos(), pos());
+    const int angle = int(line.angle());
+    const int snapped = ((angle + 2) / 5) * 5;
+    line.setAngle(snapped);
+    setPos(line.p2());
+    edge->updateEndpoints();
+}
+
+void LineItemNode::mouseReleaseEvent(QGraphicsSceneMouseEvent* event)
+{
+    QGraphicsItem::mouseReleaseEvent(event);
+    const QList<AbstractEdge*> edges = mEdges;
+    for (AbstractEdge* e : edges)
+        e->dragEnded(this);
+    mergeWithTouchingNode();
+}
+
+void LineItemNode::keyPressEvent(QKeyEvent* event)
+{
+    switch (event->key()) {
+    case Qt::Key_Space:
+        breakAway();
+        event->accept();
+        break;
+    case Qt::Key_Control:
+        insertNode();
+        event->accept();
+        break;
+    case Qt::Key_Delete:
+    case Qt::Key_Backspace:
+        deleteThis();
+        event->accept();
+        break;
+    default:
+        break;
+    }
+}
+
+void LineItemNode::scheduleDeletion()
+{
+    mDeletionPending = true;
+    deleteLater();
+}
+
+// ---------------------------------------------------------------------------
+// AbstractLineItem
+
+AbstractLineItem::AbstractLineItem(QGraphicsItem* parent)
+    : AbstractEdge()
+    , QGraphicsLineItem(parent)
+{
+    QPen p(Qt::gray);
+    p.setCapStyle(Qt::RoundCap);
+    p.setWidthF(4.0);
+    setPen(p);
+    setFlags(QGraphicsItem::ItemIsSelectable | QGraphicsItem::ItemIsFocusable);
+    setZValue(kLineZ);
+}
+
+AbstractLineItem::~AbstractLineItem() = default;
+
+void AbstractLineItem::updateEndpoints()
+{
+    if (mEndA && mEndB)
+        setLine(QLineF(mEndA->pos(), mEndB->pos()));
+}
+
+void AbstractLineItem::adjustNodes()
+{
+    const QLineF l = line();
+    if (mEndA)
+        mEndA->setPos(l.p1());
+    if (mEndB)
+        mEndB->setPos(l.p2());
+}
+
+void AbstractLineItem::paint(QPainter* painter, const QStyleOptionGraphicsItem* option,
+                             QWidget* widget)
+{
+    painter->setRenderHint(QPainter::Antialiasing, true);
+    QGraphicsLineItem::paint(painter, option, widget);
+}
+
+void AbstractLineItem::deleteNode(ItemNode*)
+{
+}
+
+void AbstractLineItem::addNodeAtNode(ItemNode*)
+{
+}
+
+std::string AbstractLineItem::key()
+{
+    return "invalid:abstractlineitem";
+}
+
+void AbstractLineItem::keyPressEvent(QKeyEvent* event)
+{
+    QPen p = pen();
+    if (event->key() == Qt::Key_Up) {
+        p.setWidth(p.width() + 1);
+        setPen(p);
+        updateEndpoints();
+    } else if (event->key() == Qt::Key_Down) {
+        if (p.width() > 1) {
+            p.setWidth(p.width() - 1);
+            setPen(p);
+            updateEndpoints();
+        }
+    }
+}
+
+void AbstractLineItem::focusInEvent(QFocusEvent* event)
+{
+    QGraphicsLineItem::focusInEvent(event);
+}
+
+void AbstractLineItem::focusOutEvent(QFocusEvent* event)
+{
+    QGraphicsLineItem::focusOutEvent(event);
+}
+
+void AbstractLineItem::write(IOTransformer& transformer)
+{
+    const QLineF l = line();
+    transformer.writeAttribute("x1", numberText(l.x1()));
+    transformer.writeAttribute("y1", numberText(l.y1()));
+    transformer.writeAttribute("x2", numberText(l.x2()));
+    transformer.writeAttribute("y2", numberText(l.y2()));
+    transformer.writeAttribute("width", encodeText(QString::number(pen().width())));
+}
+
+void AbstractLineItem::read(IOTransformer& transformer)
+{
+    QGraphicsScene* s = scene();
+    // Nodes belong to the scene; without one they would have no owner.
+    if (s && !mEndA && !mEndB) {
+        LineItemNode* a = new LineItemNode(this, nullptr);
+        a->setDecorate(true);
+        LineItemNode* b = new LineItemNode(this, nullptr);
+        s->addItem(a);
+        s->addItem(b);
+    }
+
+    const qreal x1 = numberFromText(decodeText(transformer.readAttribute("x1")));
+    const qreal y1 = numberFromText(decodeText(transformer.readAttribute("y1")));
+    const qreal x2 = numberFromText(decodeText(transformer.readAttribute("x2")));
+    const qreal y2 = numberFromText(decodeText(transformer.readAttribute("y2")));
+    const int width = decodeText(transformer.readAttribute("width")).toInt(nullptr, 10);
+
+    setLine(x1, y1, x2, y2);
+    if (width > 0) {
+        QPen p = pen();
+        p.setWidth(width);
+        setPen(p);
+    }
+    adjustNodes();
+    if (LineItemNode* a = mEndA)
+        a->mergeWithTouchingNode();
+    if (LineItemNode* b = mEndB)
+        b->mergeWithTouchingNode();
+}

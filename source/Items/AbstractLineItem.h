@@ -1,0 +1,149 @@
+#ifndef ABSTRACTLINEITEM_H
+#define ABSTRACTLINEITEM_H
+
+#include <QGraphicsLineItem>
+#include <QList>
+#include <QPointF>
+
+#include "IO/iotransformer.h"
+#include "Items/item.h"
+
+class LineItemNode;
+
+// An edge between two shared end nodes. Neither side owns the other: the node
+// lists its edges, the edge names its two ends, and whichever goes first clears
+// itself out of the other.
+class AbstractEdge
+{
+public:
+    AbstractEdge();
+    // Detaches the edge from both ends; an end left without edges deletes itself
+    // (deferred).
+    virtual ~AbstractEdge();
+
+    AbstractEdge(const AbstractEdge&) = delete;
+    AbstractEdge& operator=(const AbstractEdge&) = delete;
+
+    // Brings the edge's own geometry in line with its end nodes.
+    virtual void updateEndpoints() = 0;
+    // A new edge of the same kind, already in the scene, with no ends; null when
+    // the edge cannot be split.
+    virtual AbstractEdge* clone() = 0;
+    // End A unless that is n, otherwise end B.
+    virtual LineItemNode* otherNode(LineItemNode* n);
+    // Scene position of end A / end B, (0, 0) for an empty end.
+    virtual QPointF pointA() const;
+    virtual QPointF pointB() const;
+    // Swaps one end (A first); with a null oldNode it fills the first empty end.
+    // Node edge lists are not touched.
+    virtual void replaceNode(LineItemNode* oldNode, LineItemNode* newNode);
+    // Called by an end node on each of its edges when pressed and released.
+    virtual void dragStarted(ItemNode* node);
+    virtual void dragEnded(ItemNode* node);
+
+    LineItemNode* endA() const { return mEndA; }
+    LineItemNode* endB() const { return mEndB; }
+    // Plain stores; the caller keeps the node lists in step.
+    void setEndA(LineItemNode* node) { mEndA = node; }
+    void setEndB(LineItemNode* node) { mEndB = node; }
+    // Exchanges the two end references (the nodes themselves stay put).
+    void swapEnds();
+
+protected:
+    LineItemNode* mEndA;
+    LineItemNode* mEndB;
+};
+
+// The blue handle at the end of one or more edges. Dropping it less than one
+// unit from another node merges the two. Space breaks the first edge away,
+// Control inserts a bend, Delete/Backspace deletes the node.
+class LineItemNode : public ItemNode
+{
+public:
+    // Either edge may be null. The node starts at e1's pointB(), else e2's
+    // pointA(); each given edge takes it as end A when that is empty, else as end B.
+    // The caller adds the node to a scene.
+    LineItemNode(AbstractEdge* e1, AbstractEdge* e2);
+    // Clears itself out of every edge it still lists (the edges stay).
+    ~LineItemNode() override;
+
+    void setDecorate(bool decorate);
+    bool decorate() const { return mDecorate; }
+
+    // Appends an edge; an edge already listed is not added again.
+    void addEdge(AbstractEdge* edge);
+    // Removes the edge; with deleteIfEmpty, a node left without edges deletes
+    // itself (deferred).
+    void removeEdge(AbstractEdge* edge, bool deleteIfEmpty);
+    // The first listed edge that is not e, or null.
+    AbstractEdge* otherEdge(AbstractEdge* e) const;
+    const QList<AbstractEdge*>& edges() const { return mEdges; }
+    void updateEdges();
+
+    // Line nodes less than one unit away, topmost first; nodes that are already
+    // going away are skipped.
+    QList<LineItemNode*> touchingNodes() const;
+    virtual void mergeWithTouchingNode();
+    // This node absorbs other: takes over its edges and its position. Nothing
+    // happens for null, for this node itself, or when the two share an edge.
+    void mergeWithNode(LineItemNode* other);
+    // Moves the first edge onto a new node at the same place (needs two edges).
+    void breakAway();
+    // Splits the first edge with its clone and a new node at this position.
+    void insertNode();
+    // Two edges: dissolves the node, joining the edges into one. Otherwise deletes
+    // every edge of the node. Then the node deletes itself (deferred).
+    void deleteThis();
+
+    // True once the node has asked for its own deferred deletion.
+    bool isDeletionPending() const { return mDeletionPending; }
+
+    int type() const override;
+    void paint(QPainter* painter, const QStyleOptionGraphicsItem* option,
+               QWidget* widget = nullptr) override;
+
+protected:
+    void mousePressEvent(QGraphicsSceneMouseEvent* event) override;
+    void mouseMoveEvent(QGraphicsSceneMouseEvent* event) override;
+    void mouseReleaseEvent(QGraphicsSceneMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void scheduleDeletion();
+    void snapToAngle(AbstractEdge* edge);
+
+    bool mDecorate;
+    bool mDeletionPending;
+    QList<AbstractEdge*> mEdges;
+};
+
+// The drawable edge: a grey, round-capped line with width keys that reads and
+// writes its end points and width. Base of lines, path segments and joint lines.
+class AbstractLineItem : public AbstractEdge, public QGraphicsLineItem, public IONode
+{
+public:
+    explicit AbstractLineItem(QGraphicsItem* parent = nullptr);
+    ~AbstractLineItem() override;
+
+    // Lays the line from end A to end B when both are set.
+    void updateEndpoints() override;
+    // Moves the end nodes onto the line's two points (without updating edges).
+    void adjustNodes();
+
+    void paint(QPainter* painter, const QStyleOptionGraphicsItem* option,
+               QWidget* widget = nullptr) override;
+
+    virtual void deleteNode(ItemNode* node);
+    virtual void addNodeAtNode(ItemNode* node);
+
+    void read(IOTransformer& transformer) override;
+    void write(IOTransformer& transformer) override;
+    std::string key() override;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+};
+
+#endif // ABSTRACTLINEITEM_H

@@ -1,0 +1,130 @@
+#include "Items/LineItem.h"
+
+#include <QGraphicsScene>
+#include <QKeyEvent>
+
+#include "IO/textcodec.h"
+#include "Views/EditorScene.h"
+#include "Views/EditorView.h"
+
+namespace {
+
+// The canvas that keeps the group registry of the scene the item is in, if any.
+EditorView* canvasOf(const QGraphicsItem* item)
+{
+    EditorScene* s = qobject_cast<EditorScene*>(item->scene());
+    if (!s || !s->context())
+        return nullptr;
+    return s->context()->view;
+}
+
+} // namespace
+
+LineItem::LineItem()
+    : QObject(nullptr)
+    , AbstractLineItem(nullptr)
+    , GroupableItem()
+    , mWriteable(true)
+{
+}
+
+LineItem::LineItem(QGraphicsScene* scene, QPointF p1, QPointF p2, bool mergeEnds)
+    : LineItem()
+{
+    if (scene)
+        scene->addItem(this);
+    mWriteable = true;
+    LineItemNode* a = new LineItemNode(this, nullptr);
+    LineItemNode* b = new LineItemNode(this, nullptr);
+    setFlags(QGraphicsItem::ItemIsMovable | QGraphicsItem::ItemIsSelectable);
+    if (scene) {
+        scene->addItem(a);
+        scene->addItem(b);
+    }
+    setLine(QLineF(p1, p2));
+    adjustNodes();
+    if (mergeEnds) {
+        a->mergeWithTouchingNode();
+        b->mergeWithTouchingNode();
+    }
+}
+
+LineItem::~LineItem()
+{
+    if (EditorView* view = canvasOf(this))
+        view->removeItemFromGroup(this, groupId());
+}
+
+int LineItem::type() const
+{
+    return mWriteable ? LineItemType : PathSegmentItemType;
+}
+
+void LineItem::setWriteable(bool writeable)
+{
+    mWriteable = writeable;
+}
+
+AbstractEdge* LineItem::clone()
+{
+    LineItem* c = new LineItem();
+    c->setPos(pos());
+    c->setLine(line());
+    c->setPen(pen());
+    c->setWriteable(mWriteable);
+    if (QGraphicsItem* parent = parentItem())
+        c->setParentItem(parent);
+    else if (QGraphicsScene* s = scene())
+        s->addItem(c);
+    return c;
+}
+
+void LineItem::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Delete || event->key() == Qt::Key_Backspace) {
+        deleteLater();
+        return;
+    }
+    AbstractLineItem::keyPressEvent(event);
+}
+
+std::string LineItem::key()
+{
+    return key_str();
+}
+
+void LineItem::write(IOTransformer& transformer)
+{
+    AbstractLineItem::write(transformer);
+    if (!groupId().isEmpty())
+        transformer.writeAttribute("group", encodeText(groupId()));
+    if (!name().isEmpty())
+        transformer.writeAttribute("name", encodeText(name()));
+}
+
+void LineItem::read(IOTransformer& transformer)
+{
+    AbstractLineItem::read(transformer);
+    const QString group = decodeText(transformer.readAttribute("group"));
+    const QString lineName = decodeText(transformer.readAttribute("name"));
+    GroupableItem::setName(lineName);
+    if (!group.isEmpty())
+        setGroupId(group);
+}
+
+bool LineItem::active() const
+{
+    return isVisible();
+}
+
+void LineItem::setActive(bool active)
+{
+    setVisible(active);
+}
+
+void LineItem::setGroupId(QString groupId)
+{
+    if (EditorView* view = canvasOf(this))
+        view->updateItemInGroup(this, groupId, this->groupId());
+    GroupableItem::setGroupId(groupId);
+}

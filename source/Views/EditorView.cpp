@@ -1,0 +1,502 @@
+#include "Views/EditorView.h"
+
+#include <QBrush>
+#include <QDebug>
+#include <QGraphicsRectItem>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPen>
+#include <QPixmap>
+#include <QPointer>
+#include <QStatusBar>
+#include <QTimerEvent>
+#include <QWheelEvent>
+
+#include <cmath>
+
+#include "IO/textcodec.h"
+#include "Items/GradientItem.h"
+#include "Items/item.h"
+#include "Tools/AbstractItemTool.h"
+
+// The physics items and the colour marker reach the canvas later than the canvas
+// itself; until their headers exist there is nothing of their kind to visit.
+#if __has_include("Items/ShapeItem.h")
+#include "Items/ShapeItem.h"
+#define EDITORVIEW_HAS_SHAPEITEM 1
+#endif
+#if __has_include("Items/ConstraintItem.h")
+#include "Items/ConstraintItem.h"
+#define EDITORVIEW_HAS_CONSTRAINTITEM 1
+#endif
+#if __has_include("Items/ColorMarkerItem.h")
+#include "Items/ColorMarkerItem.h"
+#define EDITORVIEW_HAS_COLORMARKERITEM 1
+#endif
+
+namespace {
+
+const QRectF initialBounds(0, 0, 540, 360);
+
+// Chipmunk's iterators lock the space, so they only collect the wrapping items;
+// the items are adjusted after the iteration has ended.
+void eachBody(cpBody* body, void* data)
+{
+    // Static bodies do not move; the space's own static body is never visited.
+    if (cpBodyGetType(body) == CP_BODY_TYPE_STATIC)
+        return;
+    if (QObject* object = static_cast<QObject*>(cpBodyGetUserData(body)))
+        static_cast<QList<QPointer<QObject> >*>(data)->append(object);
+}
+
+void eachConstraint(cpConstraint* constraint, void* data)
+{
+    if (QObject* object = static_cast<QObject*>(cpConstraintGetUserData(constraint)))
+        static_cast<QList<QPointer<QObject> >*>(data)->append(object);
+}
+
+void collectUnownedConstraint(cpConstraint* constraint, void* data)
+{
+    if (!cpConstraintGetUserData(constraint))
+        static_cast<QList<cpConstraint*>*>(data)->append(constraint);
+}
+
+bool isFinite(float value)
+{
+    return std::isfinite(value);
+}
+
+} // namespace
+
+EditorView::EditorView(QWidget* parent)
+    : QGraphicsView(parent)
+{
+    setScene(&m_scene);
+    connect(&m_scene, &EditorScene::objectUpdated, this, &EditorView::objectUpdated);
+
+    setBackgroundBrush(QBrush(QPixmap(QStringLiteral(":/images/grayLinen.png"))));
+    setCacheMode(QGraphicsView::CacheBackground);
+    setDragMode(QGraphicsView::RubberBandDrag);
+    setMouseTracking(true);
+
+    m_statusBar = nullptr;
+    init();
+}
+
+EditorView::~EditorView()
+{
+    releaseSpace();
+}
+
+void EditorView::setLevelEditor(KFLevelEditor* editor)
+{
+    m_levelEditor = editor;
+}
+
+void EditorView::setStatusBar(QStatusBar* statusBar)
+{
+    m_statusBar = statusBar;
+}
+
+void EditorView::setContext(EditorContext* context)
+{
+    m_context = context;
+    m_scene.setContext(context);
+}
+
+void EditorView::setCurrentTool(AbstractItemTool* tool)
+{
+    m_currentTool = tool;
+}
+
+void EditorView::init()
+{
+    // A level still in place would otherwise leave its items on a space that
+    // nobody frees or steps any more.
+    if (m_space)
+        clearAll();
+
+    m_space = cpSpaceNew();
+    cpSpaceSetIterations(m_space, 25);
+    cpSpaceSetGravity(m_space, cpv(0, -10));
+    cpSpaceSetDamping(m_space, 0.98);
+
+    m_background = new TriGradientItem();
+    m_background->setPos(0, 0);
+    m_background->setRect(initialBounds);
+    m_scene.addItem(m_background);
+
+    m_editScale = 1.0f;
+    m_context = nullptr;
+
+    m_groups.clear();
+
+    m_boundsItem = new QGraphicsRectItem(initialBounds);
+    m_boundsItem->setZValue(1000);
+    m_boundsItem->setPen(QPen(QBrush(Qt::white, Qt::SolidPattern), 0, Qt::DashLine, Qt::SquareCap, Qt::BevelJoin));
+    m_scene.addItem(m_boundsItem);
+
+    emit groupsReset();
+}
+
+void EditorView::clearAll()
+{
+    m_boundsItem = nullptr;
+    m_background = nullptr;
+    releaseSpace();
+}
+
+// Shared by clearAll() and the destructor. The scene is cleared while the space
+// and the group registry still exist: item destructors take their objects out of
+// both. Only then is the space freed.
+void EditorView::releaseSpace()
+{
+    // No tick may run on a space that is being torn down.
+    stopPhysics();
+
+    if (m_space) {
+        // Constraints that no item owns (the physics pointer's drag joint) would
+        // still point at the bodies that the shape items free below; they leave
+        // the space first. Their owner frees them.
+        QList<cpConstraint*> unowned;
+        cpSpaceEachConstraint(m_space, collectUnownedConstraint, &unowned);
+        for (cpConstraint* constraint : unowned) {
+            if (cpSpaceContainsConstraint(m_space, constraint))
+                cpSpaceRemoveConstraint(m_space, constraint);
+        }
+    }
+
+    m_scene.clear();
+
+    if (m_space) {
+        cpSpaceFree(m_space);
+        m_space = nullptr;
+    }
+}
+
+void EditorView::scaleView(double factor)
+{
+    const qreal width = transform().scale(factor, factor).mapRect(QRectF(0, 0, 1, 1)).width();
+    // Written so that a factor that is no number is refused as well.
+    if (!(width >= 0.2 && width <= 5))
+        return;
+    scale(factor, factor);
+}
+
+QList<ColorMarkerItem*> EditorView::colorMarkers() const
+{
+    QList<ColorMarkerItem*> markers;
+#ifdef EDITORVIEW_HAS_COLORMARKERITEM
+    const QList<QGraphicsItem*> all = m_scene.items();
+    for (QGraphicsItem* item : all) {
+        if (item->type() == ColorMarkerItemType)
+            markers.append(static_cast<ColorMarkerItem*>(item));
+    }
+#endif
+    return markers;
+}
+
+// ---------------------------------------------------------------- physics
+
+void EditorView::startPhysics()
+{
+    stopPhysics();
+    m_physicsTimerId = startTimer(physicsInterval);
+}
+
+void EditorView::stopPhysics()
+{
+    if (m_physicsTimerId != 0)
+        killTimer(m_physicsTimerId);
+    m_physicsTimerId = 0;
+}
+
+void EditorView::timerEvent(QTimerEvent* event)
+{
+    if (event->timerId() == m_physicsTimerId && m_physicsTimerId != 0)
+        stepPhysics();
+    QGraphicsView::timerEvent(event);
+}
+
+void EditorView::stepPhysics()
+{
+    if (!m_space)
+        return;
+
+    cpSpaceStep(m_space, physicsStep);
+
+    QList<QPointer<QObject> > bodyItems;
+    cpSpaceEachBody(m_space, eachBody, &bodyItems);
+    QList<QPointer<QObject> > constraintItems;
+    cpSpaceEachConstraint(m_space, eachConstraint, &constraintItems);
+
+    // The space is unlocked again here, so an item may touch it while it adjusts.
+#ifdef EDITORVIEW_HAS_SHAPEITEM
+    for (const QPointer<QObject>& object : bodyItems) {
+        if (ShapeItem* item = dynamic_cast<ShapeItem*>(object.data()))
+            item->adjust();
+    }
+#endif
+#ifdef EDITORVIEW_HAS_CONSTRAINTITEM
+    for (const QPointer<QObject>& object : constraintItems) {
+        if (ConstraintItem* item = dynamic_cast<ConstraintItem*>(object.data()))
+            item->adjust();
+    }
+#endif
+}
+
+// ---------------------------------------------------------------- groups
+
+void EditorView::updateItemInGroup(GroupableItem* item, QString newGroup, QString oldGroup)
+{
+    if (!item)
+        return;
+
+    if (!oldGroup.isEmpty()) {
+        m_groups[oldGroup].removeOne(item);
+    } else {
+        // Nothing is listed under the empty name; an entry left by older data
+        // still loses the item.
+        auto it = m_groups.find(QString());
+        if (it != m_groups.end())
+            it->removeAll(item);
+    }
+
+    qDebug("Inserting: %s -> %s", encodeText(newGroup).c_str(), encodeText(item->name()).c_str());
+
+    // An item without a group is in no list: no list may keep an item that its
+    // destructor would not take out again.
+    if (!newGroup.isEmpty())
+        m_groups[newGroup].append(item);
+
+    emit groupUpdated(oldGroup, newGroup);
+}
+
+void EditorView::removeItemFromGroup(GroupableItem* item, QString group)
+{
+    if (!item)
+        return;
+    if (group.isEmpty()) {
+        auto it = m_groups.find(QString());
+        if (it != m_groups.end())
+            it->removeAll(item);
+        return;
+    }
+    // Every occurrence goes: the caller is usually a destructor.
+    m_groups[group].removeAll(item);
+}
+
+// ---------------------------------------------------------------- properties
+
+float EditorView::boundsLeft() const
+{
+    return m_boundsItem ? float(m_boundsItem->rect().topLeft().x()) : 0.0f;
+}
+
+float EditorView::boundsBottom() const
+{
+    return m_boundsItem ? float(m_boundsItem->rect().topLeft().y()) : 0.0f;
+}
+
+float EditorView::boundsRight() const
+{
+    return m_boundsItem ? float(m_boundsItem->rect().bottomRight().x()) : 0.0f;
+}
+
+float EditorView::boundsTop() const
+{
+    return m_boundsItem ? float(m_boundsItem->rect().bottomRight().y()) : 0.0f;
+}
+
+void EditorView::setBoundsLeft(float value)
+{
+    if (!m_boundsItem || !isFinite(value))
+        return;
+    QRectF rect = m_boundsItem->rect();
+    rect.setTopLeft(QPointF(value, boundsBottom()));
+    setBoundsRect(rect);
+}
+
+void EditorView::setBoundsBottom(float value)
+{
+    if (!m_boundsItem || !isFinite(value))
+        return;
+    QRectF rect = m_boundsItem->rect();
+    rect.setTopLeft(QPointF(boundsLeft(), value));
+    setBoundsRect(rect);
+}
+
+void EditorView::setBoundsRight(float value)
+{
+    if (!m_boundsItem || !isFinite(value))
+        return;
+    QRectF rect = m_boundsItem->rect();
+    rect.setBottomRight(QPointF(value, boundsTop()));
+    setBoundsRect(rect);
+}
+
+void EditorView::setBoundsTop(float value)
+{
+    if (!m_boundsItem || !isFinite(value))
+        return;
+    QRectF rect = m_boundsItem->rect();
+    rect.setBottomRight(QPointF(boundsRight(), value));
+    setBoundsRect(rect);
+}
+
+void EditorView::setBoundsRect(const QRectF& rect)
+{
+    // Every coordinate is held at float precision; a corner set past the other
+    // one leaves the rectangle unnormalised on purpose.
+    const QRectF stored(QPointF(float(rect.left()), float(rect.top())),
+                        QPointF(float(rect.right()), float(rect.bottom())));
+    m_boundsItem->setRect(stored);
+    if (m_background)
+        m_background->setRect(stored);
+}
+
+float EditorView::damping() const
+{
+    return m_space ? float(cpSpaceGetDamping(m_space)) : 0.0f;
+}
+
+void EditorView::setDamping(float value)
+{
+    // Chipmunk aborts on a negative damping; a value that is no number would too.
+    if (!m_space || !isFinite(value) || value < 0)
+        return;
+    cpSpaceSetDamping(m_space, double(value));
+}
+
+QPointF EditorView::gravity() const
+{
+    if (!m_space)
+        return QPointF();
+    const cpVect g = cpSpaceGetGravity(m_space);
+    return QPointF(g.x, g.y);
+}
+
+void EditorView::setGravity(QPointF value)
+{
+    if (!m_space || !std::isfinite(value.x()) || !std::isfinite(value.y()))
+        return;
+    cpSpaceSetGravity(m_space, cpv(value.x(), value.y()));
+}
+
+void EditorView::setEditScale(float value)
+{
+    if (!isFinite(value))
+        return;
+    m_editScale = value;
+}
+
+QColor EditorView::topColor() const
+{
+    return m_background ? m_background->topColor() : QColor();
+}
+
+QColor EditorView::midColor() const
+{
+    return m_background ? m_background->midColor() : QColor();
+}
+
+QColor EditorView::bottomColor() const
+{
+    return m_background ? m_background->bottomColor() : QColor();
+}
+
+void EditorView::setTopColor(QColor color)
+{
+    if (m_background)
+        m_background->setTopColor(color);
+}
+
+void EditorView::setMidColor(QColor color)
+{
+    if (m_background)
+        m_background->setMidColor(color);
+}
+
+void EditorView::setBottomColor(QColor color)
+{
+    if (m_background)
+        m_background->setBottomColor(color);
+}
+
+// ---------------------------------------------------------------- input
+
+void EditorView::mousePressEvent(QMouseEvent* event)
+{
+    if (m_currentTool)
+        m_currentTool->mousePressEvent(event);
+    else
+        QGraphicsView::mousePressEvent(event);
+}
+
+void EditorView::mouseMoveEvent(QMouseEvent* event)
+{
+    if (m_currentTool)
+        m_currentTool->mouseMoveEvent(event);
+    else
+        QGraphicsView::mouseMoveEvent(event);
+
+    const QPointF scenePt = mapToScene(event->position().toPoint());
+    if (m_statusBar) {
+        m_statusBar->showMessage(QStringLiteral("%1, %2")
+                                     .arg(scenePt.x(), 0, 'g', -1, QLatin1Char(' '))
+                                     .arg(scenePt.y(), 0, 'g', -1, QLatin1Char(' ')),
+                                 0);
+    }
+    emit hoverPointChanged(scenePt);
+}
+
+void EditorView::mouseReleaseEvent(QMouseEvent* event)
+{
+    m_lastScenePt = mapToScene(event->position().toPoint());
+    if (AbstractItemTool* tool = m_currentTool) {
+        tool->mouseReleaseEvent(event);
+        emit toolCompleted();
+    } else {
+        QGraphicsView::mouseReleaseEvent(event);
+    }
+}
+
+void EditorView::wheelEvent(QWheelEvent* event)
+{
+    // A horizontal wheel (or Alt-turned wheel) reports its turn in x.
+    const QPoint angle = event->angleDelta();
+    const int delta = angle.y() != 0 ? angle.y() : angle.x();
+    scaleView(std::pow(2.0, delta / 240.0));
+
+    const QList<QGraphicsItem*> selected = m_scene.selectedItems();
+    if (!selected.isEmpty())
+        centerOn(selected.first());
+    else
+        centerOn(m_lastScenePt);
+    event->accept();
+}
+
+void EditorView::keyPressEvent(QKeyEvent* event)
+{
+    if (m_currentTool)
+        m_currentTool->keyPressEvent(event);
+    else
+        QGraphicsView::keyPressEvent(event);
+}
+
+// ---------------------------------------------------------------- level file
+
+std::string EditorView::key()
+{
+    return "view";
+}
+
+void EditorView::write(IOTransformer&)
+{
+    // The root element's attributes and children are written by the level
+    // writer, which is not part of the canvas yet; the element stays empty.
+}
+
+void EditorView::read(IOTransformer&)
+{
+}

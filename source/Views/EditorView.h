@@ -1,0 +1,151 @@
+#ifndef EDITORVIEW_H
+#define EDITORVIEW_H
+
+#include <QColor>
+#include <QGraphicsView>
+#include <QList>
+#include <QMap>
+#include <QPointF>
+#include <QString>
+
+#include <chipmunk/chipmunk.h>
+
+#include "IO/iotransformer.h"
+#include "Views/EditorScene.h"
+
+class QGraphicsRectItem;
+class QStatusBar;
+class QTimerEvent;
+
+class AbstractItemTool;
+class ColorMarkerItem;
+class GroupableItem;
+class KFLevelEditor;
+class TriGradientItem;
+
+// The y-up level canvas. It shows the level's scene, owns the physics space and
+// its fixed-step simulation, keeps the group registry and is the root node
+// ("view") of the level file. While a tool is current, mouse and key input go to
+// the tool instead of the graphics view.
+class EditorView : public QGraphicsView, public IONode
+{
+    Q_OBJECT
+    Q_PROPERTY(float boundsLeft READ boundsLeft WRITE setBoundsLeft STORED true DESIGNABLE true SCRIPTABLE true USER true)
+    Q_PROPERTY(float boundsBottom READ boundsBottom WRITE setBoundsBottom STORED true DESIGNABLE true SCRIPTABLE true USER true)
+    Q_PROPERTY(float boundsRight READ boundsRight WRITE setBoundsRight STORED true DESIGNABLE true SCRIPTABLE true USER true)
+    Q_PROPERTY(float boundsTop READ boundsTop WRITE setBoundsTop STORED true DESIGNABLE true SCRIPTABLE true USER true)
+    Q_PROPERTY(float damping READ damping WRITE setDamping STORED true DESIGNABLE true SCRIPTABLE true USER true)
+    Q_PROPERTY(QPointF gravity READ gravity WRITE setGravity STORED true DESIGNABLE true SCRIPTABLE true USER true)
+    Q_PROPERTY(float editScale READ editScale WRITE setEditScale STORED true DESIGNABLE true SCRIPTABLE true USER true)
+    Q_PROPERTY(QColor topColor READ topColor WRITE setTopColor STORED true DESIGNABLE true SCRIPTABLE true USER true)
+    Q_PROPERTY(QColor midColor READ midColor WRITE setMidColor STORED true DESIGNABLE true SCRIPTABLE true USER true)
+    Q_PROPERTY(QColor bottomColor READ bottomColor WRITE setBottomColor STORED true DESIGNABLE true SCRIPTABLE true USER true)
+
+public:
+    // The fixed physics step: 1/30 s rounded to single precision.
+    static constexpr double physicsStep = 0.03333333507180214;
+    // Interval of the physics timer in milliseconds.
+    static constexpr int physicsInterval = 16;
+
+    explicit EditorView(QWidget* parent = nullptr);
+    ~EditorView() override;
+
+    void setLevelEditor(KFLevelEditor* editor);
+    KFLevelEditor* levelEditor() const { return m_levelEditor; }
+    void setStatusBar(QStatusBar* statusBar);
+    void setContext(EditorContext* context);
+
+    void setCurrentTool(AbstractItemTool* tool);
+    AbstractItemTool* currentTool() const { return m_currentTool; }
+
+    EditorScene* editorScene() { return &m_scene; }
+
+    // Level lifetime: init() makes a fresh level, clearAll() empties it; a
+    // clearAll() must be followed by init() before the canvas is used again.
+    void init();
+    void clearAll();
+
+    void scaleView(double factor);
+
+    QList<ColorMarkerItem*> colorMarkers() const;
+
+    // Physics.
+    cpSpace* space() const { return m_space; }
+    void startPhysics();
+    void stopPhysics();
+    bool physicsRunning() const { return m_physicsTimerId != 0; }
+
+    // Group registry: group name -> items of that group, in joining order.
+    QMap<QString, QList<GroupableItem*> >* groupMap() { return &m_groups; }
+    void updateItemInGroup(GroupableItem* item, QString newGroup, QString oldGroup);
+    void removeItemFromGroup(GroupableItem* item, QString group);
+
+    // Level-wide properties.
+    float boundsLeft() const;
+    float boundsBottom() const;
+    float boundsRight() const;
+    float boundsTop() const;
+    void setBoundsLeft(float value);
+    void setBoundsBottom(float value);
+    void setBoundsRight(float value);
+    void setBoundsTop(float value);
+
+    float damping() const;
+    void setDamping(float value);
+    QPointF gravity() const;
+    void setGravity(QPointF value);
+    float editScale() const { return m_editScale; }
+    void setEditScale(float value);
+
+    QColor topColor() const;
+    QColor midColor() const;
+    QColor bottomColor() const;
+    void setTopColor(QColor color);
+    void setMidColor(QColor color);
+    void setBottomColor(QColor color);
+
+    // The items kept by the canvas itself (null between clearAll() and init()).
+    QGraphicsRectItem* boundsItem() const { return m_boundsItem; }
+    TriGradientItem* background() const { return m_background; }
+    QPointF lastScenePoint() const { return m_lastScenePt; }
+
+    // IONode
+    void read(IOTransformer& transformer) override;
+    void write(IOTransformer& transformer) override;
+    std::string key() override;
+
+signals:
+    void toolCompleted();
+    void objectUpdated(QObject* object);
+    void groupUpdated(QString oldGroup, QString newGroup);
+    void groupsReset();
+    void hoverPointChanged(QPointF scenePt);
+
+protected:
+    void timerEvent(QTimerEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void setBoundsRect(const QRectF& rect);
+    void stepPhysics();
+    void releaseSpace();
+
+    EditorContext* m_context = nullptr;
+    EditorScene m_scene;
+    QGraphicsRectItem* m_boundsItem = nullptr;
+    TriGradientItem* m_background = nullptr;
+    QStatusBar* m_statusBar = nullptr;
+    KFLevelEditor* m_levelEditor = nullptr;
+    AbstractItemTool* m_currentTool = nullptr;
+    QMap<QString, QList<GroupableItem*> > m_groups;
+    QPointF m_lastScenePt;
+    int m_physicsTimerId = 0;
+    cpSpace* m_space = nullptr;
+    float m_editScale = 1.0f;
+};
+
+#endif // EDITORVIEW_H
