@@ -1,0 +1,118 @@
+#ifndef CPSPACESERIALIZER_H
+#define CPSPACESERIALIZER_H
+
+// Writes a Chipmunk space to the physics file ("space" document) and reads it
+// back. The file format is the Chipmunk 6 one: shape layers, clockwise
+// polygons and a bias coefficient per constraint; the mapping onto Chipmunk 7
+// lives in the writer and reader, see cpCompat.h for the vocabulary.
+
+#include <chipmunk/chipmunk.h>
+#include <tinyxml.h>
+
+#include <cstdint>
+#include <map>
+#include <vector>
+
+// Callbacks through which the owner of a space chooses the ids written to the
+// file and is asked whether each object read from it is kept. The default ids
+// are the objects' addresses; the default answers are all true.
+class cpSpaceSerializerDelegate
+{
+public:
+    virtual long long makeId(cpShape* shape) { return static_cast<long long>(reinterpret_cast<std::intptr_t>(shape)); }
+    virtual long long makeId(cpBody* body) { return static_cast<long long>(reinterpret_cast<std::intptr_t>(body)); }
+    virtual long long makeId(cpConstraint* constraint) { return static_cast<long long>(reinterpret_cast<std::intptr_t>(constraint)); }
+
+    // Told of each object as it is written; the answer is not used.
+    virtual bool writing(cpShape*, long long) { return true; }
+    virtual bool writing(cpBody*, long long) { return true; }
+    virtual bool writing(cpConstraint*, long long) { return true; }
+
+    // Asked after an object is built from the file and before it goes into the
+    // space; false makes the serializer free it.
+    virtual bool reading(cpShape*, long long) { return true; }
+    virtual bool reading(cpBody*, long long) { return true; }
+    virtual bool reading(cpConstraint*, long long) { return true; }
+};
+
+class cpSpaceSerializer
+{
+public:
+    cpSpaceSerializer();
+    explicit cpSpaceSerializer(cpSpaceSerializerDelegate* delegate);
+    // Frees the maps and the document only; never the space, its objects or the delegate.
+    ~cpSpaceSerializer();
+
+    cpSpaceSerializer(const cpSpaceSerializer&) = delete;
+    cpSpaceSerializer& operator=(const cpSpaceSerializer&) = delete;
+
+    // Loads the file into a new space made with cpSpaceNew().
+    cpSpace* load(const char* filename);
+    // Loads the file into the given space and returns it. A missing, unreadable
+    // or malformed file, or one without "space", leaves space and maps unchanged.
+    cpSpace* load(cpSpace* space, const char* filename);
+
+    // Writes the space to filename through a temporary file beside it that is
+    // renamed over the target, so a failed write leaves the old file intact.
+    // False when the file could not be written.
+    bool save(cpSpace* space, const char* filename);
+
+    // Shape ids of the last load, mapped to the new shapes (null for refused ones).
+    std::map<long long, cpShape*>& shapeMap() { return _shapeMap; }
+
+    virtual cpShape* createShape(TiXmlElement* elm);
+    virtual cpConstraint* createConstraint(TiXmlElement* elm);
+    virtual TiXmlElement* createShapeElm(cpShape* shape);
+    virtual TiXmlElement* createConstraintElm(cpConstraint* constraint);
+
+    // Writer helpers: the "shape" element with its type and kind children, the
+    // "body" element, the constraint element with its type and kind children,
+    // and a point element.
+    TiXmlElement* createCircleElm(cpShape* shape);
+    TiXmlElement* createSegmentElm(cpShape* shape);
+    TiXmlElement* createPolyElm(cpShape* shape);
+    TiXmlElement* createBodyElm(cpBody* body);
+    TiXmlElement* createPinJointElm(cpConstraint* constraint);
+    TiXmlElement* createSlideJointElm(cpConstraint* constraint);
+    TiXmlElement* createPivotJointElm(cpConstraint* constraint);
+    TiXmlElement* createGrooveJointElm(cpConstraint* constraint);
+    TiXmlElement* createMotorJointElm(cpConstraint* constraint);
+    TiXmlElement* createGearJointElm(cpConstraint* constraint);
+    TiXmlElement* createSpringJointElm(cpConstraint* constraint);
+    TiXmlElement* createRotaryLimitJointElm(cpConstraint* constraint);
+    TiXmlElement* createRatchetJointElm(cpConstraint* constraint);
+    TiXmlElement* createRotarySpringJointElm(cpConstraint* constraint);
+    TiXmlElement* createPointElm(const char* name, cpVect point);
+
+    // Reader helpers.
+    cpBody* createBody(TiXmlElement* shapeElm);
+    void createBodies(TiXmlElement* constraintElm, cpBody** a, cpBody** b);
+    cpShape* createCircle(TiXmlElement* elm);
+    cpShape* createSegment(TiXmlElement* elm);
+    cpShape* createPoly(TiXmlElement* elm);
+    cpConstraint* createPinJoint(TiXmlElement* elm);
+    cpConstraint* createSlideJoint(TiXmlElement* elm);
+    cpConstraint* createPivotJoint(TiXmlElement* elm);
+    cpConstraint* createGrooveJoint(TiXmlElement* elm);
+    cpConstraint* createMotorJoint(TiXmlElement* elm);
+    cpConstraint* createGearJoint(TiXmlElement* elm);
+    cpConstraint* createSpringJoint(TiXmlElement* elm);
+    cpConstraint* createRotaryLimitJoint(TiXmlElement* elm);
+    cpConstraint* createRatchetJoint(TiXmlElement* elm);
+    cpConstraint* createRotarySpringJoint(TiXmlElement* elm);
+    cpVect createPoint(const char* name, TiXmlElement* parent);
+
+protected:
+    cpSpaceSerializerDelegate* delegate;
+    TiXmlDocument doc;
+    cpSpace* space;
+    std::map<long long, cpBody*> bodyMap;
+    std::map<long long, cpShape*> _shapeMap;
+
+private:
+    // Bodies built during the current load, so that a body left without any
+    // shape (all refused or invalid) can be taken out and freed again.
+    std::vector<cpBody*> _loadedBodies;
+};
+
+#endif // CPSPACESERIALIZER_H
