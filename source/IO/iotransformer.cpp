@@ -3,6 +3,8 @@
 #include "IO/textcodec.h"
 #include "IO/xmlnesting.h"
 
+#include "cpSpaceSerializer.h"
+
 #include <rapidxml/rapidxml_print.hpp>
 
 #include <QDebug>
@@ -142,7 +144,6 @@ std::string IOTransformer::peekNextNode() const
 
 bool IOTransformer::save(cpSpace* space)
 {
-    Q_UNUSED(space);
     bool written = false;
     try {
         std::string text;
@@ -164,12 +165,21 @@ bool IOTransformer::save(cpSpace* space)
         qWarning("Could not write level file %s: %s", m_fileName.c_str(), e.what());
         written = false;
     }
+
+    // A physics file beside a level file that was not written would not match it.
+    if (written && m_serializer && space) {
+        try {
+            if (!m_serializer->save(space, physicsFileName().c_str()))
+                qWarning("Could not write physics file %s", physicsFileName().c_str());
+        } catch (const std::exception& e) {
+            qWarning("Could not write physics file %s: %s", physicsFileName().c_str(), e.what());
+        }
+    }
     return written;
 }
 
 void IOTransformer::load(cpSpace* space)
 {
-    Q_UNUSED(space);
     m_document.clear();
     m_current = nullptr;
 
@@ -196,5 +206,13 @@ void IOTransformer::load(cpSpace* space)
         m_document.clear();
         qWarning("Could not read level file %s: %s", m_fileName.c_str(), e.what());
         return;
+    }
+
+    if (m_serializer && space) {
+        try {
+            m_serializer->load(space, physicsFileName().c_str());
+        } catch (const std::exception& e) {
+            qWarning("Could not read physics file %s: %s", physicsFileName().c_str(), e.what());
+        }
     }
 }

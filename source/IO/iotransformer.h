@@ -10,7 +10,7 @@
 
 typedef struct cpSpace cpSpace;
 class cpSpaceSerializer;
-struct EditorContext;
+class EditorContext;
 class IOTransformer;
 
 // Everything stored in a level file. key() names the element the object is

@@ -1,0 +1,112 @@
+#include "IO/plistReader.h"
+
+#include "IO/textcodec.h"
+#include "IO/xmlnesting.h"
+
+#include <rapidxml/rapidxml.hpp>
+
+#include <QFile>
+#include <QStringList>
+
+#include <vector>
+
+namespace {
+
+QString nodeName(const rapidxml::xml_node<char>* node)
+{
+    return decodeText(node->name(), qsizetype(node->name_size()));
+}
+
+QString nodeText(const rapidxml::xml_node<char>* node)
+{
+    return decodeText(node->value(), qsizetype(node->value_size()));
+}
+
+// The integers of a "{a,b,...}" text when it holds exactly count of them.
+QList<int> parseNumbers(QString text, int count)
+{
+    text.remove(QLatin1Char('{')).remove(QLatin1Char('}'));
+    const QStringList parts = text.trimmed().split(QLatin1Char(','), Qt::SkipEmptyParts);
+    QList<int> numbers;
+    if (parts.size() != count)
+        return numbers;
+    for (const QString& part : parts)
+        numbers.append(part.trimmed().toInt());
+    return numbers;
+}
+
+} // namespace
+
+// Reads key/value pairs until the alternation breaks; what came before stays.
+void parseDict(rapidxml::xml_node<char>* dict, QMap<QString, QVariant>* map)
+{
+    rapidxml::xml_node<char>* node = dict->first_node();
+    while (node && nodeName(node) == QLatin1String("key")) {
+        const QString key = nodeText(node);
+        rapidxml::xml_node<char>* valueNode = node->next_sibling();
+        if (!valueNode)
+            break;
+        const QString kind = nodeName(valueNode);
+        QVariant value;
+        if (kind == QLatin1String("integer")) {
+            value = nodeText(valueNode).toInt();
+        } else if (kind == QLatin1String("string")) {
+            value = nodeText(valueNode);
+        } else if (kind == QLatin1String("dict")) {
+            QMap<QString, QVariant> inner;
+            parseDict(valueNode, &inner);
+            value = inner;
+        }
+        map->insert(key, value);
+        node = valueNode->next_sibling();
+    }
+}
+
+plistReader::plistReader() = default;
+
+plistReader::~plistReader() = default;
+
+bool plistReader::readFile(const QString& path)
+{
+    std::vector<char> buffer;
+    QFile file(path);
+    if (file.open(QIODevice::ReadOnly)) {
+        const QByteArray bytes = file.readAll();
+        buffer.assign(bytes.constData(), bytes.constData() + bytes.size());
+    }
+    buffer.push_back('\0');
+
+    // Everything is read into a map of its own first, so that a file that turns
+    // out to be broken leaves this one untouched.
+    QMap<QString, QVariant> entries;
+    try {
+        if (xmlNestingExceeded(buffer.data()))
+            return false;
+        rapidxml::xml_document<char> document;
+        document.parse<0>(buffer.data());
+        rapidxml::xml_node<char>* plist = document.first_node("plist");
+        if (!plist)
+            return false;
+        if (rapidxml::xml_node<char>* dict = plist->first_node("dict"))
+            parseDict(dict, &entries);
+    } catch (const std::exception& e) {
+        qWarning("Could not read property list %s: %s", qPrintable(path), e.what());
+        return false;
+    }
+
+    for (auto it = entries.constBegin(); it != entries.constEnd(); ++it)
+        insert(it.key(), it.value());
+    return true;
+}
+
+QRect plistReader::parseStringToRect(const QString& text)
+{
+    const QList<int> n = parseNumbers(text, 4);
+    return n.isEmpty() ? QRect() : QRect(n[0], n[1], n[2], n[3]);
+}
+
+QPoint plistReader::parseStringToPoint(const QString& text)
+{
+    const QList<int> n = parseNumbers(text, 2);
+    return n.isEmpty() ? QPoint() : QPoint(n[0], n[1]);
+}

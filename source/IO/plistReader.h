@@ -1,0 +1,30 @@
+#ifndef PLISTREADER_H
+#define PLISTREADER_H
+
+#include <QMap>
+#include <QPoint>
+#include <QRect>
+#include <QString>
+#include <QVariant>
+
+// The top-level dictionary of an XML property list (a sprite-sheet descriptor).
+// Values are int ("integer"), QString ("string") or QMap<QString, QVariant>
+// ("dict"); any other value element leaves its key with an invalid QVariant.
+class plistReader : public QMap<QString, QVariant>
+{
+public:
+    plistReader();
+    ~plistReader();
+
+    // Merges the file's top-level dictionary into this map, replacing equal keys.
+    // False, with the map unchanged, when the file is missing, malformed or has
+    // no root element "plist"; true for a "plist" without "dict".
+    bool readFile(const QString& path);
+
+    // "{{x,y},{w,h}}" → QRect(x, y, w, h); a text of another shape gives QRect().
+    static QRect parseStringToRect(const QString& text);
+    // "{x,y}" → QPoint(x, y); a text of another shape gives QPoint().
+    static QPoint parseStringToPoint(const QString& text);
+};
+
+#endif // PLISTREADER_H

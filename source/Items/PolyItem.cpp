@@ -1,0 +1,300 @@
+#include "Items/PolyItem.h"
+
+#include "IO/textcodec.h"
+
+#include <QBrush>
+#include <QGraphicsScene>
+#include <QKeyEvent>
+#include <QPainter>
+#include <QPen>
+#include <QPolygonF>
+#include <QStringList>
+#include <QVariant>
+
+#include <algorithm>
+
+// A vertex handle that also reports moves it did not drive itself: when several
+// selected handles are dragged together, only the grabbed one gets the mouse
+// move, yet every polygon whose handles moved must recompute its rectangle.
+class PolyVertexHandle : public ItemNode
+{
+public:
+    explicit PolyVertexHandle(AbstractPolyItem* owner)
+        : ItemNode(owner)
+        , owner(owner)
+    {
+        setFlag(QGraphicsItem::ItemSendsGeometryChanges);
+    }
+
+protected:
+    QVariant itemChange(GraphicsItemChange change, const QVariant& value) override
+    {
+        const QVariant result = ItemNode::itemChange(change, value);
+        // The grabbed handle reports through its own mouse move; a handle not yet
+        // in the vertex list is still being placed by its owner.
+        if (change == QGraphicsItem::ItemPositionHasChanged && owner->nodes.contains(this)
+            && !(scene() && scene()->mouseGrabberItem() == this))
+            owner->updatePosition(this);
+        return result;
+    }
+
+private:
+    AbstractPolyItem* owner;
+};
+
+AbstractPolyItem::AbstractPolyItem(bool fan, QGraphicsItem* parent)
+    : SelectableQGraphicsItem(parent)
+    , rect(0, 0, 0, 0)
+    , fan(fan)
+    , color(0, 0, 0, 100)
+{
+}
+
+AbstractPolyItem::~AbstractPolyItem()
+{
+    // The handles are child items and go with the polygon.
+    nodes.clear();
+}
+
+QRectF AbstractPolyItem::boundingRect() const
+{
+    return rect.united(childrenBoundingRect());
+}
+
+// Each triangle is a closed subpath of its own under the odd-even rule, so
+// where triangles overlap an even number of times the point lies outside.
+QPainterPath AbstractPolyItem::shape() const
+{
+    QPainterPath path;
+    const int n = int(nodes.size());
+    for (int i = 0; i + 2 < n; ++i) {
+        QPolygonF triangle;
+        if (fan)
+            triangle << nodes[0]->pos() << nodes[i + 1]->pos() << nodes[i + 2]->pos();
+        else
+            triangle << nodes[i]->pos() << nodes[i + 1]->pos() << nodes[i + 2]->pos();
+        path.addPolygon(triangle);
+        path.closeSubpath();
+    }
+    return path;
+}
+
+QPainterPath AbstractPolyItem::opaqueArea() const
+{
+    return shape();
+}
+
+void AbstractPolyItem::paint(QPainter* painter, const QStyleOptionGraphicsItem* option, QWidget* widget)
+{
+    SelectableQGraphicsItem::paint(painter, option, widget);
+    painter->setPen(QPen(QBrush(Qt::yellow), 0));
+    painter->setBrush(QBrush(color, Qt::SolidPattern));
+    if (fan)
+        paintFan(painter, option);
+    else
+        paintStrip(painter, option);
+}
+
+void AbstractPolyItem::paintFan(QPainter* painter, const QStyleOptionGraphicsItem*)
+{
+    const int n = int(nodes.size());
+    for (int i = 1; i + 1 < n; ++i) {
+        const QPointF triangle[3] = {nodes[0]->pos(), nodes[i]->pos(), nodes[i + 1]->pos()};
+        painter->drawPolygon(triangle, 3, Qt::OddEvenFill);
+    }
+}
+
+void AbstractPolyItem::paintStrip(QPainter* painter, const QStyleOptionGraphicsItem*)
+{
+    const int n = int(nodes.size());
+    for (int i = 0; i + 2 < n; ++i) {
+        const QPointF triangle[3] = {nodes[i]->pos(), nodes[i + 1]->pos(), nodes[i + 2]->pos()};
+        painter->drawPolygon(triangle, 3, Qt::OddEvenFill);
+    }
+}
+
+int AbstractPolyItem::type() const
+{
+    return PolyItemType;
+}
+
+ItemNode* AbstractPolyItem::createHandle(QPointF point)
+{
+    ItemNode* node = new PolyVertexHandle(this);
+    node->setFocusProxy(this);
+    node->setPos(point);
+    return node;
+}
+
+void AbstractPolyItem::addPoint(QPointF point)
+{
+    nodes.append(createHandle(point));
+    calcRect();
+    colorNodes();
+}
+
+void AbstractPolyItem::addNodeAtNode(ItemNode* node)
+{
+    const qsizetype index = nodes.indexOf(node);
+    if (index < 0)
+        return;
+    nodes.insert(index, createHandle(node->pos()));
+    colorNodes();
+}
+
+void AbstractPolyItem::updatePosition(ItemNode*)
+{
+    calcRect();
+}
+
+ItemNode* AbstractPolyItem::getSelectedNode() const
+{
+    if (!scene())
+        return nullptr;
+    for (ItemNode* node : nodes) {
+        if (node->isSelected())
+            return node;
+    }
+    return nullptr;
+}
+
+void AbstractPolyItem::calcRect()
+{
+    prepareGeometryChange();
+    bool first = true;
+    for (ItemNode* node : nodes) {
+        const QPointF p = node->pos();
+        if (first) {
+            rect = QRectF(p, p);
+            first = false;
+            continue;
+        }
+        if (p.x() < rect.left())
+            rect.setLeft(p.x());
+        if (p.y() > rect.bottom())
+            rect.setBottom(p.y());
+        if (p.x() > rect.right())
+            rect.setRight(p.x());
+        if (p.y() < rect.top())
+            rect.setTop(p.y());
+    }
+    update();
+}
+
+void AbstractPolyItem::colorNodes()
+{
+    for (qsizetype i = 0; i < nodes.size(); ++i)
+        nodes[i]->setBrush(QBrush(i == nodes.size() - 1 ? Qt::red : Qt::yellow, Qt::SolidPattern));
+}
+
+void AbstractPolyItem::focusInEvent(QFocusEvent* event)
+{
+    SelectableQGraphicsItem::focusInEvent(event);
+    for (ItemNode* node : nodes)
+        node->setVisible(true);
+}
+
+void AbstractPolyItem::focusOutEvent(QFocusEvent* event)
+{
+    SelectableQGraphicsItem::focusOutEvent(event);
+    for (ItemNode* node : nodes)
+        node->setVisible(false);
+}
+
+void AbstractPolyItem::keyPressEvent(QKeyEvent* event)
+{
+    ItemNode* selected = getSelectedNode();
+    if (!selected)
+        return;
+    if (event->key() == Qt::Key_Control)
+        addNodeAtNode(selected);
+    else if (event->key() == Qt::Key_Delete || event->key() == Qt::Key_Backspace)
+        deleteNode(selected);
+}
+
+void AbstractPolyItem::write(IOTransformer& io)
+{
+    io.writeAttribute("fan", fan ? "1" : "0");
+    io.writeAttribute("r", std::to_string(color.red()));
+    io.writeAttribute("g", std::to_string(color.green()));
+    io.writeAttribute("b", std::to_string(color.blue()));
+    QStringList points;
+    for (ItemNode* node : nodes) {
+        const QPointF p = node->pos();
+        points << QString::number(p.x(), 'f', 1) + QLatin1Char(',') + QString::number(p.y(), 'f', 1);
+    }
+    io.writeAttribute("pts", encodeText(points.join(QStringLiteral(", "))));
+}
+
+static int colorComponent(const std::string& text)
+{
+    // Out-of-range values clamp, as the colour's own setters would.
+    return std::clamp(decodeText(text).trimmed().toInt(nullptr, 10), 0, 255);
+}
+
+void AbstractPolyItem::read(IOTransformer& io)
+{
+    fan = io.readAttribute("fan") == "1";
+    color.setRed(colorComponent(io.readAttribute("r")));
+    color.setGreen(colorComponent(io.readAttribute("g")));
+    color.setBlue(colorComponent(io.readAttribute("b")));
+    const QStringList pieces = decodeText(io.readAttribute("pts")).split(QLatin1Char(','), Qt::SkipEmptyParts);
+    for (qsizetype i = 0; i + 1 < pieces.size(); i += 2)
+        addPoint(QPointF(numberFromText(pieces[i]), numberFromText(pieces[i + 1])));
+    update();
+}
+
+PolyItem::PolyItem(bool fan)
+    : QObject(nullptr)
+    , AbstractPolyItem(fan, nullptr)
+{
+    setFlag(QGraphicsItem::ItemIsSelectable);
+    setFlag(QGraphicsItem::ItemIsFocusable);
+}
+
+QColor PolyItem::color() const
+{
+    return AbstractPolyItem::color;
+}
+
+void PolyItem::setColor(QColor c)
+{
+    AbstractPolyItem::color = c;
+    AbstractPolyItem::color.setAlpha(100);
+}
+
+void PolyItem::deleteNode(ItemNode* node)
+{
+    if (!nodes.removeOne(node))
+        return;
+    delete node;
+    if (nodes.size() < 3) {
+        const QList<ItemNode*> rest = nodes;
+        nodes.clear();
+        qDeleteAll(rest);
+        calcRect();
+        deleteLater();
+        return;
+    }
+    calcRect();
+    colorNodes();
+}
+
+std::string PolyItem::key()
+{
+    return key_str();
+}
+
+std::string PolyItem::key_str()
+{
+    return "fill";
+}
+
+void PolyItem::keyPressEvent(QKeyEvent* event)
+{
+    if ((event->key() == Qt::Key_Delete || event->key() == Qt::Key_Backspace) && !getSelectedNode()) {
+        deleteLater();
+        return;
+    }
+    AbstractPolyItem::keyPressEvent(event);
+}

@@ -1,0 +1,92 @@
+#ifndef POLYITEM_H
+#define POLYITEM_H
+
+#include "IO/iotransformer.h"
+#include "Items/item.h"
+
+#include <QColor>
+#include <QList>
+#include <QObject>
+#include <QPainterPath>
+#include <QPointF>
+#include <QRectF>
+
+#include <string>
+
+class QFocusEvent;
+class QKeyEvent;
+class QPainter;
+class QStyleOptionGraphicsItem;
+class QWidget;
+class PolyVertexHandle;
+
+// A polygon over draggable vertex handles, filled as a triangle strip or a
+// triangle fan. Base of the decorative fill and of the physics polygon shape,
+// which overrides addPoint, updatePosition, deleteNode, paint, type, key and
+// the key and mouse handlers.
+class AbstractPolyItem : public SelectableQGraphicsItem, public AbstractNodeParent, public IONode
+{
+public:
+    AbstractPolyItem(bool fan, QGraphicsItem* parent = nullptr);
+    ~AbstractPolyItem() override;
+
+    QRectF boundingRect() const override;
+    QPainterPath shape() const override;
+    QPainterPath opaqueArea() const override;
+    void paint(QPainter* painter, const QStyleOptionGraphicsItem* option, QWidget* widget = nullptr) override;
+    int type() const override;
+
+    virtual void addPoint(QPointF point);
+
+    void updatePosition(ItemNode* node) override;
+    void deleteNode(ItemNode* node) override = 0;
+
+    void read(IOTransformer& io) override;
+    void write(IOTransformer& io) override;
+    std::string key() override = 0;
+
+    void addNodeAtNode(ItemNode* node);
+    ItemNode* getSelectedNode() const;
+    void calcRect();
+    void colorNodes();
+
+protected:
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+    void paintFan(QPainter* painter, const QStyleOptionGraphicsItem* option);
+    void paintStrip(QPainter* painter, const QStyleOptionGraphicsItem* option);
+
+    QList<ItemNode*> nodes;
+    QRectF rect;
+    bool fan;
+    QColor color;
+
+private:
+    friend class PolyVertexHandle;
+    ItemNode* createHandle(QPointF point);
+};
+
+// The level's filled polygon, stored as the "fill" element. Its fill is always
+// translucent (alpha 100), and it goes away when fewer than three vertices remain.
+class PolyItem : public QObject, public AbstractPolyItem
+{
+    Q_OBJECT
+    Q_PROPERTY(QColor color READ color WRITE setColor DESIGNABLE true SCRIPTABLE true STORED true USER true)
+
+public:
+    explicit PolyItem(bool fan);
+
+    QColor color() const;
+    void setColor(QColor c);
+
+    void deleteNode(ItemNode* node) override;
+    std::string key() override;
+    static std::string key_str();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+};
+
+#endif // POLYITEM_H

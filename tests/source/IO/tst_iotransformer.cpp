@@ -1,0 +1,420 @@
+#include "IO/iotransformer.h"
+#include "IO/textcodec.h"
+
+#include "TestSupport.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <functional>
+
+namespace {
+
+// A stored object: writes the attributes and children it was given, and on
+// read runs whatever the test asks of it.
+class Element : public IONode
+{
+public:
+    explicit Element(std::string key, IOTransformer::Attributes attributes = {})
+        : m_key(std::move(key)), m_attributes(std::move(attributes)) {}
+
+    Element& add(Element child)
+    {
+        children.push_back(std::move(child));
+        return *this;
+    }
+
+    void write(IOTransformer& io) override
+    {
+        io.writeAttributes(m_attributes);
+        for (Element& child : children)
+            io.write(child);
+    }
+    void read(IOTransformer& io) override
+    {
+        if (onRead)
+            onRead(io);
+    }
+    std::string key() override { return m_key; }
+
+    std::vector<Element> children;
+    std::function<void(IOTransformer&)> onRead;
+
+private:
+    std::string m_key;
+    IOTransformer::Attributes m_attributes;
+};
+
+// Reads any element with everything below it into a compact text:
+// name, attributes in order, then the child elements.
+class Walker : public IONode
+{
+public:
+    Walker(std::string key, std::string* out) : m_key(std::move(key)), m_out(out) {}
+
+    void read(IOTransformer& io) override
+    {
+        IOTransformer::Attributes attributes;
+        io.readAttributes(attributes);
+        *m_out += "(" + m_key;
+        for (const auto& a : attributes)
+            *m_out += " " + a.first + "=" + a.second;
+        for (std::string next = io.peekNextNode(); !next.empty(); next = io.peekNextNode()) {
+            Walker child(next, m_out);
+            if (!io.read(child))
+                break;
+        }
+        *m_out += ")";
+    }
+    void write(IOTransformer&) override {}
+    std::string key() override { return m_key; }
+
+private:
+    std::string m_key;
+    std::string* m_out;
+};
+
+std::string walk(const QString& path, const std::string& rootKey = "view")
+{
+    IOTransformer io(encodeText(path), nullptr, nullptr);
+    io.load(nullptr);
+    std::string out;
+    Walker root(rootKey, &out);
+    if (!io.read(root))
+        return "<no root>";
+    return out;
+}
+
+QByteArray contents(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QByteArray("<unreadable>");
+    return file.readAll();
+}
+
+bool writeBytes(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+} // namespace
+
+class TestIOTransformer : public QObject
+{
+    Q_OBJECT
+private slots:
+    void readTakesLikeNamedSiblingsInOrder();
+    void readingConsumesAttributes();
+    void nothingIsCurrentBeforeFirstReadOrWrite();
+    void peekSeesTextChildren();
+    void printedForm();
+    void valuesRoundTrip_data();
+    void valuesRoundTrip();
+    void namesAreCaseSensitive();
+    void declarationsAndCommentsAreSkipped();
+    void parseErrorsPassOutOfLoad_data();
+    void parseErrorsPassOutOfLoad();
+    void missingLevelFileReadsAsEmpty();
+    void saveReplacesWholeFile();
+    void failedSaveKeepsPreviousFile_data();
+    void failedSaveKeepsPreviousFile();
+    void withoutSerializerOnlyLevelFileIsTouched();
+};
+
+void TestIOTransformer::readTakesLikeNamedSiblingsInOrder()
+{
+    IOTransformer io(encodeText(testDataPath("io/siblings.xml")), nullptr, nullptr);
+    io.load(nullptr);
+
+    QStringList items;
+    std::string lineId;
+    std::string afterItems;
+    Element view("view");
+    view.onRead = [&](IOTransformer& t) {
+        // The repeated-children loop of every reader.
+        while (t.nodeExists("item")) {
+            Element item("item");
+            item.onRead = [&](IOTransformer& it) {
+                items << QString::fromStdString(it.readAttribute("id"));
+                // A nested like-named child is the nested element's, not a sibling.
+                QVERIFY(it.nodeExists("item") == (items.last() == "2"));
+            };
+            QVERIFY(t.read(item));
+        }
+        afterItems = t.peekNextNode();
+        Element line("line");
+        line.onRead = [&](IOTransformer& it) { lineId = it.readAttribute("id"); };
+        QVERIFY(t.read(line));
+        QVERIFY(!t.nodeExists("line"));
+    };
+    QVERIFY(io.read(view));
+
+    QCOMPARE(items, QStringList({"1", "2", "3"}));
+    QCOMPARE(afterItems, std::string("line")); // other names stay in place
+    QCOMPARE(lineId, std::string("L"));
+
+    // The root itself was consumed.
+    Element again("view");
+    QVERIFY(!io.read(again));
+    QVERIFY(!io.nodeExists("view"));
+}
+
+void TestIOTransformer::readingConsumesAttributes()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("a.xml");
+    QVERIFY(writeBytes(path, R"(<view a="1" b="" c="3" d="4" e="5"/>)"));
+
+    IOTransformer io(encodeText(path), nullptr, nullptr);
+    io.load(nullptr);
+    Element view("view");
+    view.onRead = [](IOTransformer& t) {
+        QVERIFY(t.attributeExists("b"));
+        QCOMPARE(t.readAttribute("b"), std::string());
+        QVERIFY(!t.attributeExists("b")); // present-but-empty and absent differ only before
+        QCOMPARE(t.readAttribute("b"), std::string());
+        QCOMPARE(t.readAttribute("d"), std::string("4"));
+        QCOMPARE(t.readAttribute("d"), std::string());
+
+        IOTransformer::Attributes rest = {{"kept", "x"}};
+        t.readAttributes(rest);
+        const IOTransformer::Attributes expected = {{"kept", "x"}, {"a", "1"}, {"c", "3"}, {"e", "5"}};
+        QCOMPARE(rest, expected);
+        QVERIFY(!t.attributeExists("a"));
+
+        IOTransformer::Attributes none;
+        t.readAttributes(none);
+        QVERIFY(none.empty());
+    };
+    QVERIFY(io.read(view));
+}
+
+void TestIOTransformer::nothingIsCurrentBeforeFirstReadOrWrite()
+{
+    IOTransformer io(encodeText(testDataPath("io/siblings.xml")), nullptr, nullptr);
+    io.load(nullptr);
+    QVERIFY(!io.nodeExists("view"));
+    QVERIFY(!io.attributeExists("id"));
+    QCOMPARE(io.peekNextNode(), std::string());
+
+    // After a read the document itself is current, and stays so.
+    Element missing("nothing");
+    QVERIFY(!io.read(missing));
+    QVERIFY(io.nodeExists("view"));
+    QCOMPARE(io.peekNextNode(), std::string("view"));
+}
+
+void TestIOTransformer::peekSeesTextChildren()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("text.xml");
+    QVERIFY(writeBytes(path, "<view>loose text<item/></view>"));
+    IOTransformer io(encodeText(path), nullptr, nullptr);
+    io.load(nullptr);
+    Element view("view");
+    view.onRead = [](IOTransformer& t) {
+        QCOMPARE(t.peekNextNode(), std::string());
+        QVERIFY(t.nodeExists("item"));
+        QVERIFY(!t.nodeExists("")); // a text child is no element
+    };
+    QVERIFY(io.read(view));
+}
+
+void TestIOTransformer::printedForm()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("level.xml");
+    IOTransformer io(encodeText(path), nullptr, nullptr);
+
+    Element view("view", {{"zoom", "2"}, {"author", "me"}});
+    view.add(Element("item", {{"b", "1"}, {"a", "<>&"}}));
+    view.add(Element("item", {{"q", R"(say "hi")"}, {"r", R"(it's "x")"}}));
+    Element group("group");
+    group.add(Element("item"));
+    view.add(std::move(group));
+    view.add(Element("empty"));
+    io.write(view);
+    QVERIFY(io.save(nullptr));
+
+    // Attributes in written order, tab indentation, short form for childless
+    // elements, single quotes around values that hold a double quote.
+    const QByteArray expected =
+        "<view zoom=\"2\" author=\"me\">\n"
+        "\t<item b=\"1\" a=\"&lt;&gt;&amp;\"/>\n"
+        "\t<item q='say \"hi\"' r='it&apos;s \"x\"'/>\n"
+        "\t<group>\n"
+        "\t\t<item/>\n"
+        "\t</group>\n"
+        "\t<empty/>\n"
+        "</view>\n"
+        "\n";
+    QCOMPARE(contents(path), expected);
+}
+
+void TestIOTransformer::valuesRoundTrip_data()
+{
+    QTest::addColumn<QString>("value");
+    QTest::newRow("markup characters") << QStringLiteral("a<b>c&d\"e'f");
+    QTest::newRow("entity lookalike") << QStringLiteral("&amp; &lt;");
+    QTest::newRow("non-ascii") << QStringLiteral("Gr\u00fc\u00dfe \u2603");
+    QTest::newRow("whitespace") << QStringLiteral("  two\tspaces\nline ");
+    QTest::newRow("empty") << QString();
+}
+
+void TestIOTransformer::valuesRoundTrip()
+{
+    QFETCH(QString, value);
+    QTemporaryDir dir;
+    const std::string path = encodeText(dir.filePath("level.xml"));
+    {
+        IOTransformer io(path, nullptr, nullptr);
+        Element view("view", {{"name", encodeText(value)}});
+        io.write(view);
+        QVERIFY(io.save(nullptr));
+    }
+    IOTransformer io(path, nullptr, nullptr);
+    io.load(nullptr);
+    QString read = QStringLiteral("<unread>");
+    Element view("view");
+    view.onRead = [&](IOTransformer& t) { read = decodeText(t.readAttribute("name")); };
+    QVERIFY(io.read(view));
+    QCOMPARE(read, value);
+}
+
+void TestIOTransformer::namesAreCaseSensitive()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("case.xml");
+    QVERIFY(writeBytes(path, R"(<View Zoom="1"/><view Zoom="2"><Item/></view>)"));
+    IOTransformer io(encodeText(path), nullptr, nullptr);
+    io.load(nullptr);
+
+    std::string zoom;
+    bool lowerItem = true;
+    Element view("view");
+    view.onRead = [&](IOTransformer& t) {
+        QVERIFY(!t.attributeExists("zoom"));
+        zoom = t.readAttribute("Zoom");
+        lowerItem = t.nodeExists("item");
+    };
+    QVERIFY(io.read(view));
+    QCOMPARE(zoom, std::string("2")); // the capitalised View was passed over
+    QVERIFY(!lowerItem);
+    QVERIFY(!io.read(view));
+    QVERIFY(io.nodeExists("View"));
+}
+
+void TestIOTransformer::declarationsAndCommentsAreSkipped()
+{
+    const std::string plain = walk(testDataPath("io/plain.xml"));
+    QCOMPARE(plain, std::string("(view zoom=2(item id=1))"));
+    QCOMPARE(walk(testDataPath("io/declared.xml")), plain);
+}
+
+void TestIOTransformer::parseErrorsPassOutOfLoad_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::newRow("truncated") << QByteArray("<view><item id=\"1\"");
+    QTest::newRow("unclosed root") << QByteArray("<view><item/>");
+    QTest::newRow("stray end tag") << QByteArray("</view>");
+    QTest::newRow("not xml") << QByteArray("just some words");
+    QTest::newRow("unquoted attribute") << QByteArray("<view a=1/>");
+    QTest::newRow("bad entity") << QByteArray("<view a=\"&#xFFFFFFF;\"/>");
+    QTest::newRow("nested too deeply") << QByteArray("<view>").repeated(100000);
+}
+
+void TestIOTransformer::parseErrorsPassOutOfLoad()
+{
+    QFETCH(QByteArray, bytes);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("broken.xml");
+    QVERIFY(writeBytes(path, bytes));
+    IOTransformer io(encodeText(path), nullptr, nullptr);
+    QVERIFY_THROWS_EXCEPTION(rapidxml::parse_error, io.load(nullptr));
+
+    // Nothing half-parsed is left to read.
+    Element view("view");
+    QVERIFY(!io.read(view));
+}
+
+void TestIOTransformer::missingLevelFileReadsAsEmpty()
+{
+    QTemporaryDir dir;
+    IOTransformer io(encodeText(dir.filePath("absent.xml")), nullptr, nullptr);
+    io.load(nullptr);
+    Element view("view");
+    QVERIFY(!io.read(view));
+    QCOMPARE(io.peekNextNode(), std::string());
+}
+
+void TestIOTransformer::saveReplacesWholeFile()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("level.xml");
+    QVERIFY(writeBytes(path, QByteArray(4096, 'x')));
+    {
+        IOTransformer io(encodeText(path), nullptr, nullptr);
+        Element view("view");
+        io.write(view);
+        QVERIFY(io.save(nullptr));
+    }
+    QCOMPARE(contents(path), QByteArray("<view/>\n\n"));
+
+    // Nothing written: the file holds only the printer's closing line break.
+    IOTransformer empty(encodeText(path), nullptr, nullptr);
+    QVERIFY(empty.save(nullptr));
+    QCOMPARE(contents(path), QByteArray("\n"));
+}
+
+void TestIOTransformer::failedSaveKeepsPreviousFile_data()
+{
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<bool>("readOnly");
+    QTest::newRow("missing folder") << QStringLiteral("no/such/folder/level.xml") << false;
+    QTest::newRow("target is a folder") << QStringLiteral("folder") << false;
+    QTest::newRow("read-only file") << QStringLiteral("locked.xml") << true;
+}
+
+void TestIOTransformer::failedSaveKeepsPreviousFile()
+{
+    QFETCH(QString, target);
+    QFETCH(bool, readOnly);
+    QTemporaryDir dir;
+    QVERIFY(QDir(dir.path()).mkdir("folder"));
+    const QString path = dir.filePath(target);
+    const QByteArray previous("<view old=\"1\"/>\n");
+    if (readOnly) {
+        QVERIFY(writeBytes(path, previous));
+        QVERIFY(QFile::setPermissions(path, QFileDevice::ReadOwner));
+        QFile probe(path);
+        if (probe.open(QIODevice::WriteOnly | QIODevice::Append))
+            QSKIP("running with rights that write read-only files");
+    }
+
+    IOTransformer io(encodeText(path), nullptr, nullptr);
+    Element view("view", {{"new", "1"}});
+    io.write(view);
+    QVERIFY(!io.save(nullptr));
+
+    if (readOnly)
+        QCOMPARE(contents(path), previous);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), readOnly ? 1 : 0);
+}
+
+void TestIOTransformer::withoutSerializerOnlyLevelFileIsTouched()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("level.xml");
+    IOTransformer io(encodeText(path), nullptr, nullptr);
+    QVERIFY(io.physics_io() == nullptr);
+    Element view("view");
+    io.write(view);
+    QVERIFY(io.save(nullptr));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList({"level.xml"}));
+}
+
+QTEST_GUILESS_MAIN(TestIOTransformer)
+#include "tst_iotransformer.moc"
