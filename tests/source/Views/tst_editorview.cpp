@@ -274,6 +274,12 @@ void TestEditorView::gapBetweenClearAndInit()
     QCOMPARE(view.topColor(), QColor(100, 196, 100));
     QCOMPARE(view.damping(), 0.98f);
     QCOMPARE(view.scene()->items().size(), 2);
+
+    // A second init() replaces the level instead of stacking a second one on it.
+    view.scene()->addItem(new QGraphicsRectItem(0, 0, 5, 5));
+    view.init();
+    QVERIFY(view.space());
+    QCOMPARE(view.scene()->items().size(), 2);
 }
 
 void TestEditorView::inputGoesOnlyToTheCurrentTool()
