@@ -80,8 +80,10 @@ bool plistReader::readFile(const QString& path)
     // out to be broken leaves this one untouched.
     QMap<QString, QVariant> entries;
     try {
-        if (xmlNestingExceeded(buffer.data()))
+        if (xmlNestingExceeded(buffer.data())) {
+            qWarning("Could not read property list %s: elements nested too deeply", qPrintable(path));
             return false;
+        }
         rapidxml::xml_document<char> document;
         document.parse<0>(buffer.data());
         rapidxml::xml_node<char>* plist = document.first_node("plist");

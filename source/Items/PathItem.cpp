@@ -1,0 +1,308 @@
+#include "Items/PathItem.h"
+
+#include "IO/textcodec.h"
+#include "Items/AbstractLineItem.h"
+#include "Items/LineItem.h"
+#include "Views/EditorScene.h"
+#include "Views/EditorView.h"
+
+#include <QBrush>
+#include <QByteArray>
+#include <QGraphicsScene>
+#include <QLineF>
+#include <QList>
+#include <QPen>
+#include <QSet>
+#include <QVariant>
+
+namespace {
+
+EditorView* canvasOf(const QGraphicsItem* item)
+{
+    EditorScene* s = qobject_cast<EditorScene*>(item->scene());
+    if (!s || !s->context())
+        return nullptr;
+    return s->context()->view;
+}
+
+QString numberText(double value)
+{
+    return QString::number(value, 'g', 6);
+}
+
+bool isPathSegment(AbstractEdge* edge)
+{
+    const QGraphicsItem* item = dynamic_cast<QGraphicsItem*>(edge);
+    return item && item->type() == PathSegmentItemType;
+}
+
+// The edge by which a walk leaves node: an unvisited path segment when there
+// is one, so that a free line touching the path never cuts the chain short;
+// otherwise the first unvisited edge of any kind.
+AbstractEdge* nextEdge(LineItemNode* node, const QSet<AbstractEdge*>& visited)
+{
+    AbstractEdge* fallback = nullptr;
+    for (AbstractEdge* edge : node->edges()) {
+        if (visited.contains(edge))
+            continue;
+        if (isPathSegment(edge))
+            return edge;
+        if (!fallback)
+            fallback = edge;
+    }
+    return fallback;
+}
+
+bool isLive(LineItemNode* node)
+{
+    return node && !node->isDeletionPending();
+}
+
+} // namespace
+
+IOPoint::IOPoint()
+    : mPoint(0, 0)
+{
+}
+
+IOPoint::IOPoint(QPointF point)
+    : mPoint(point)
+{
+}
+
+void IOPoint::read(IOTransformer& io)
+{
+    const double x = numberFromText(decodeText(io.readAttribute("x")));
+    const double y = numberFromText(decodeText(io.readAttribute("y")));
+    mPoint = QPointF(x, y);
+}
+
+void IOPoint::write(IOTransformer& io)
+{
+    io.writeAttribute("x", encodeText(numberText(mPoint.x())));
+    io.writeAttribute("y", encodeText(numberText(mPoint.y())));
+}
+
+std::string IOPoint::key()
+{
+    return key_str();
+}
+
+std::string IOPoint::key_str()
+{
+    return "pt";
+}
+
+PathItem::PathItem(QPointF pos)
+    : QObject(nullptr)
+    , QGraphicsEllipseItem(-10, -10, 20, 20)
+{
+    setBrush(QBrush(Qt::green, Qt::SolidPattern));
+    setPen(QPen(Qt::black, 0));
+    setFlags(QGraphicsItem::ItemIsSelectable | QGraphicsItem::ItemIsFocusable | QGraphicsItem::ItemIsMovable);
+    setZValue(1000000000);
+    setPos(pos);
+}
+
+PathItem::~PathItem()
+{
+    if (EditorView* view = canvasOf(this))
+        view->removeItemFromGroup(this, groupId());
+}
+
+int PathItem::type() const
+{
+    return PathItemType;
+}
+
+void PathItem::setStartingNode(LineItemNode* node)
+{
+    mStartingNode = node;
+    mFirstSegment = nullptr;
+    mSecondNode = nullptr;
+    if (node)
+        rememberStart(node);
+}
+
+AbstractEdge* PathItem::firstEdge(LineItemNode* start) const
+{
+    // The chain leaves its start by the segment it began with, as long as the
+    // start still holds it; a closed chain would otherwise be walked backwards.
+    AbstractEdge* first = dynamic_cast<AbstractEdge*>(mFirstSegment.data());
+    if (first && start->edges().contains(first))
+        return first;
+    return nextEdge(start, QSet<AbstractEdge*>());
+}
+
+void PathItem::rememberStart(LineItemNode* node)
+{
+    mLastStartPos = node->pos();
+    AbstractEdge* first = firstEdge(node);
+    mFirstSegment = first ? dynamic_cast<QObject*>(first) : nullptr;
+    mSecondNode = first ? first->otherNode(node) : nullptr;
+}
+
+LineItemNode* PathItem::startingNode()
+{
+    LineItemNode* start = mStartingNode.data();
+    if (isLive(start)) {
+        rememberStart(start);
+        return start;
+    }
+    if (!start && !mFirstSegment)
+        return nullptr;
+
+    // The starting node was merged into another one (or dissolved), which now
+    // holds the first segment in its place: that segment's end other than the
+    // second node, or failing that the end lying where the start was.
+    LineItemNode* survivor = nullptr;
+    if (AbstractEdge* first = dynamic_cast<AbstractEdge*>(mFirstSegment.data())) {
+        LineItemNode* candidates[2] = {first->endA(), first->endB()};
+        LineItemNode* second = mSecondNode.data();
+        if (second && (second == candidates[0] || second == candidates[1])) {
+            LineItemNode* other = second == candidates[0] ? candidates[1] : candidates[0];
+            if (isLive(other))
+                survivor = other;
+        } else {
+            double best = 0;
+            for (LineItemNode* candidate : candidates) {
+                if (!isLive(candidate))
+                    continue;
+                const double distance = QLineF(candidate->pos(), mLastStartPos).length();
+                if (!survivor || distance < best) {
+                    survivor = candidate;
+                    best = distance;
+                }
+            }
+        }
+    }
+    mStartingNode = survivor;
+    if (survivor)
+        rememberStart(survivor);
+    else
+        mFirstSegment = nullptr;
+    return survivor;
+}
+
+LineItemNode* PathItem::walkChain(const std::function<void(LineItemNode*)>& visitNode,
+                                  const std::function<void(AbstractEdge*)>& visitEdge)
+{
+    QSet<LineItemNode*> nodesSeen;
+    QSet<AbstractEdge*> edgesSeen;
+    LineItemNode* start = startingNode();
+    LineItemNode* node = start;
+    while (node) {
+        if (nodesSeen.contains(node))
+            return node;
+        nodesSeen.insert(node);
+        visitNode(node);
+        AbstractEdge* edge = node == start ? firstEdge(node) : nextEdge(node, edgesSeen);
+        if (!edge)
+            return nullptr;
+        edgesSeen.insert(edge);
+        visitEdge(edge);
+        node = edge->otherNode(node);
+    }
+    return nullptr;
+}
+
+void PathItem::setGroupId(QString group)
+{
+    if (EditorView* view = canvasOf(this))
+        view->updateItemInGroup(this, group, groupId());
+    GroupableItem::setGroupId(group);
+}
+
+bool PathItem::active() const
+{
+    return isVisible();
+}
+
+void PathItem::setActive(bool on)
+{
+    setVisible(on);
+    walkChain([on](LineItemNode* node) { node->setVisible(on); },
+              [on](AbstractEdge* edge) {
+                  if (QGraphicsItem* item = dynamic_cast<QGraphicsItem*>(edge))
+                      item->setVisible(on);
+              });
+}
+
+void PathItem::write(IOTransformer& io)
+{
+    io.writeAttribute("x", encodeText(numberText(pos().x())));
+    io.writeAttribute("y", encodeText(numberText(pos().y())));
+    io.writeAttribute("group", encodeText(groupId()));
+    if (!name().isEmpty())
+        io.writeAttribute("name", encodeText(name()));
+
+    auto writePoint = [&io](LineItemNode* node) {
+        IOPoint point(node->pos());
+        io.write(point);
+    };
+    // A closed chain ends with its closing point once more, so it reopens closed.
+    if (LineItemNode* closing = walkChain(writePoint, [](AbstractEdge*) {}))
+        writePoint(closing);
+
+    const QList<QByteArray> names = dynamicPropertyNames();
+    for (const QByteArray& propertyName : names)
+        io.writeAttribute(propertyName.toStdString(), encodeText(property(propertyName.constData()).toString()));
+}
+
+void PathItem::read(IOTransformer& io)
+{
+    const double x = numberFromText(decodeText(io.readAttribute("x")));
+    const double y = numberFromText(decodeText(io.readAttribute("y")));
+    mName = decodeText(io.readAttribute("name"));
+    const QString group = decodeText(io.readAttribute("group"));
+    if (!group.isEmpty())
+        setGroupId(group);
+    setPos(x, y);
+
+    QGraphicsScene* s = scene();
+    QPointF previous;
+    bool first = true;
+    QPointer<LineItemNode> previousEnd;
+    while (io.nodeExists(IOPoint::key_str())) {
+        IOPoint point;
+        if (!io.read(point))
+            break;
+        const QPointF current = point.point();
+        if (first || !s) {
+            first = false;
+            previous = current;
+            continue;
+        }
+        LineItem* segment = new LineItem(s, previous, current, false);
+        segment->setWriteable(false);
+        segment->setZValue(zValue());
+        LineItemNode* a = segment->endA();
+        LineItemNode* b = segment->endB();
+        // Join the previous segment explicitly: points closer than one unit would
+        // otherwise find the segment's own far end first and break the chain.
+        if (isLive(previousEnd.data()))
+            previousEnd->mergeWithNode(a);
+        else
+            a->mergeWithTouchingNode();
+        b->mergeWithTouchingNode();
+        if (!mStartingNode)
+            setStartingNode(segment->otherNode(nullptr));
+        previousEnd = segment->endB();
+        previous = current;
+    }
+
+    IOTransformer::Attributes rest;
+    io.readAttributes(rest);
+    for (const auto& attribute : rest)
+        setProperty(attribute.first.c_str(), QVariant(decodeText(attribute.second)));
+}
+
+std::string PathItem::key()
+{
+    return key_str();
+}
+
+std::string PathItem::key_str()
+{
+    return "path";
+}

@@ -1,0 +1,429 @@
+#include "Items/ShapeItem.h"
+
+#include <QList>
+#include <QVariant>
+
+#include <cmath>
+
+#include "Items/ConstraintItem.h"
+#include "Toolkit/cpSupport.h"
+#include "cpCompat.h"
+
+namespace {
+
+// Every live shape item, in the order they were made. A body's user data is
+// handed on through it, and a body still used by an item is never freed.
+QList<ShapeItem*>& liveItems()
+{
+    static QList<ShapeItem*> items;
+    return items;
+}
+
+// Chipmunk 7 clears a body's force after each step; a force set on a body keeps
+// acting until it is changed, as the level format expects.
+void keepForceVelocity(cpBody* body, cpVect gravity, cpFloat damping, cpFloat dt)
+{
+    const cpVect force = cpBodyGetForce(body);
+    cpBodyUpdateVelocity(body, gravity, damping, dt);
+    if (force.x != 0 || force.y != 0)
+        cpBodySetForce(body, force);
+}
+
+void keepForce(cpSpace* space, cpBody* body)
+{
+    if (body && body != cpSpaceGetStaticBody(space) && !cpBodyIsStaticKind(body))
+        cpBodySetVelocityUpdateFunc(body, keepForceVelocity);
+}
+
+bool isStaticBody(cpSpace* space, cpBody* body)
+{
+    return body == cpSpaceGetStaticBody(space) || cpBodyIsStaticKind(body);
+}
+
+ConstraintItem* constraintItem(cpConstraint* constraint)
+{
+    return qobject_cast<ConstraintItem*>(static_cast<QObject*>(cpConstraintGetUserData(constraint)));
+}
+
+// Takes a constraint out of the space, through its joint item when it has one.
+void takeOut(cpSpace* space, cpConstraint* constraint)
+{
+    if (ConstraintItem* item = constraintItem(constraint))
+        item->removeFromSpace();
+    if (cpSpaceContainsConstraint(space, constraint)) {
+        cpSpaceRemoveConstraint(space, constraint);
+        cpConstraintSetUserData(constraint, nullptr);
+    }
+}
+
+bool isRotary(const cpConstraint* constraint)
+{
+    return cpConstraintIsGearJoint(constraint) || cpConstraintIsSimpleMotor(constraint)
+        || cpConstraintIsDampedRotarySpring(constraint) || cpConstraintIsRotaryLimitJoint(constraint)
+        || cpConstraintIsRatchetJoint(constraint);
+}
+
+// The solver aborts on a constraint between two bodies that cannot move (or,
+// for the rotary kinds, cannot turn). Such constraints leave the space, as a
+// joint would refuse to bind them in the first place.
+void releaseUnsolvableConstraints(cpSpace* space, cpBody* body)
+{
+    const QList<cpConstraint*> constraints = getConstraintsOnBody(body);
+    for (cpConstraint* constraint : constraints) {
+        cpBody* a = cpConstraintGetBodyA(constraint);
+        cpBody* b = cpConstraintGetBodyB(constraint);
+        if (!a || !b)
+            continue;
+        const bool immovable = cpBodyHasInfiniteMass(a) && cpBodyHasInfiniteMass(b);
+        const bool unturnable = std::isinf(cpBodyGetMoment(a)) && std::isinf(cpBodyGetMoment(b));
+        if (immovable || (unturnable && isRotary(constraint)))
+            takeOut(space, constraint);
+    }
+}
+
+// Ends the joints attached to the body: each leaves the space and its item is
+// deleted later.
+void endJoints(cpSpace* space, cpBody* body)
+{
+    const QList<cpConstraint*> constraints = getConstraintsOnBody(body);
+    for (cpConstraint* constraint : constraints) {
+        ConstraintItem* item = constraintItem(constraint);
+        if (!item)
+            continue;
+        takeOut(space, constraint);
+        item->deleteLater();
+    }
+}
+
+// No shape of the space and no live item uses the body any more.
+bool unused(cpBody* body)
+{
+    if (shapeCountOnBody(body) != 0)
+        return false;
+    for (ShapeItem* item : liveItems()) {
+        if (item->oldBody() == body || (item->cpshape() && cpShapeGetBody(item->cpshape()) == body))
+            return false;
+    }
+    return true;
+}
+
+void freeBody(cpSpace* space, cpBody* body)
+{
+    // Nothing may keep a pointer to the body: joints out of the space forget it,
+    // and constraints no item owns leave the space.
+    ConstraintItem::forgetBody(space, body);
+    const QList<cpConstraint*> constraints = getConstraintsOnBody(body);
+    for (cpConstraint* constraint : constraints)
+        takeOut(space, constraint);
+    if (cpSpaceContainsBody(space, body))
+        cpSpaceRemoveBody(space, body);
+    cpBodyFree(body);
+}
+
+// When the body names the dying item, another live item on the body takes
+// over, or nobody.
+void handOverUserData(cpBody* body, ShapeItem* dying)
+{
+    if (cpBodyGetUserData(body) != static_cast<QObject*>(dying))
+        return;
+    QObject* next = nullptr;
+    for (ShapeItem* item : liveItems()) {
+        if (item != dying && item->space() == dying->space() && item->cpshape()
+            && cpShapeGetBody(item->cpshape()) == body) {
+            next = item;
+            break;
+        }
+    }
+    cpBodySetUserData(body, next);
+}
+
+} // namespace
+
+ShapeItem::ShapeItem(cpSpace* space, cpShape* shape)
+    : QObject(nullptr)
+    , m_space(space)
+    , m_shape(shape)
+{
+    liveItems().append(this);
+    if (cpBody* b = body()) {
+        if (!cpBodyGetUserData(b))
+            cpBodySetUserData(b, static_cast<QObject*>(this));
+        keepForce(m_space, b);
+    }
+    setProperty("uid", -1);
+    determineAndSetObjectName();
+}
+
+ShapeItem::~ShapeItem()
+{
+    liveItems().removeOne(this);
+    if (!m_shape)
+        return;
+    if (!m_space) {
+        cpShapeFree(m_shape);
+        return;
+    }
+
+    cpBody* staticBody = cpSpaceGetStaticBody(m_space);
+    cpBody* current = body();
+
+    if (current && current != staticBody)
+        endJoints(m_space, current);
+
+    if (cpSpaceContainsShape(m_space, m_shape))
+        cpSpaceRemoveShape(m_space, m_shape);
+
+    if (current) {
+        if (current != staticBody && unused(current))
+            freeBody(m_space, current);
+        else
+            handOverUserData(current, this);
+    }
+
+    // The own body kept aside while glued belongs to nobody else.
+    if (m_oldBody && m_oldBody != current && m_oldBody != staticBody) {
+        if (unused(m_oldBody)) {
+            endJoints(m_space, m_oldBody);
+            freeBody(m_space, m_oldBody);
+        } else {
+            handOverUserData(m_oldBody, this);
+        }
+    }
+
+    cpShapeFree(m_shape);
+}
+
+cpBody* ShapeItem::body() const
+{
+    return m_shape ? cpShapeGetBody(m_shape) : nullptr;
+}
+
+void ShapeItem::sync(AbstractSyncItem*)
+{
+}
+
+void ShapeItem::setOldBody(cpBody* body)
+{
+    m_oldBody = body;
+}
+
+bool ShapeItem::bodyInSpace() const
+{
+    cpBody* b = body();
+    return b && m_space && !isStaticBody(m_space, b) && cpSpaceContainsBody(m_space, b);
+}
+
+void ShapeItem::setBodyInSpace(bool inSpace)
+{
+    cpBody* b = body();
+    if (b && m_space && !isStaticBody(m_space, b)) {
+        const bool contained = cpSpaceContainsBody(m_space, b);
+        if (!contained && inSpace) {
+            // A dynamic body must have a mass and a moment to be stepped.
+            const bool steppable = cpBodyGetType(b) != CP_BODY_TYPE_DYNAMIC
+                || (cpBodyGetMass(b) > 0 && cpBodyGetMoment(b) > 0);
+            if (steppable)
+                cpSpaceAddBody(m_space, b);
+        } else if (contained && !inSpace) {
+            cpSpaceRemoveBody(m_space, b);
+        }
+    }
+    determineAndSetObjectName();
+}
+
+float ShapeItem::mass() const
+{
+    cpBody* b = body();
+    return b ? float(cpBodyGetMass(b)) : 0.0f;
+}
+
+void ShapeItem::setMass(float mass)
+{
+    cpBody* b = body();
+    if (b && m_space && !isStaticBody(m_space, b) && !std::isnan(mass) && mass != 0) {
+        if (mass < 0 || std::isinf(mass)) {
+            // Chipmunk 7 takes no infinite mass on a dynamic body: the body
+            // turns kinematic, which has infinite mass and moment.
+            if (!cpBodyHasInfiniteMass(b)) {
+                m_savedMoment = float(cpBodyGetMoment(b));
+                m_hasSavedMoment = true;
+            }
+            if (cpSpaceContainsBody(m_space, b))
+                cpSpaceRemoveBody(m_space, b);
+            if (cpBodyGetType(b) == CP_BODY_TYPE_DYNAMIC)
+                cpBodySetType(b, CP_BODY_TYPE_KINEMATIC);
+            else
+                cpBodySetMoment(b, INFINITY);
+            releaseUnsolvableConstraints(m_space, b);
+        } else if (cpBodyGetType(b) == CP_BODY_TYPE_DYNAMIC) {
+            cpBodySetMass(b, mass);
+        } else {
+            // Back from infinite mass: the moment put aside returns, or an
+            // infinite moment stays when none was put aside.
+            cpFloat moment = cpBodyGetMoment(b);
+            if (std::isinf(moment) && m_hasSavedMoment)
+                moment = m_savedMoment;
+            if (!(moment > 0))
+                moment = INFINITY;
+            cpBodySetType(b, CP_BODY_TYPE_DYNAMIC);
+            cpBodySetMass(b, mass);
+            cpBodySetMoment(b, moment);
+        }
+    }
+    determineAndSetObjectName();
+}
+
+float ShapeItem::moment() const
+{
+    cpBody* b = body();
+    return b ? float(cpBodyGetMoment(b)) : 0.0f;
+}
+
+void ShapeItem::setMoment(float moment)
+{
+    cpBody* b = body();
+    if (!b || !m_space || isStaticBody(m_space, b) || std::isnan(moment) || moment == 0)
+        return;
+    if (moment < 0 || std::isinf(moment)) {
+        cpBodySetMoment(b, INFINITY);
+        releaseUnsolvableConstraints(m_space, b);
+    } else {
+        cpBodySetMoment(b, moment);
+    }
+}
+
+QPointF ShapeItem::velocity() const
+{
+    cpBody* b = body();
+    if (!b)
+        return QPointF();
+    const cpVect v = cpBodyGetVelocity(b);
+    return QPointF(v.x, v.y);
+}
+
+void ShapeItem::setVelocity(QPointF velocity)
+{
+    cpBody* b = body();
+    if (!b || !m_space || isStaticBody(m_space, b))
+        return;
+    if (!std::isfinite(velocity.x()) || !std::isfinite(velocity.y()))
+        return;
+    cpBodySetVelocity(b, cpv(velocity.x(), velocity.y()));
+}
+
+QPointF ShapeItem::force() const
+{
+    cpBody* b = body();
+    if (!b)
+        return QPointF();
+    const cpVect f = cpBodyGetForce(b);
+    return QPointF(f.x, f.y);
+}
+
+void ShapeItem::setForce(QPointF force)
+{
+    cpBody* b = body();
+    if (!b || !m_space || isStaticBody(m_space, b))
+        return;
+    if (!std::isfinite(force.x()) || !std::isfinite(force.y()))
+        return;
+    keepForce(m_space, b);
+    cpBodySetForce(b, cpv(force.x(), force.y()));
+}
+
+float ShapeItem::elasticity() const
+{
+    return m_shape ? float(cpShapeGetElasticity(m_shape)) : 0.0f;
+}
+
+void ShapeItem::setElasticity(float elasticity)
+{
+    if (m_shape && std::isfinite(elasticity) && elasticity >= 0)
+        cpShapeSetElasticity(m_shape, elasticity);
+}
+
+float ShapeItem::friction() const
+{
+    return m_shape ? float(cpShapeGetFriction(m_shape)) : 0.0f;
+}
+
+void ShapeItem::setFriction(float friction)
+{
+    if (m_shape && std::isfinite(friction) && friction >= 0)
+        cpShapeSetFriction(m_shape, friction);
+}
+
+int ShapeItem::collisionType() const
+{
+    return m_shape ? int(cpShapeGetCollisionType(m_shape)) : 0;
+}
+
+void ShapeItem::setCollisionType(int type)
+{
+    if (m_shape)
+        cpShapeSetCollisionType(m_shape, cpCollisionType(type));
+}
+
+int ShapeItem::group() const
+{
+    return m_shape ? int(cpShapeGetGroup(m_shape)) : 0;
+}
+
+void ShapeItem::setGroup(unsigned long group)
+{
+    if (m_shape)
+        cpShapeSetGroup(m_shape, cpGroup(group));
+}
+
+bool ShapeItem::sensor() const
+{
+    return m_shape && cpShapeGetSensor(m_shape) == 1;
+}
+
+void ShapeItem::setSensor(bool sensor)
+{
+    if (m_shape)
+        cpShapeSetSensor(m_shape, sensor ? 1 : 0);
+}
+
+int ShapeItem::layers() const
+{
+    return m_shape ? int(cpShapeGetLayers(m_shape)) : 0;
+}
+
+void ShapeItem::setLayers(unsigned int layers)
+{
+    if (m_shape)
+        cpShapeSetLayers(m_shape, cpLayers(layers));
+}
+
+bool ShapeItem::layer(int n) const
+{
+    return (static_cast<unsigned int>(layers()) >> (n - 1)) & 1u;
+}
+
+void ShapeItem::setLayer(int n, bool on)
+{
+    const unsigned int bit = 1u << (n - 1);
+    const unsigned int mask = static_cast<unsigned int>(layers());
+    setLayers(on ? (mask | bit) : (mask & ~bit));
+}
+
+QString ShapeItem::determineAndSetObjectName()
+{
+    const float m = mass();
+    const QString name = QStringLiteral("mass: ")
+        + (std::isinf(m) ? QStringLiteral("static") : QString::number(m, 'g', 6));
+    setObjectName(name);
+    return name;
+}
+
+void ShapeItem::syncWithSyncee(AbstractSyncItem* syncee)
+{
+    if (!syncee || syncee == this)
+        return;
+    deleteSyncPair();
+    syncee->deleteSyncPair();
+    SyncedItemPair* link = new SyncedItemPair;
+    link->syncItems(this, syncee);
+}
