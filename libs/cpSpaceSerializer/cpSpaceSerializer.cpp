@@ -1,9 +1,445 @@
 #include "cpSpaceSerializer.h"
+#include "cpCompat.h"
 
-cpSpaceSerializer::cpSpaceSerializer() : delegate(nullptr), space(nullptr) { }
-cpSpaceSerializer::cpSpaceSerializer(cpSpaceSerializerDelegate* d) : delegate(d), space(nullptr) { }
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+#include <sstream>
+#include <string>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+template <typename T>
+std::string valueText(T value)
+{
+    std::ostringstream out;
+    out << value;
+    return out.str();
+}
+
+template <typename T>
+bool isPositiveInfinity(T value)
+{
+    if constexpr (std::numeric_limits<T>::has_infinity)
+        return value == std::numeric_limits<T>::infinity();
+    else
+        return false;
+}
+
+long long addressId(const void* p)
+{
+    return static_cast<long long>(reinterpret_cast<std::intptr_t>(p));
+}
+
+// Writes the printed document to a temporary file beside path and renames it
+// over path, so that the previous file survives any failure on the way.
+bool writeAtomically(TiXmlDocument& doc, const char* path)
+{
+    if (!path || !*path)
+        return false;
+
+    // Write through a symbolic link to its target, as an in-place write would.
+    std::string target = path;
+    if (char* resolved = realpath(path, nullptr)) {
+        target = resolved;
+        std::free(resolved);
+    }
+
+    mode_t mode;
+    struct stat st;
+    if (stat(target.c_str(), &st) == 0) {
+        mode = st.st_mode & 07777;
+    } else {
+        const mode_t mask = umask(0);
+        umask(mask);
+        mode = 0666 & ~mask;
+    }
+
+    std::string tmp = target + ".XXXXXX";
+    const int fd = mkstemp(&tmp[0]);
+    if (fd < 0)
+        return false;
+    fchmod(fd, mode);
+    FILE* file = fdopen(fd, "w");
+    if (!file) {
+        close(fd);
+        unlink(tmp.c_str());
+        return false;
+    }
+    bool ok = doc.SaveFile(file);
+    ok = ok && std::fflush(file) == 0 && !std::ferror(file);
+    ok = ok && fsync(fileno(file)) == 0;
+    ok = (std::fclose(file) == 0) && ok;
+    if (ok)
+        ok = std::rename(tmp.c_str(), target.c_str()) == 0;
+    if (!ok)
+        unlink(tmp.c_str());
+    return ok;
+}
+
+} // namespace
+
+// A value element: the value's stream text, or "INF" for positive infinity.
+template <typename T>
+TiXmlElement* createValueElm(const char* name, T value)
+{
+    TiXmlElement* elm = new TiXmlElement(name);
+    const std::string text = isPositiveInfinity(value) ? std::string("INF") : valueText(value);
+    elm->LinkEndChild(new TiXmlText(text));
+    return elm;
+}
+
+template <typename T>
+void setAttribute(TiXmlElement* elm, const char* name, T value)
+{
+    elm->SetAttribute(name, valueText(value));
+}
+
+template <>
+void setAttribute<const char*>(TiXmlElement* elm, const char* name, const char* value)
+{
+    elm->SetAttribute(name, value);
+}
+
+template <>
+void setAttribute<bool>(TiXmlElement* elm, const char* name, bool value)
+{
+    elm->SetAttribute(name, value ? "1" : "0");
+}
+
+struct WriteContext
+{
+    cpSpaceSerializer* serializer;
+    TiXmlElement* spaceElm;
+};
+
+static void writeShape(cpShape* shape, void* data)
+{
+    WriteContext* ctx = static_cast<WriteContext*>(data);
+    if (TiXmlElement* elm = ctx->serializer->createShapeElm(shape))
+        ctx->spaceElm->LinkEndChild(elm);
+}
+
+static void writeConstraint(cpConstraint* constraint, void* data)
+{
+    WriteContext* ctx = static_cast<WriteContext*>(data);
+    if (TiXmlElement* elm = ctx->serializer->createConstraintElm(constraint))
+        ctx->spaceElm->LinkEndChild(elm);
+}
+
+cpSpaceSerializer::cpSpaceSerializer()
+    : delegate(nullptr), space(nullptr)
+{
+}
+
+cpSpaceSerializer::cpSpaceSerializer(cpSpaceSerializerDelegate* d)
+    : delegate(d), space(nullptr)
+{
+}
+
 cpSpaceSerializer::~cpSpaceSerializer() = default;
 
-bool cpSpaceSerializer::save(cpSpace*, const char*) { return false; }
-TiXmlElement* cpSpaceSerializer::createShapeElm(cpShape*) { return nullptr; }
-TiXmlElement* cpSpaceSerializer::createConstraintElm(cpConstraint*) { return nullptr; }
+bool cpSpaceSerializer::save(cpSpace* s, const char* filename)
+{
+    if (!s)
+        return false;
+    space = s;
+    bodyMap.clear();
+    bodyMap[0] = cpSpaceGetStaticBody(space);
+
+    // Start from an empty document: a document left by an earlier save or
+    // load would otherwise come first in the file and be what is read back.
+    doc.Clear();
+
+    TiXmlElement* spaceElm = new TiXmlElement("space");
+    doc.LinkEndChild(spaceElm);
+    spaceElm->LinkEndChild(createValueElm("iterations", cpSpaceGetIterations(space)));
+    spaceElm->LinkEndChild(createPointElm("gravity", cpSpaceGetGravity(space)));
+    spaceElm->LinkEndChild(createValueElm("damping", cpSpaceGetDamping(space)));
+
+    WriteContext ctx { this, spaceElm };
+    cpSpaceEachShape(space, writeShape, &ctx);
+    cpSpaceEachConstraint(space, writeConstraint, &ctx);
+
+    return writeAtomically(doc, filename);
+}
+
+TiXmlElement* cpSpaceSerializer::createShapeElm(cpShape* shape)
+{
+    cpBody* body = cpShapeGetBody(shape);
+    long long shapeId;
+    long long bodyId;
+    if (delegate) {
+        shapeId = delegate->makeId(shape);
+        bodyId = delegate->makeId(body);
+        delegate->writing(shape, shapeId);
+        delegate->writing(body, bodyId);
+    } else {
+        shapeId = addressId(shape);
+        bodyId = addressId(body);
+    }
+    if (body == cpSpaceGetStaticBody(space))
+        bodyId = 0;
+
+    TiXmlElement* elm;
+    switch (cpShapeGetType(shape)) {
+    case CP_CIRCLE_SHAPE: elm = createCircleElm(shape); break;
+    case CP_SEGMENT_SHAPE: elm = createSegmentElm(shape); break;
+    case CP_POLY_SHAPE: elm = createPolyElm(shape); break;
+    default: return nullptr;
+    }
+
+    const cpShapeFilter filter = cpShapeGetFilter(shape);
+    elm->LinkEndChild(createValueElm("id", shapeId));
+    elm->LinkEndChild(createValueElm("body_id", bodyId));
+    elm->LinkEndChild(createValueElm("sensor", cpShapeGetSensor(shape) ? 1 : 0));
+    elm->LinkEndChild(createValueElm("e", cpShapeGetElasticity(shape)));
+    elm->LinkEndChild(createValueElm("u", cpShapeGetFriction(shape)));
+    elm->LinkEndChild(createPointElm("surface_v", cpShapeGetSurfaceVelocity(shape)));
+    elm->LinkEndChild(createValueElm("collision_type", static_cast<unsigned long>(cpShapeGetCollisionType(shape))));
+    elm->LinkEndChild(createValueElm("group", static_cast<unsigned long>(filter.group)));
+    elm->LinkEndChild(createValueElm("layers", static_cast<unsigned int>(filter.categories)));
+    elm->LinkEndChild(createBodyElm(body));
+    return elm;
+}
+
+TiXmlElement* cpSpaceSerializer::createCircleElm(cpShape* shape)
+{
+    TiXmlElement* elm = new TiXmlElement("shape");
+    setAttribute(elm, "type", "circle");
+    elm->LinkEndChild(createPointElm("offset", cpCircleShapeGetOffset(shape)));
+    elm->LinkEndChild(createValueElm("radius", cpCircleShapeGetRadius(shape)));
+    return elm;
+}
+
+TiXmlElement* cpSpaceSerializer::createSegmentElm(cpShape* shape)
+{
+    TiXmlElement* elm = new TiXmlElement("shape");
+    setAttribute(elm, "type", "segment");
+    elm->LinkEndChild(createPointElm("a", cpSegmentShapeGetA(shape)));
+    elm->LinkEndChild(createPointElm("b", cpSegmentShapeGetB(shape)));
+    elm->LinkEndChild(createValueElm("radius", cpSegmentShapeGetRadius(shape)));
+    return elm;
+}
+
+TiXmlElement* cpSpaceSerializer::createPolyElm(cpShape* shape)
+{
+    TiXmlElement* elm = new TiXmlElement("shape");
+    setAttribute(elm, "type", "poly");
+    TiXmlElement* verts = new TiXmlElement("verts");
+    const int count = cpPolyShapeGetCount(shape);
+    setAttribute(verts, "numVerts", count);
+    // Chipmunk 7 keeps the vertices counter-clockwise; the file keeps them clockwise.
+    for (int i = 0; i < count; ++i)
+        verts->LinkEndChild(createPointElm("vert", cpPolyShapeGetVertClockwise(shape, i)));
+    elm->LinkEndChild(verts);
+    return elm;
+}
+
+TiXmlElement* cpSpaceSerializer::createBodyElm(cpBody* body)
+{
+    TiXmlElement* elm = new TiXmlElement("body");
+    long long id;
+    if (delegate) {
+        id = delegate->makeId(body);
+        delegate->writing(body, id);
+    } else {
+        id = addressId(body);
+    }
+    if (bodyMap.count(id) || body == cpSpaceGetStaticBody(space))
+        return elm;
+
+    // Static-type bodies are never simulated, so they count as outside the space.
+    if (!cpSpaceSimulatesBody(space, body))
+        setAttribute(elm, "rogue", true);
+    elm->LinkEndChild(createValueElm("id", id));
+    elm->LinkEndChild(createValueElm("mass", cpBodyGetMass(body)));
+    elm->LinkEndChild(createValueElm("inertia", cpBodyGetMoment(body)));
+    elm->LinkEndChild(createPointElm("p", cpBodyGetPosition(body)));
+    elm->LinkEndChild(createPointElm("v", cpBodyGetVelocity(body)));
+    elm->LinkEndChild(createPointElm("f", cpBodyGetForce(body)));
+    elm->LinkEndChild(createValueElm("a", cpBodyGetAngle(body)));
+    elm->LinkEndChild(createValueElm("w", cpBodyGetAngularVelocity(body)));
+    elm->LinkEndChild(createValueElm("t", cpBodyGetTorque(body)));
+    bodyMap[id] = body;
+    return elm;
+}
+
+TiXmlElement* cpSpaceSerializer::createConstraintElm(cpConstraint* constraint)
+{
+    cpBody* a = cpConstraintGetBodyA(constraint);
+    cpBody* b = cpConstraintGetBodyB(constraint);
+    long long id;
+    long long aId;
+    long long bId;
+    if (delegate) {
+        id = delegate->makeId(constraint);
+        delegate->writing(constraint, id);
+        aId = delegate->makeId(a);
+        bId = delegate->makeId(b);
+    } else {
+        id = addressId(constraint);
+        aId = addressId(a);
+        bId = addressId(b);
+    }
+    cpBody* staticBody = cpSpaceGetStaticBody(space);
+    if (a == staticBody)
+        aId = 0;
+    if (b == staticBody)
+        bId = 0;
+
+    TiXmlElement* elm;
+    if (cpConstraintIsPinJoint(constraint))
+        elm = createPinJointElm(constraint);
+    else if (cpConstraintIsSlideJoint(constraint))
+        elm = createSlideJointElm(constraint);
+    else if (cpConstraintIsPivotJoint(constraint))
+        elm = createPivotJointElm(constraint);
+    else if (cpConstraintIsGrooveJoint(constraint))
+        elm = createGrooveJointElm(constraint);
+    else if (cpConstraintIsSimpleMotor(constraint))
+        elm = createMotorJointElm(constraint);
+    else if (cpConstraintIsGearJoint(constraint))
+        elm = createGearJointElm(constraint);
+    else if (cpConstraintIsDampedSpring(constraint))
+        elm = createSpringJointElm(constraint);
+    else if (cpConstraintIsRotaryLimitJoint(constraint))
+        elm = createRotaryLimitJointElm(constraint);
+    else if (cpConstraintIsRatchetJoint(constraint))
+        elm = createRatchetJointElm(constraint);
+    else if (cpConstraintIsDampedRotarySpring(constraint))
+        elm = createRotarySpringJointElm(constraint);
+    else
+        elm = new TiXmlElement("unknown");
+
+    elm->LinkEndChild(createValueElm("id", id));
+    elm->LinkEndChild(createValueElm("body_a_id", aId));
+    elm->LinkEndChild(createValueElm("body_b_id", bId));
+    elm->LinkEndChild(createValueElm("maxForce", cpConstraintGetMaxForce(constraint)));
+    elm->LinkEndChild(createValueElm("biasCoef", cpConstraintGetErrorBias(constraint)));
+    elm->LinkEndChild(createValueElm("maxBias", cpConstraintGetMaxBias(constraint)));
+    return elm;
+}
+
+static TiXmlElement* constraintElm(const char* type)
+{
+    TiXmlElement* elm = new TiXmlElement("constraint");
+    setAttribute(elm, "type", type);
+    return elm;
+}
+
+TiXmlElement* cpSpaceSerializer::createPinJointElm(cpConstraint* c)
+{
+    TiXmlElement* elm = constraintElm("pin");
+    elm->LinkEndChild(createPointElm("anchr1", cpPinJointGetAnchorA(c)));
+    elm->LinkEndChild(createPointElm("anchr2", cpPinJointGetAnchorB(c)));
+    elm->LinkEndChild(createValueElm("dist", cpPinJointGetDist(c)));
+    elm->LinkEndChild(createValueElm("jnAcc", cpPinJointGetJnAcc(c)));
+    return elm;
+}
+
+TiXmlElement* cpSpaceSerializer::createSlideJointElm(cpConstraint* c)
+{
+    TiXmlElement* elm = constraintElm("slide");
+    elm->LinkEndChild(createPointElm("anchr1", cpSlideJointGetAnchorA(c)));
+    elm->LinkEndChild(createPointElm("anchr2", cpSlideJointGetAnchorB(c)));
+    elm->LinkEndChild(createValueElm("min", cpSlideJointGetMin(c)));
+    elm->LinkEndChild(createValueElm("max", cpSlideJointGetMax(c)));
+    elm->LinkEndChild(createValueElm("jnAcc", cpSlideJointGetJnAcc(c)));
+    return elm;
+}
+
+TiXmlElement* cpSpaceSerializer::createPivotJointElm(cpConstraint* c)
+{
+    TiXmlElement* elm = constraintElm("pivot");
+    const cpVect anchorA = cpPivotJointGetAnchorA(c);
+    elm->LinkEndChild(createPointElm("anchr1", anchorA));
+    elm->LinkEndChild(createPointElm("anchr2", cpPivotJointGetAnchorB(c)));
+    elm->LinkEndChild(createPointElm("worldAnchor", cpBodyLocalToWorld(cpConstraintGetBodyA(c), anchorA)));
+    elm->LinkEndChild(createPointElm("jAcc", cpPivotJointGetJAcc(c)));
+    return elm;
+}
+
+TiXmlElement* cpSpaceSerializer::createGrooveJointElm(cpConstraint* c)
+{
+    TiXmlElement* elm = constraintElm("groove");
+    elm->LinkEndChild(createPointElm("grv_a", cpGrooveJointGetGrooveA(c)));
+    elm->LinkEndChild(createPointElm("grv_b", cpGrooveJointGetGrooveB(c)));
+    elm->LinkEndChild(createPointElm("anchr2", cpGrooveJointGetAnchorB(c)));
+    elm->LinkEndChild(createPointElm("jAcc", cpGrooveJointGetJAcc(c)));
+    // Chipmunk 7 keeps no maximum correction; the field stays for the file's readers.
+    elm->LinkEndChild(createValueElm("jMaxLen", 0.0));
+    return elm;
+}
+
+TiXmlElement* cpSpaceSerializer::createMotorJointElm(cpConstraint* c)
+{
+    TiXmlElement* elm = constraintElm("motor");
+    elm->LinkEndChild(createValueElm("rate", cpSimpleMotorGetRate(c)));
+    // Chipmunk 7 keeps no maximum impulse; the field stays for the file's readers.
+    elm->LinkEndChild(createValueElm("jMax", 0.0));
+    return elm;
+}
+
+TiXmlElement* cpSpaceSerializer::createGearJointElm(cpConstraint* c)
+{
+    TiXmlElement* elm = constraintElm("gear");
+    elm->LinkEndChild(createValueElm("phase", cpGearJointGetPhase(c)));
+    elm->LinkEndChild(createValueElm("ratio", cpGearJointGetRatio(c)));
+    elm->LinkEndChild(createValueElm("jAcc", cpGearJointGetJAcc(c)));
+    return elm;
+}
+
+TiXmlElement* cpSpaceSerializer::createSpringJointElm(cpConstraint* c)
+{
+    TiXmlElement* elm = constraintElm("spring");
+    elm->LinkEndChild(createPointElm("anchr1", cpDampedSpringGetAnchorA(c)));
+    elm->LinkEndChild(createPointElm("anchr2", cpDampedSpringGetAnchorB(c)));
+    elm->LinkEndChild(createValueElm("restLength", cpDampedSpringGetRestLength(c)));
+    elm->LinkEndChild(createValueElm("stiffness", cpDampedSpringGetStiffness(c)));
+    elm->LinkEndChild(createValueElm("damping", cpDampedSpringGetDamping(c)));
+    return elm;
+}
+
+TiXmlElement* cpSpaceSerializer::createRotaryLimitJointElm(cpConstraint* c)
+{
+    TiXmlElement* elm = constraintElm("rotaryLimit");
+    elm->LinkEndChild(createValueElm("min", cpRotaryLimitJointGetMin(c)));
+    elm->LinkEndChild(createValueElm("max", cpRotaryLimitJointGetMax(c)));
+    elm->LinkEndChild(createValueElm("jAcc", cpRotaryLimitJointGetJAcc(c)));
+    return elm;
+}
+
+TiXmlElement* cpSpaceSerializer::createRatchetJointElm(cpConstraint* c)
+{
+    TiXmlElement* elm = constraintElm("ratchet");
+    elm->LinkEndChild(createValueElm("angle", cpRatchetJointGetAngle(c)));
+    elm->LinkEndChild(createValueElm("phase", cpRatchetJointGetPhase(c)));
+    elm->LinkEndChild(createValueElm("ratchet", cpRatchetJointGetRatchet(c)));
+    elm->LinkEndChild(createValueElm("jAcc", cpRatchetJointGetJAcc(c)));
+    return elm;
+}
+
+TiXmlElement* cpSpaceSerializer::createRotarySpringJointElm(cpConstraint* c)
+{
+    TiXmlElement* elm = constraintElm("rotarySpring");
+    elm->LinkEndChild(createValueElm("restAngle", cpDampedRotarySpringGetRestAngle(c)));
+    elm->LinkEndChild(createValueElm("stiffness", cpDampedRotarySpringGetStiffness(c)));
+    elm->LinkEndChild(createValueElm("damping", cpDampedRotarySpringGetDamping(c)));
+    return elm;
+}
+
+TiXmlElement* cpSpaceSerializer::createPointElm(const char* name, cpVect point)
+{
+    TiXmlElement* elm = new TiXmlElement(name);
+    setAttribute(elm, "x", point.x);
+    setAttribute(elm, "y", point.y);
+    return elm;
+}
