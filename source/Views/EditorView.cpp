@@ -481,10 +481,10 @@ std::string EditorView::key()
     return "view";
 }
 
+// The root element is left empty: the transformer makes it, and the canvas
+// adds no attributes and no children to it.
 void EditorView::write(IOTransformer&)
 {
-    // The root element's attributes and children are written by the level
-    // writer, which is not part of the canvas yet; the element stays empty.
 }
 
 void EditorView::read(IOTransformer&)
