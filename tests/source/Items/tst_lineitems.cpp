@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QGraphicsRectItem>
 #include <QGraphicsSceneMouseEvent>
 #include <QKeyEvent>
 #include <QLineF>
@@ -79,6 +80,7 @@ private slots:
     void shiftSnap_data();
     void shiftSnap();
     void shiftSnapUsesNodePositions();
+    void dragMovesEverySelectedNode_data();
     void dragMovesEverySelectedNode();
     void widthKeys_data();
     void widthKeys();
@@ -534,21 +536,38 @@ void TestLineItems::shiftSnapUsesNodePositions()
     QCOMPARE(edge->line(), result);
 }
 
-// Dragging one of several selected nodes moves them all; every moved node's
-// edges follow, not just those of the node under the pointer.
+// Dragging one of several selected items moves them all; every line node that
+// moved along takes its edges with it, whichever item is under the pointer.
+void TestLineItems::dragMovesEverySelectedNode_data()
+{
+    QTest::addColumn<bool>("grabNode");
+    QTest::newRow("grab a line node") << true;
+    QTest::newRow("grab another item") << false;
+}
+
 void TestLineItems::dragMovesEverySelectedNode()
 {
+    QFETCH(bool, grabNode);
+
     view->resize(600, 400);
     view->show();
     QVERIFY(QTest::qWaitForWindowExposed(view.get()));
 
     LineItem* l1 = makeLine(QPointF(0, 0), QPointF(40, 0));
     LineItem* l2 = makeLine(QPointF(0, 60), QPointF(40, 60));
+    QGraphicsRectItem* box = scene->addRect(-5, -5, 10, 10);
+    box->setPos(100, 100);
+    box->setZValue(2000000000.0);
+    box->setFlags(QGraphicsItem::ItemIsMovable | QGraphicsItem::ItemIsSelectable);
     l1->endB()->setSelected(true);
     l2->endB()->setSelected(true);
+    box->setSelected(true);
 
-    drag(l1->endB(), QPointF(40, 30), Qt::NoModifier);
+    QGraphicsItem* grabbed = grabNode ? static_cast<QGraphicsItem*>(l1->endB()) : box;
+    drag(grabbed, grabbed->pos() + QPointF(0, 30), Qt::NoModifier);
 
+    QVERIFY(box->pos() != QPointF(100, 100));
+    QVERIFY(l1->endB()->pos() != QPointF(40, 0));
     QVERIFY(l2->endB()->pos() != QPointF(40, 60));
     QCOMPARE(l1->line(), QLineF(l1->endA()->pos(), l1->endB()->pos()));
     QCOMPARE(l2->line(), QLineF(l2->endA()->pos(), l2->endB()->pos()));
