@@ -435,6 +435,12 @@ bool wellConditioned(cpBody* a, cpBody* b, double ra2, double rb2)
 
 bool usableBodies(cpBody* a, cpBody* b, JointKind kind, TiXmlElement* elm)
 {
+    // A joint from a body to itself holds nothing, and Chipmunk's per-body
+    // joint list cannot hold it (removing it later walks off the list).
+    if (a && a == b) {
+        trace("constraint from a body to itself", createValue<long long>("id", elm));
+        return false;
+    }
     if (solvable(a, b, kind))
         return true;
     trace(a && b ? "constraint between two bodies it cannot move" : "constraint on an unknown or refused body",
