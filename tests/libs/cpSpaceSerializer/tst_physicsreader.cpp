@@ -178,6 +178,10 @@ void TestPhysicsReader::badFileLoadsAndSteps_data()
         << space("<shape type=\"segment\"><a x=\"1\" y=\"1\" /><b x=\"1\" y=\"1\" /><radius>nan</radius><body_id>0</body_id></shape>"
                  + circle(3, body(4)))
         << 2 << 1 << 0;
+    QTest::newRow("segment degenerate touching")
+        << space("<shape type=\"segment\"><a x=\"0\" y=\"0.5\" /><b x=\"0\" y=\"0.5\" /><radius>0</radius><body_id>0</body_id></shape>"
+                 + circle(3, body(4)) + poly(5, 4, { { -1, 1 }, { 1, 1 }, { 1, -1 }, { -1, -1 } }, body(6)))
+        << 3 << 2 << 0;
     QTest::newRow("poly two verts") << space(poly(1, 2, { { 0, 0 }, { 1, 1 } }, body(2))) << 0 << 0 << 0;
     QTest::newRow("poly no verts") << space("<shape type=\"poly\">" + body(2) + "</shape>") << 0 << 0 << 0;
     QTest::newRow("poly counter-clockwise")
@@ -225,6 +229,8 @@ void TestPhysicsReader::badFileLoadsAndSteps_data()
         << space(circle(1, body(2, "1e12", "1e-9"))
                  + joint("groove", 0, 2, "<grv_a x=\"0\" y=\"0\" /><grv_b x=\"1\" y=\"0\" /><anchr2 x=\"1000\" y=\"0\" />"))
         << 1 << 1 << 0;
+    QTest::newRow("groove without length")
+        << space(dynamicBody + joint("groove", 2, 0, "<grv_a x=\"1\" y=\"1\" /><grv_b x=\"1\" y=\"1\" />")) << 1 << 1 << 0;
     QTest::newRow("joint limits garbage")
         << space(dynamicBody
                  + "<constraint type=\"spring\"><stiffness>1e9</stiffness><damping>-1e9</damping><restLength>nan</restLength>"
