@@ -111,7 +111,7 @@ LineItemNode::LineItemNode(AbstractEdge* e1, AbstractEdge* e2)
 
     setPos(start);
     setFlags(QGraphicsItem::ItemIsMovable | QGraphicsItem::ItemIsSelectable
-             | QGraphicsItem::ItemIsFocusable);
+             | QGraphicsItem::ItemIsFocusable | QGraphicsItem::ItemSendsGeometryChanges);
     // Qt 4's default pen: cosmetic, width 0.
     setPen(QPen(Qt::black, 0));
     setBrush(QBrush(Qt::blue));
@@ -321,19 +321,33 @@ void LineItemNode::mouseMoveEvent(QGraphicsSceneMouseEvent* event)
     else
         updateEdges();
 
-    // The other selected handles moved along with this one: their edges and
-    // owners must follow too, so what is saved matches what is shown.
+    // Selected polygon handles moved along with this node: their owners must
+    // follow too, so what is saved matches what is shown. (Line nodes that moved
+    // along update their edges themselves, see itemChange.)
     if (QGraphicsScene* s = scene()) {
         const QList<QGraphicsItem*> selected = s->selectedItems();
         for (QGraphicsItem* item : selected) {
-            if (item == this || !(item->flags() & QGraphicsItem::ItemIsMovable))
+            if (item == this || item->type() == LineItemNodeType
+                || !(item->flags() & QGraphicsItem::ItemIsMovable))
                 continue;
-            if (item->type() == LineItemNodeType)
-                static_cast<LineItemNode*>(item)->updateEdges();
-            else if (ItemNode* handle = dynamic_cast<ItemNode*>(item))
+            if (ItemNode* handle = dynamic_cast<ItemNode*>(item))
                 handle->notifyParentOfUpdate();
         }
     }
+}
+
+QVariant LineItemNode::itemChange(GraphicsItemChange change, const QVariant& value)
+{
+    // Moved along while another selected item is dragged: the edges follow, so
+    // what is saved matches what is shown. Every other move is followed by an
+    // explicit updateEdges() or updateEndpoints() where it is wanted.
+    if (change == ItemPositionHasChanged && isSelected()) {
+        QGraphicsScene* s = scene();
+        QGraphicsItem* grabber = s ? s->mouseGrabberItem() : nullptr;
+        if (grabber && grabber != this)
+            updateEdges();
+    }
+    return ItemNode::itemChange(change, value);
 }
 
 void LineItemNode::snapToAngle(AbstractEdge* edge)

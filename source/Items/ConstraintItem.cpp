@@ -1,9 +1,16 @@
 #include "Items/ConstraintItem.h"
 
+#include <QGraphicsPixmapItem>
+#include <QGraphicsScene>
+#include <QKeyEvent>
+#include <QLineF>
 #include <QList>
+#include <QPen>
+#include <QPixmap>
 
 #include <cmath>
 
+#include "Toolkit/cpSupport.h"
 #include "cpCompat.h"
 
 namespace {
@@ -16,7 +23,12 @@ QList<ConstraintItem*>& liveItems()
     return items;
 }
 
+const qreal kJointZ = 1000000001.0;
+
 } // namespace
+
+// ---------------------------------------------------------------------------
+// ConstraintItem
 
 ConstraintItem::ConstraintItem(cpSpace* space, cpConstraint* constraint)
     : QObject(nullptr)
@@ -37,15 +49,33 @@ ConstraintItem::~ConstraintItem()
         cpConstraintFree(m_constraint);
 }
 
+bool ConstraintItem::isRotary(const cpConstraint* constraint)
+{
+    return constraint
+        && (cpConstraintIsGearJoint(constraint) || cpConstraintIsSimpleMotor(constraint)
+            || cpConstraintIsDampedRotarySpring(constraint) || cpConstraintIsRotaryLimitJoint(constraint)
+            || cpConstraintIsRatchetJoint(constraint));
+}
+
+bool ConstraintItem::solvable(const cpConstraint* constraint, const cpBody* a, const cpBody* b)
+{
+    if (!constraint || !a || !b || a == b)
+        return false;
+    if (cpBodyHasInfiniteMass(a) && cpBodyHasInfiniteMass(b))
+        return false;
+    // The rotary kinds divide by the sum of the inverse moments.
+    if (isRotary(constraint) && std::isinf(cpBodyGetMoment(a)) && std::isinf(cpBodyGetMoment(b)))
+        return false;
+    return true;
+}
+
 void ConstraintItem::addToSpace()
 {
     if (!m_space || !m_constraint || cpSpaceContainsConstraint(m_space, m_constraint))
         return;
-    // Chipmunk aborts on a constraint without bodies; a freed body would be used
-    // by the next step.
-    if (!cpConstraintGetBodyA(m_constraint) || !cpConstraintGetBodyB(m_constraint))
-        return;
-    if (m_bodyFreed)
+    // Chipmunk aborts on a constraint without bodies, and its solver on one
+    // that nothing can satisfy.
+    if (!solvable(m_constraint, cpConstraintGetBodyA(m_constraint), cpConstraintGetBodyB(m_constraint)))
         return;
     cpSpaceAddConstraint(m_space, m_constraint);
     cpConstraintSetUserData(m_constraint, static_cast<QObject*>(this));
@@ -61,13 +91,21 @@ void ConstraintItem::removeFromSpace()
 
 bool ConstraintItem::hasBodies() const
 {
-    return m_constraint && !m_bodyFreed && cpConstraintGetBodyA(m_constraint)
-        && cpConstraintGetBodyB(m_constraint);
+    return m_constraint && cpConstraintGetBodyA(m_constraint) && cpConstraintGetBodyB(m_constraint);
+}
+
+void ConstraintItem::wakeBodies()
+{
+    if (!m_constraint)
+        return;
+    if (cpBody* a = cpConstraintGetBodyA(m_constraint))
+        cpBodyActivate(a);
+    if (cpBody* b = cpConstraintGetBodyB(m_constraint))
+        cpBodyActivate(b);
 }
 
 // The values are written into the constraint's fields as they are: Chipmunk's
-// setters would also wake both bodies, which must not be touched when one of
-// them is gone.
+// setters would also wake both bodies, and nothing is to be redrawn.
 
 float ConstraintItem::maxForce() const
 {
@@ -120,8 +158,209 @@ void ConstraintItem::forgetBody(cpSpace* space, cpBody* body)
     }
 }
 
-void ConstraintItem::bodyFreed(cpBody*)
+void ConstraintItem::bodyFreed(cpBody* body)
 {
     removeFromSpace();
-    m_bodyFreed = true;
+    // Out of the space the constraint is on no body's list, so its body
+    // pointers are plain fields: the freed body is dropped from them.
+    if (m_constraint->a == body)
+        m_constraint->a = nullptr;
+    if (m_constraint->b == body)
+        m_constraint->b = nullptr;
+}
+
+// ---------------------------------------------------------------------------
+// AbstractLineJointItem
+
+QColor AbstractLineJointItem::unboundColor()
+{
+    return QColor(255, 0, 30, 200);
+}
+
+QColor AbstractLineJointItem::staticColor()
+{
+    return QColor(255, 255, 30, 200);
+}
+
+QColor AbstractLineJointItem::boundColor()
+{
+    return QColor(200, 0, 255, 200);
+}
+
+AbstractLineJointItem::AbstractLineJointItem(cpSpace* space, cpConstraint* constraint)
+    : AbstractLineItem(nullptr)
+    , ConstraintItem(space, constraint)
+{
+    const bool inSpace = space && constraint && cpSpaceContainsConstraint(space, constraint);
+    QPen p(inSpace ? boundColor() : unboundColor());
+    p.setWidthF(4.0);
+    p.setCapStyle(Qt::RoundCap);
+    setPen(p);
+    setZValue(kJointZ);
+}
+
+// The ConstraintItem part goes next (out of the space, freed), then the line
+// with its symbol, then the edge part, which lets go of the end nodes.
+AbstractLineJointItem::~AbstractLineJointItem() = default;
+
+AbstractEdge* AbstractLineJointItem::clone()
+{
+    return nullptr;
+}
+
+void AbstractLineJointItem::dragStarted(ItemNode*)
+{
+    if (m_dragDepth == 0)
+        removeFromSpace();
+    symbolAdjust();
+    ++m_dragDepth;
+}
+
+void AbstractLineJointItem::dragEnded(ItemNode*)
+{
+    // A release without a press (the node was pressed before it joined this
+    // joint) must not leave the depth below zero.
+    if (m_dragDepth > 0)
+        --m_dragDepth;
+    symbolAdjust();
+    if (m_dragDepth != 0 || !m_constraint)
+        return;
+    // The binding re-initialises the constraint, which resets these three.
+    const cpFloat force = m_constraint->maxForce;
+    const cpFloat bias = m_constraint->maxBias;
+    const cpFloat errorBias = m_constraint->errorBias;
+    addToSpace();
+    m_constraint->maxForce = force;
+    m_constraint->maxBias = bias;
+    m_constraint->errorBias = errorBias;
+}
+
+void AbstractLineJointItem::deleteNode(ItemNode*)
+{
+    deleteLater();
+}
+
+void AbstractLineJointItem::updatePosition(ItemNode*)
+{
+    updateEndpoints();
+    symbolAdjust();
+}
+
+void AbstractLineJointItem::adjust()
+{
+    adjustNodes();
+    symbolAdjust();
+}
+
+void AbstractLineJointItem::setupNodes()
+{
+    QGraphicsScene* s = scene();
+
+    LineItemNode* a = new LineItemNode(nullptr, this);
+    if (s)
+        s->addItem(a);
+    a->setFocusProxy(this);
+    a->setPos(line().p1());
+
+    LineItemNode* b = new LineItemNode(this, nullptr);
+    if (s)
+        s->addItem(b);
+    b->setFocusProxy(this);
+    b->setPos(line().p2());
+}
+
+void AbstractLineJointItem::addToSpace()
+{
+    ConstraintItem::addToSpace();
+    determineColor();
+}
+
+void AbstractLineJointItem::removeFromSpace()
+{
+    ConstraintItem::removeFromSpace();
+    determineColor();
+}
+
+void AbstractLineJointItem::createSymbol(const QString& path)
+{
+    // Used as loaded: on the y-up canvas the icon shows upside down.
+    const QPixmap pixmap(path);
+    delete m_symbol;
+    m_symbol = new QGraphicsPixmapItem(pixmap, this);
+    m_symbol->setScale(0.75);
+    m_symbol->setOffset(-pixmap.width() / 2, -pixmap.height() / 2);
+    symbolAdjust();
+}
+
+void AbstractLineJointItem::symbolAdjust()
+{
+    if (!m_symbol)
+        return;
+    QLineF half = line();
+    half.setLength(half.length() / 2);
+    m_symbol->setPos(half.p2());
+}
+
+void AbstractLineJointItem::determineColor()
+{
+    QPen p = pen();
+    if (!m_space || !m_constraint || !cpSpaceContainsConstraint(m_space, m_constraint)) {
+        p.setColor(unboundColor());
+    } else {
+        cpBody* staticBody = cpSpaceGetStaticBody(m_space);
+        const bool toStatic = cpConstraintGetBodyA(m_constraint) == staticBody
+            || cpConstraintGetBodyB(m_constraint) == staticBody;
+        p.setColor(toStatic ? staticColor() : boundColor());
+    }
+    setPen(p);
+    if (mEndA)
+        mEndA->setPen(p);
+    if (mEndB)
+        mEndB->setPen(p);
+}
+
+void AbstractLineJointItem::keyPressEvent(QKeyEvent* event)
+{
+    switch (event->key()) {
+    case Qt::Key_Delete:
+    case Qt::Key_Backspace:
+        deleteLater();
+        event->accept();
+        break;
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+    case Qt::Key_Left:
+    case Qt::Key_Right:
+        // The width keys of plain lines do not apply to joints.
+        event->accept();
+        break;
+    default:
+        event->ignore();
+        break;
+    }
+}
+
+bool AbstractLineJointItem::bodiesAtEnds(cpBody** a, cpBody** b) const
+{
+    if (!m_space || !m_constraint || cpSpaceContainsConstraint(m_space, m_constraint))
+        return false;
+    const QLineF l = line();
+    return getBodiesAtPoints(cpv(l.x1(), l.y1()), cpv(l.x2(), l.y2()), a, b, m_space)
+        && solvable(m_constraint, *a, *b);
+}
+
+bool AbstractLineJointItem::loadedConstraint() const
+{
+    return hasBodies();
+}
+
+void AbstractLineJointItem::finishSetup(const QString& iconPath)
+{
+    AbstractLineJointItem::setupNodes();
+    adjustNodes();
+    createSymbol(iconPath);
+    // A constraint read from a file keeps the bodies, anchors and values of the
+    // file; the reader adds it to the space itself.
+    if (!loadedConstraint())
+        addToSpace();
 }

@@ -2,8 +2,13 @@
 #define CONSTRAINTITEM_H
 
 #include <QObject>
+#include <QString>
 
 #include <chipmunk/chipmunk.h>
+
+#include "Items/AbstractLineItem.h"
+
+class QGraphicsPixmapItem;
 
 // The QObject side of a joint item: it owns one constraint of the level's space,
 // moves it into and out of the space, and publishes the constraint values every
@@ -25,7 +30,8 @@ public:
     // Engine to item; called for each constraint of the space after every step.
     virtual void adjust() = 0;
     // Into the space (user data := this) unless it is there already. A constraint
-    // without two bodies, or whose body was freed since it was last bound, stays out.
+    // the solver cannot handle (a missing body, one body twice, two bodies that
+    // cannot move, or for the rotary kinds cannot turn) stays out.
     virtual void addToSpace();
     // Out of the space (user data := null) when it is there.
     virtual void removeFromSpace();
@@ -33,9 +39,15 @@ public:
     cpSpace* space() const { return m_space; }
     cpConstraint* constraint() const { return m_constraint; }
 
-    // Both bodies are set and none of them was freed since the constraint was
-    // last added: only then may the bodies be read.
+    // Both bodies are set: only then may the bodies be read. A body that was
+    // freed is no longer named by the constraint.
     bool hasBodies() const;
+
+    // The solver can handle the constraint between a and b.
+    static bool solvable(const cpConstraint* constraint, const cpBody* a, const cpBody* b);
+    // The constraint acts on the bodies' angles only (motor, gear, rotary
+    // spring, rotary limit, ratchet).
+    static bool isRotary(const cpConstraint* constraint);
 
     float maxForce() const;
     // Negative stores infinity; NaN is refused.
@@ -52,17 +64,74 @@ public:
     static void forgetBody(cpSpace* space, cpBody* body);
 
 protected:
-    // The body is about to be freed while the constraint still names it. The
-    // constraint leaves the space, and hasBodies() answers false and
-    // addToSpace() refuses until bodiesRebound() is called.
+    // The body is about to be freed while the constraint still names it: the
+    // constraint leaves the space and stops naming the body.
     virtual void bodyFreed(cpBody* body);
-    // A joint kind calls this after it re-initialised the constraint with live
-    // (or null) bodies.
-    void bodiesRebound() { m_bodyFreed = false; }
+    // Wakes both bodies when the constraint has them (after a value changed).
+    void wakeBodies();
 
     cpSpace* m_space;
     cpConstraint* m_constraint;
-    bool m_bodyFreed = false;
+};
+
+// A joint drawn as a coloured line between two end nodes, with the kind's icon
+// at its middle. Dropping an end node binds the joint again to the bodies under
+// the two ends. QObject comes in through the SECOND base: the constraint's user
+// data is the ConstraintItem part, so readers cast from QObject*.
+class AbstractLineJointItem : public AbstractLineItem, public ConstraintItem
+{
+public:
+    AbstractLineJointItem(cpSpace* space, cpConstraint* constraint);
+    ~AbstractLineJointItem() override;
+
+    // A joint is never split.
+    AbstractEdge* clone() override;
+    // Drags of an end node: out of the space while any end moves, bound again
+    // when the last one is dropped, keeping maxForce, maxBias and errorBias.
+    void dragStarted(ItemNode* node) override;
+    void dragEnded(ItemNode* node) override;
+    // Removing either end removes the whole joint.
+    void deleteNode(ItemNode* node) override;
+
+    // Lays the line between the end nodes and re-centres the symbol.
+    virtual void updatePosition(ItemNode* node);
+    // End nodes onto the line's ends, symbol to the middle. Kinds lay the line
+    // from the bodies first.
+    void adjust() override;
+    // Creates the two end nodes; the item must be in a scene.
+    virtual void setupNodes();
+    // Into the space and recoloured. Kinds bind to the bodies under the ends first.
+    void addToSpace() override;
+    // Out of the space and recoloured.
+    void removeFromSpace() override;
+
+    void createSymbol(const QString& path);
+    void symbolAdjust();
+    // Colours line and end nodes by state: out of the space, fixed to the
+    // static body, or between two bodies.
+    void determineColor();
+
+    QGraphicsPixmapItem* symbol() const { return m_symbol; }
+    int dragDepth() const { return m_dragDepth; }
+
+    static QColor unboundColor();
+    static QColor staticColor();
+    static QColor boundColor();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
+    // The bodies under the line's two ends for a new binding; false when the
+    // joint cannot be bound there (then nothing may change).
+    bool bodiesAtEnds(cpBody** a, cpBody** b) const;
+    // A constraint read from a file already names both bodies and is added to
+    // the space by the reader: setting it up must not bind it again.
+    bool loadedConstraint() const;
+    // Common end of setupNodes() of every kind.
+    void finishSetup(const QString& iconPath);
+
+    int m_dragDepth = 0;
+    QGraphicsPixmapItem* m_symbol = nullptr;
 };
 
 #endif // CONSTRAINTITEM_H

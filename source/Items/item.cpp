@@ -99,6 +99,8 @@ ItemNode::ItemNode(AbstractNodeParent* parent)
 {
     setFlags(QGraphicsItem::ItemIsMovable | QGraphicsItem::ItemIsSelectable
              | QGraphicsItem::ItemIsFocusable);
+    // Qt 4's default pen: cosmetic, width 0 (Qt 6's QPen() is width 1 and grows the bounds).
+    setPen(QPen(Qt::black, 0));
     setBrush(QBrush(Qt::yellow, Qt::SolidPattern));
 }
 

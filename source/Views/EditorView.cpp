@@ -15,20 +15,14 @@
 #include <cmath>
 
 #include "IO/textcodec.h"
+#include "Items/ConstraintItem.h"
 #include "Items/GradientItem.h"
+#include "Items/ShapeItem.h"
 #include "Items/item.h"
 #include "Tools/AbstractItemTool.h"
 
-// The physics items and the colour marker reach the canvas later than the canvas
-// itself; until their headers exist there is nothing of their kind to visit.
-#if __has_include("Items/ShapeItem.h")
-#include "Items/ShapeItem.h"
-#define EDITORVIEW_HAS_SHAPEITEM 1
-#endif
-#if __has_include("Items/ConstraintItem.h")
-#include "Items/ConstraintItem.h"
-#define EDITORVIEW_HAS_CONSTRAINTITEM 1
-#endif
+// The colour marker reaches the canvas later than the canvas itself; until its
+// header exists there is no marker to list.
 #if __has_include("Items/ColorMarkerItem.h")
 #include "Items/ColorMarkerItem.h"
 #define EDITORVIEW_HAS_COLORMARKERITEM 1
@@ -231,18 +225,14 @@ void EditorView::stepPhysics()
     cpSpaceEachConstraint(m_space, eachConstraint, &constraintItems);
 
     // The space is unlocked again here, so an item may touch it while it adjusts.
-#ifdef EDITORVIEW_HAS_SHAPEITEM
     for (const QPointer<QObject>& object : bodyItems) {
         if (ShapeItem* item = dynamic_cast<ShapeItem*>(object.data()))
             item->adjust();
     }
-#endif
-#ifdef EDITORVIEW_HAS_CONSTRAINTITEM
     for (const QPointer<QObject>& object : constraintItems) {
         if (ConstraintItem* item = dynamic_cast<ConstraintItem*>(object.data()))
             item->adjust();
     }
-#endif
 }
 
 // ---------------------------------------------------------------- groups
@@ -491,10 +481,10 @@ std::string EditorView::key()
     return "view";
 }
 
+// The root element is left empty: the transformer makes it, and the canvas
+// adds no attributes and no children to it.
 void EditorView::write(IOTransformer&)
 {
-    // The root element's attributes and children are written by the level
-    // writer, which is not part of the canvas yet; the element stays empty.
 }
 
 void EditorView::read(IOTransformer&)

@@ -12,7 +12,9 @@
 #include <cmath>
 #include <limits>
 
+#include "Items/ConstraintItem.h"
 #include "Items/GradientItem.h"
+#include "Items/ShapeItem.h"
 #include "Items/item.h"
 #include "Tools/AbstractItemTool.h"
 #include "Views/EditorScene.h"
@@ -66,6 +68,35 @@ private:
         EditorScene* s = qobject_cast<EditorScene*>(scene());
         return s && s->context() ? s->context()->view : nullptr;
     }
+};
+
+// The smallest concrete shape item: it counts the canvas's adjust() calls. One
+// that is told to leave the space does so from inside adjust(), which the tick
+// must allow.
+class CountingShape : public ShapeItem, public QGraphicsEllipseItem
+{
+public:
+    CountingShape(cpSpace* space, cpShape* shape)
+        : ShapeItem(space, shape), QGraphicsEllipseItem(-5, -5, 10, 10) {}
+
+    void adjust() override
+    {
+        ++adjusts;
+        if (leaveOnAdjust)
+            setBodyInSpace(false);
+    }
+    void adjustShape() override {}
+
+    int adjusts = 0;
+    bool leaveOnAdjust = false;
+};
+
+class CountingJoint : public ConstraintItem, public QGraphicsLineItem
+{
+public:
+    CountingJoint(cpSpace* space, cpConstraint* constraint) : ConstraintItem(space, constraint) {}
+    void adjust() override { ++adjusts; }
+    int adjusts = 0;
 };
 
 // Counts the timer events that reach the canvas, per timer id.
@@ -135,8 +166,10 @@ private slots:
     void oneTimerStepsFixedDt();
     void stopPhysicsWithoutTimer();
     void tickSkipsBodiesWithoutItems();
+    void tickAdjustsEveryBodysItem();
     void clearAllWhileRunning();
     void unownedConstraintLeavesSpaceBeforeTeardown();
+    void clearAllWithItemsWhileRunning();
     void destroyWhileRunning();
     void groupMoves();
     void groupNeverListsEmptyName();
@@ -273,6 +306,12 @@ void TestEditorView::gapBetweenClearAndInit()
     QCOMPARE(view.boundsRight(), 540.0f);
     QCOMPARE(view.topColor(), QColor(100, 196, 100));
     QCOMPARE(view.damping(), 0.98f);
+    QCOMPARE(view.scene()->items().size(), 2);
+
+    // A second init() replaces the level instead of stacking a second one on it.
+    view.scene()->addItem(new QGraphicsRectItem(0, 0, 5, 5));
+    view.init();
+    QVERIFY(view.space());
     QCOMPARE(view.scene()->items().size(), 2);
 }
 
@@ -545,6 +584,107 @@ void TestEditorView::tickSkipsBodiesWithoutItems()
     cpBodyFree(a);
     cpBodyFree(b);
     cpBodySetUserData(cpSpaceGetStaticBody(space), nullptr);
+}
+
+void TestEditorView::tickAdjustsEveryBodysItem()
+{
+    CountingView view;
+    cpSpace* space = view.space();
+    auto circleOn = [&](cpBody* body) {
+        auto* item = new CountingShape(space, cpSpaceAddShape(space, cpCircleShapeNew(body, 5, cpvzero)));
+        view.scene()->addItem(item);
+        return item;
+    };
+    auto newBody = [&]() { return cpSpaceAddBody(space, cpBodyNew(1, 10)); };
+
+    cpBody* bodyA = newBody();
+    CountingShape* a = circleOn(bodyA);
+    CountingShape* second = circleOn(bodyA); // the body names the first item only
+    cpBody* bodyB = newBody();
+    CountingShape* b = circleOn(bodyB);
+    CountingShape* resting = circleOn(newBody());
+    resting->setBodyInSpace(false);
+    CountingShape* leaving = circleOn(newBody());
+    leaving->leaveOnAdjust = true;
+    // Static bodies never move: neither the space's own nor one added to it.
+    CountingShape* ground = new CountingShape(space, cpSpaceAddShape(space,
+        cpSegmentShapeNew(cpSpaceGetStaticBody(space), cpv(-100, -50), cpv(100, -50), 1)));
+    view.scene()->addItem(ground);
+    CountingShape* wall = circleOn(cpSpaceAddBody(space, cpBodyNewStatic()));
+
+    auto* joint = new CountingJoint(space, cpPinJointNew(bodyA, bodyB, cpvzero, cpvzero));
+    joint->addToSpace();
+    view.scene()->addItem(joint);
+    auto* loose = new CountingJoint(space, cpPinJointNew(bodyA, bodyB, cpvzero, cpvzero));
+    view.scene()->addItem(loose); // never added to the space
+
+    view.startPhysics();
+    QTRY_VERIFY_WITH_TIMEOUT(!view.ticks.isEmpty() && view.ticks.first() >= 3, 5000);
+    view.stopPhysics();
+    QCOMPARE(view.ticks.size(), 1);
+    const int steps = view.ticks.first();
+
+    QCOMPARE(a->adjusts, steps);
+    QCOMPARE(b->adjusts, steps);
+    QCOMPARE(joint->adjusts, steps);
+    QCOMPARE(second->adjusts, 0);
+    QCOMPARE(resting->adjusts, 0);
+    QCOMPARE(leaving->adjusts, 1);
+    QVERIFY(!leaving->bodyInSpace());
+    QCOMPARE(ground->adjusts, 0);
+    QCOMPARE(wall->adjusts, 0);
+    QCOMPARE(loose->adjusts, 0);
+
+    // An item that is gone leaves no trace for the tick: the body names the
+    // other item or nothing.
+    delete a;
+    const int before = second->adjusts;
+    view.startPhysics();
+    QTRY_VERIFY_WITH_TIMEOUT(view.ticks.first() >= steps + 2, 5000);
+    view.stopPhysics();
+    QCOMPARE(second->adjusts - before, view.ticks.first() - steps);
+}
+
+void TestEditorView::clearAllWithItemsWhileRunning()
+{
+    EditorContext context;
+    EditorView view;
+    context.view = &view;
+    view.setContext(&context);
+    cpSpace* space = view.space();
+
+    cpBody* bodyA = cpSpaceAddBody(space, cpBodyNew(1, 10));
+    cpBody* bodyB = cpSpaceAddBody(space, cpBodyNew(1, 10));
+    cpBodySetPosition(bodyB, cpv(20, 0));
+    view.scene()->addItem(new CountingShape(space, cpSpaceAddShape(space, cpCircleShapeNew(bodyA, 5, cpvzero))));
+    view.scene()->addItem(new CountingShape(space, cpSpaceAddShape(space, cpCircleShapeNew(bodyB, 5, cpvzero))));
+    view.scene()->addItem(new CountingShape(space, cpSpaceAddShape(space,
+        cpSegmentShapeNew(cpSpaceGetStaticBody(space), cpv(-100, -20), cpv(100, -20), 1))));
+    auto* joint = new CountingJoint(space, cpPinJointNew(bodyA, bodyB, cpvzero, cpvzero));
+    joint->addToSpace();
+    view.scene()->addItem(joint);
+    auto* grouped = new GroupedItem(QStringLiteral("a"));
+    view.scene()->addItem(grouped);
+    grouped->setGroupId(QStringLiteral("g"));
+    // The physics pointer's drag joint: in the space, owned by the pointer.
+    cpConstraint* drag = cpSpaceAddConstraint(space, cpPivotJointNew(cpSpaceGetStaticBody(space), bodyA, cpvzero));
+
+    view.startPhysics();
+    QTest::qWait(60);
+    view.clearAll();
+    QVERIFY(!view.space());
+    QVERIFY(!view.physicsRunning());
+    QVERIFY(view.scene()->items().isEmpty());
+    QVERIFY(!cpConstraintGetSpace(drag));
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+
+    view.clearAll();
+    view.init();
+    view.startPhysics();
+    QTest::qWait(40);
+    view.stopPhysics();
+    QVERIFY(!cpSpaceContainsConstraint(view.space(), drag));
+    cpConstraintFree(drag);
 }
 
 void TestEditorView::clearAllWhileRunning()

@@ -1,0 +1,272 @@
+#include "Items/CircleShapeItem.h"
+
+#include <QBrush>
+#include <QKeyEvent>
+#include <QPainter>
+#include <QPen>
+
+#include <chipmunk/chipmunk_unsafe.h>
+
+#include <cmath>
+
+#include "Toolkit/cpSupport.h"
+
+namespace {
+
+const double kDegToRad = 0.017453292519944444;
+const QColor kFreeColor(0, 100, 255, 200);
+const QColor kGluedColor(0, 100, 180, 200);
+
+bool finitePoint(const QPointF& p)
+{
+    return std::isfinite(p.x()) && std::isfinite(p.y());
+}
+
+} // namespace
+
+CircleShapeItem::CircleShapeItem(cpSpace* space, cpShape* shape, QGraphicsItem* parent)
+    : ShapeItem(space, shape)
+    , QGraphicsEllipseItem(parent)
+    , mBehavior(new ShapeDragDropBehavior(shape, space))
+{
+    updateRect();
+    setZValue(1000000000);
+    setBrush(QBrush(kFreeColor, Qt::SolidPattern));
+    QPen pen(Qt::black);
+    pen.setWidthF(0);
+    setPen(pen);
+    adjust();
+    setFlags(QGraphicsItem::ItemIsSelectable | QGraphicsItem::ItemIsFocusable
+             | QGraphicsItem::ItemIsMovable);
+}
+
+CircleShapeItem::~CircleShapeItem()
+{
+    delete mBehavior;
+    mBehavior = nullptr;
+}
+
+int CircleShapeItem::type() const
+{
+    return CircleShapeItemType;
+}
+
+float CircleShapeItem::radius() const
+{
+    return cpshape() ? float(cpCircleShapeGetRadius(cpshape())) : 0.0f;
+}
+
+// A circle that stands for its body is drawn around the shape's offset; any
+// other circle carries its offset in its position and is drawn around its origin.
+void CircleShapeItem::updateRect()
+{
+    if (!cpshape())
+        return;
+    const qreal r = radius();
+    QPointF centre(0, 0);
+    if (ShapeDragDropBehavior::standsForBody(this, cpshape(), space())) {
+        const cpVect offset = cpCircleShapeGetOffset(cpshape());
+        centre = QPointF(offset.x, offset.y);
+    }
+    setRect(centre.x() - r, centre.y() - r, 2 * r, 2 * r);
+}
+
+void CircleShapeItem::adjust()
+{
+    cpShape* shape = cpshape();
+    if (!shape)
+        return;
+    if (ShapeDragDropBehavior::standsForBody(this, shape, space())) {
+        ShapeItemAdjust(this, shape);
+    } else {
+        const cpVect offset = cpCircleShapeGetOffset(shape);
+        setPos(ShapeDragDropBehavior::mapFromBodyFrame(this, shape, space(),
+                                                       QPointF(offset.x, offset.y)));
+    }
+    updateRect();
+    if (syncPair())
+        syncPair()->sync();
+}
+
+void CircleShapeItem::adjustShape()
+{
+    cpShape* shape = cpshape();
+    if (!shape || !space())
+        return;
+    cpBody* body = cpShapeGetBody(shape);
+    const bool standsForBody = ShapeDragDropBehavior::standsForBody(this, shape, space());
+    if (standsForBody) {
+        const QPointF p = pos();
+        const double angle = rotation() * kDegToRad;
+        if (finitePoint(p))
+            cpBodySetPosition(body, cpv(p.x(), p.y()));
+        if (std::isfinite(angle))
+            cpBodySetAngle(body, angle);
+    } else {
+        const QPointF offset =
+            ShapeDragDropBehavior::mapToBodyFrame(this, shape, space(), QPointF(0, 0));
+        if (finitePoint(offset))
+            cpCircleShapeSetOffset(shape, cpv(offset.x(), offset.y()));
+    }
+    updateRect();
+    cpSpaceReindexShapesForBody(space(), body);
+
+    // Shapes glued onto this one are placed in the same body frame; when this
+    // item is not that frame itself they have to be placed again.
+    if (!standsForBody) {
+        const QList<QGraphicsItem*> children = childItems();
+        for (QGraphicsItem* child : children) {
+            if (!shapeType(ItemType(child->type())))
+                continue;
+            if (ShapeItem* glued = dynamic_cast<ShapeItem*>(child))
+                glued->adjustShape();
+        }
+    }
+}
+
+void CircleShapeItem::setOldBody(cpBody* body)
+{
+    ShapeItem::setOldBody(body);
+    setBrush(QBrush(body ? kGluedColor : kFreeColor, Qt::SolidPattern));
+}
+
+void CircleShapeItem::setMoment(float moment)
+{
+    if (moment != -2.0f) {
+        ShapeItem::setMoment(moment);
+        return;
+    }
+    cpShape* shape = cpshape();
+    if (!shape)
+        return;
+    cpBody* body = cpShapeGetBody(shape);
+    const double r = radius();
+    const double computed =
+        cpMomentForCircle(cpBodyGetMass(body), r, r, cpCircleShapeGetOffset(shape));
+    // A moment that is not finite and positive would abort the engine: keep the old one.
+    if (std::isfinite(computed) && computed > 0 && cpBodyGetType(body) == CP_BODY_TYPE_DYNAMIC)
+        ShapeItem::setMoment(float(computed));
+}
+
+void CircleShapeItem::setPosition(const QPointF& position)
+{
+    if (finitePoint(position))
+        setPos(position);
+}
+
+void CircleShapeItem::setItemRotation(float degrees)
+{
+    if (std::isfinite(degrees))
+        QGraphicsItem::setRotation(degrees);
+}
+
+void CircleShapeItem::setRadius(float r)
+{
+    cpShape* shape = cpshape();
+    if (!shape || !std::isfinite(r))
+        return;
+    if (r <= 1.0f)
+        r = 1.0f;
+    cpCircleShapeSetRadius(shape, r);
+    if (space() && cpSpaceContainsShape(space(), shape))
+        cpSpaceReindexShape(space(), shape);
+    updateRect();
+}
+
+void CircleShapeItem::turnBy(float degrees)
+{
+    cpShape* shape = cpshape();
+    if (!shape)
+        return;
+    const float newRotation = float(rotation()) + degrees;
+    cpBody* body = cpShapeGetBody(shape);
+    // The space's static body is shared by every static shape: never turn it.
+    if (!space() || body != cpSpaceGetStaticBody(space()))
+        cpBodySetAngle(body, newRotation * kDegToRad);
+    QGraphicsItem::setRotation(newRotation);
+}
+
+void CircleShapeItem::keyPressEvent(QKeyEvent* event)
+{
+    switch (event->key()) {
+    case Qt::Key_Up:
+        setRadius(radius() + 1.0f);
+        break;
+    case Qt::Key_Down:
+        setRadius(radius() - 1.0f);
+        break;
+    case Qt::Key_Left:
+        turnBy(1.0f);
+        break;
+    case Qt::Key_Right:
+        turnBy(-1.0f);
+        break;
+    case Qt::Key_Delete:
+    case Qt::Key_Backspace:
+        deleteLater();
+        break;
+    case Qt::Key_Space:
+        deleteSyncPair();
+        break;
+    default:
+        break;
+    }
+}
+
+void CircleShapeItem::mousePressEvent(QGraphicsSceneMouseEvent* event)
+{
+    QGraphicsEllipseItem::mousePressEvent(event);
+    mBehavior->handleMouseMove(this, event);
+}
+
+void CircleShapeItem::mouseMoveEvent(QGraphicsSceneMouseEvent* event)
+{
+    QGraphicsEllipseItem::mouseMoveEvent(event);
+    adjustShape();
+    mBehavior->freezeShape();
+    mBehavior->handleMouseMove(this, event);
+}
+
+void CircleShapeItem::mouseReleaseEvent(QGraphicsSceneMouseEvent* event)
+{
+    QGraphicsEllipseItem::mouseReleaseEvent(event);
+    mBehavior->handleMouseRelease(this, nullptr, event);
+}
+
+bool CircleShapeItem::dragEntering(QGraphicsItem* item)
+{
+    return mBehavior->handleDragEntering(item, this);
+}
+
+void CircleShapeItem::dragLeaving(QGraphicsItem* item)
+{
+    mBehavior->handleDragLeaving(item, this);
+}
+
+void CircleShapeItem::dropped(QGraphicsItem* item)
+{
+    if (!item)
+        return;
+    if (item->type() == GraphicItemType) {
+        syncWithSyncee(dynamic_cast<AbstractSyncItem*>(item));
+        adjust();
+        dragLeaving(item);
+        return;
+    }
+    mBehavior->handleDrop(item, this);
+}
+
+void CircleShapeItem::paint(QPainter* painter, const QStyleOptionGraphicsItem* option,
+                            QWidget* widget)
+{
+    painter->setRenderHint(QPainter::Antialiasing, true);
+    QGraphicsEllipseItem::paint(painter, option, widget);
+
+    const float r = radius();
+    const QPointF centre = rect().center();
+    painter->setPen(pen());
+    painter->setBrush(QBrush(Qt::darkBlue, Qt::SolidPattern));
+    const int markSize = int(r * 0.25f);
+    painter->drawEllipse(QRectF(QRect(int(r * 0.5f), 0, markSize, markSize)).translated(centre));
+    painter->drawEllipse(QRect(-2, -2, 4, 4));
+}

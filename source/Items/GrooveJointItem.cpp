@@ -1,0 +1,200 @@
+#include "Items/GrooveJointItem.h"
+
+#include <QGraphicsScene>
+#include <QLineF>
+#include <QPen>
+
+#include <cmath>
+
+#include "Items/item.h"
+#include "cpCompat.h"
+
+namespace {
+
+QPointF toPoint(cpVect v)
+{
+    return QPointF(v.x, v.y);
+}
+
+bool finite(QPointF p)
+{
+    return std::isfinite(p.x()) && std::isfinite(p.y());
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------
+// GrooveJointItem::GrooveBLine
+
+GrooveJointItem::GrooveBLine::GrooveBLine(GrooveJointItem* owner)
+    : AbstractLineItem(nullptr)
+    , m_owner(owner)
+{
+    QPen p(QColor(200, 0, 255, 200));
+    p.setCapStyle(Qt::RoundCap);
+    p.setStyle(Qt::DashLine);
+    p.setWidthF(3.0);
+    setPen(p);
+}
+
+GrooveJointItem::GrooveBLine::~GrooveBLine()
+{
+    // The scene may delete the dashed line before its owner.
+    if (m_owner)
+        m_owner->m_bLine = nullptr;
+}
+
+void GrooveJointItem::GrooveBLine::setupNodes(LineItemNode* nodeA)
+{
+    if (!nodeA)
+        return;
+    setEndA(nodeA);
+    nodeA->addEdge(this);
+
+    LineItemNode* nodeB = new LineItemNode(this, nullptr);
+    nodeB->setPos(nodeA->pos() + QPointF(35, 0));
+    // Keys on the handle reach the joint, which is removed as a whole.
+    if (m_owner)
+        nodeB->setFocusProxy(m_owner);
+    if (QGraphicsScene* s = scene())
+        s->addItem(nodeB);
+    setLine(QLineF(nodeA->pos(), nodeB->pos()));
+}
+
+AbstractEdge* GrooveJointItem::GrooveBLine::clone()
+{
+    return nullptr;
+}
+
+void GrooveJointItem::GrooveBLine::dragStarted(ItemNode* node)
+{
+    // Drags of the shared node A are reported by the joint's own line.
+    if (m_owner && node && node == endB())
+        m_owner->dragStarted(node);
+}
+
+void GrooveJointItem::GrooveBLine::dragEnded(ItemNode* node)
+{
+    if (m_owner && node && node == endB())
+        m_owner->dragEnded(node);
+}
+
+// ---------------------------------------------------------------------------
+// GrooveJointItem
+
+GrooveJointItem::GrooveJointItem(cpSpace* space, cpConstraint* constraint)
+    : AbstractLineJointItem(space, constraint)
+{
+}
+
+GrooveJointItem::~GrooveJointItem()
+{
+    if (m_bLine) {
+        GrooveBLine* line = m_bLine;
+        m_bLine = nullptr;
+        line->m_owner = nullptr;
+        delete line;
+    }
+}
+
+cpConstraint* GrooveJointItem::defaultConstraint()
+{
+    return cpGrooveJointNew(nullptr, nullptr, cpvzero, cpvzero, cpvzero);
+}
+
+AbstractEdge* GrooveJointItem::clone()
+{
+    return nullptr;
+}
+
+void GrooveJointItem::adjust()
+{
+    if (hasBodies()) {
+        cpBody* a = cpConstraintGetBodyA(m_constraint);
+        cpBody* b = cpConstraintGetBodyB(m_constraint);
+        const QPointF grooveA = toPoint(cpBodyLocalToWorld(a, cpGrooveJointGetGrooveA(m_constraint)));
+        const QPointF grooveB = toPoint(cpBodyLocalToWorld(a, cpGrooveJointGetGrooveB(m_constraint)));
+        setLine(QLineF(grooveA, toPoint(cpBodyLocalToWorld(b, cpGrooveJointGetAnchorB(m_constraint)))));
+        if (m_bLine) {
+            m_bLine->setLine(QLineF(grooveA, grooveB));
+            // The dashed line's own handle stays on the groove's end, so that a
+            // joint read from a file can be grabbed where its groove ends.
+            if (LineItemNode* nodeB = m_bLine->endB())
+                nodeB->setPos(grooveB);
+        }
+    }
+    AbstractLineJointItem::adjust();
+}
+
+void GrooveJointItem::setupNodes()
+{
+    AbstractLineJointItem::setupNodes();
+    adjustNodes();
+    createSymbol(QStringLiteral(":/images/groove.png"));
+    if (!m_bLine) {
+        m_bLine = new GrooveBLine(this);
+        if (QGraphicsScene* s = scene())
+            s->addItem(m_bLine);
+        m_bLine->setupNodes(endA());
+    }
+    // A constraint read from a file keeps the values of the file; the reader
+    // adds it to the space itself.
+    if (!loadedConstraint())
+        addToSpace();
+}
+
+void GrooveJointItem::addToSpace()
+{
+    if (!m_bLine)
+        return;
+    cpBody* a = nullptr;
+    cpBody* b = nullptr;
+    if (!bodiesAtEnds(&a, &b))
+        return;
+    const QLineF l = line();
+    const QPointF q = m_bLine->line().p2();
+    cpGrooveJointInit(reinterpret_cast<cpGrooveJoint*>(m_constraint), a, b,
+                      cpBodyWorldToLocal(a, cpv(l.x1(), l.y1())), cpBodyWorldToLocal(a, cpv(q.x(), q.y())),
+                      cpBodyWorldToLocal(b, cpv(l.x2(), l.y2())));
+    AbstractLineJointItem::addToSpace();
+}
+
+int GrooveJointItem::type() const
+{
+    return SlideJointItemType;
+}
+
+// The setters change only the constraint; the lines follow at the next adjust().
+
+QPointF GrooveJointItem::groove1() const
+{
+    return toPoint(cpGrooveJointGetGrooveA(m_constraint));
+}
+
+void GrooveJointItem::setGroove1(QPointF value)
+{
+    if (finite(value))
+        cpGrooveJointSetGrooveA(m_constraint, cpv(value.x(), value.y()));
+}
+
+QPointF GrooveJointItem::groove2() const
+{
+    return toPoint(cpGrooveJointGetGrooveB(m_constraint));
+}
+
+void GrooveJointItem::setGroove2(QPointF value)
+{
+    if (finite(value))
+        cpGrooveJointSetGrooveB(m_constraint, cpv(value.x(), value.y()));
+}
+
+QPointF GrooveJointItem::anchor2() const
+{
+    return toPoint(cpGrooveJointGetAnchorB(m_constraint));
+}
+
+void GrooveJointItem::setAnchor2(QPointF value)
+{
+    if (finite(value))
+        cpGrooveJointSetAnchorB(m_constraint, cpv(value.x(), value.y()));
+}

@@ -1,0 +1,310 @@
+#include "Items/PolyShapeItem.h"
+
+#include <QBrush>
+#include <QKeyEvent>
+#include <QPainter>
+#include <QPen>
+
+#include <chipmunk/chipmunk_unsafe.h>
+
+#include <cmath>
+#include <vector>
+
+#include "Toolkit/cpSupport.h"
+#include "cpCompat.h"
+
+namespace {
+
+const double kDegToRad = 0.017453292519944444;
+const QColor kFreeColor(0, 100, 255, 200);
+const QColor kGluedColor(0, 100, 180, 200);
+
+bool finitePoint(const QPointF& p)
+{
+    return std::isfinite(p.x()) && std::isfinite(p.y());
+}
+
+} // namespace
+
+PolyShapeItem::PolyShapeItem(cpSpace* space, cpShape* shape, QGraphicsItem* parent)
+    : ShapeItem(space, shape)
+    , AbstractPolyItem(true, parent)
+    , mBehavior(new ShapeDragDropBehavior(shape, space))
+{
+    color = kFreeColor;
+    setZValue(1000000000);
+    setFlags(QGraphicsItem::ItemIsSelectable | QGraphicsItem::ItemIsFocusable
+             | QGraphicsItem::ItemIsMovable);
+
+    if (shape) {
+        const bool standsForBody = ShapeDragDropBehavior::standsForBody(this, shape, space);
+        const std::vector<cpVect> verts = cpPolyShapeGetVertsClockwise(shape);
+        for (const cpVect& v : verts) {
+            QPointF p(v.x, v.y);
+            if (!standsForBody)
+                p = mapFromParent(ShapeDragDropBehavior::mapFromBodyFrame(this, shape, space, p));
+            AbstractPolyItem::addPoint(p);
+        }
+    }
+    adjust();
+}
+
+PolyShapeItem::~PolyShapeItem()
+{
+    delete mBehavior;
+    mBehavior = nullptr;
+}
+
+int PolyShapeItem::type() const
+{
+    return PolyShapeItemType;
+}
+
+std::string PolyShapeItem::key()
+{
+    return "invalid-polyshapeitem";
+}
+
+const QList<ItemNode*>& PolyShapeItem::handles() const
+{
+    return nodes;
+}
+
+QList<QPointF> PolyShapeItem::handlePositions() const
+{
+    QList<QPointF> out;
+    for (ItemNode* node : nodes)
+        out.append(node->pos());
+    return out;
+}
+
+void PolyShapeItem::setShapeVerts(const QList<QPointF>& clockwise)
+{
+    std::vector<cpVect> verts;
+    verts.reserve(size_t(clockwise.size()));
+    for (const QPointF& p : clockwise) {
+        if (!finitePoint(p))
+            return;
+        verts.push_back(cpv(p.x(), p.y()));
+    }
+    cpPolyShapeSetVertsClockwise(cpshape(), int(verts.size()), verts.data());
+}
+
+void PolyShapeItem::adjustVerts()
+{
+    cpShape* shape = cpshape();
+    // A polygon below three vertices is on its way out; Chipmunk never sees it.
+    if (!shape || nodes.size() < 3)
+        return;
+    const QList<QPointF> clockwise = handlePositions();
+    setShapeVerts(clockwise);
+
+    cpBody* body = cpShapeGetBody(shape);
+    std::vector<cpVect> ccw;
+    ccw.reserve(size_t(clockwise.size()));
+    for (auto it = clockwise.crbegin(); it != clockwise.crend(); ++it)
+        ccw.push_back(cpv(it->x(), it->y()));
+    const double moment =
+        cpMomentForPoly(cpBodyGetMass(body), int(ccw.size()), ccw.data(), cpvzero, 0);
+    // A degenerate outline gives no usable moment: keep the previous one.
+    if (std::isfinite(moment) && moment > 0 && cpBodyGetType(body) == CP_BODY_TYPE_DYNAMIC)
+        ShapeItem::setMoment(float(moment));
+
+    if (space())
+        cpSpaceReindexShapesForBody(space(), body);
+}
+
+void PolyShapeItem::adjust()
+{
+    cpShape* shape = cpshape();
+    if (!shape)
+        return;
+    // A glued or static polygon carries its placement in its vertices.
+    if (ShapeDragDropBehavior::standsForBody(this, shape, space()))
+        ShapeItemAdjust(this, shape);
+    if (syncPair())
+        syncPair()->sync();
+}
+
+void PolyShapeItem::adjustShape()
+{
+    cpShape* shape = cpshape();
+    if (!shape || !space() || nodes.size() < 3)
+        return;
+    cpBody* body = cpShapeGetBody(shape);
+    if (ShapeDragDropBehavior::standsForBody(this, shape, space())) {
+        const QPointF p = pos();
+        const double angle = rotation() * kDegToRad;
+        if (finitePoint(p))
+            cpBodySetPosition(body, cpv(p.x(), p.y()));
+        if (std::isfinite(angle))
+            cpBodySetAngle(body, angle);
+        adjustVerts();
+        return;
+    }
+
+    QList<QPointF> clockwise;
+    for (ItemNode* node : nodes)
+        clockwise.append(ShapeDragDropBehavior::mapToBodyFrame(this, shape, space(), node->pos()));
+    setShapeVerts(clockwise);
+    cpSpaceReindexShapesForBody(space(), body);
+
+    // Shapes glued onto this one share its body frame: place them again too.
+    const QList<QGraphicsItem*> children = childItems();
+    for (QGraphicsItem* child : children) {
+        if (!shapeType(ItemType(child->type())))
+            continue;
+        if (ShapeItem* glued = dynamic_cast<ShapeItem*>(child))
+            glued->adjustShape();
+    }
+}
+
+void PolyShapeItem::setOldBody(cpBody* body)
+{
+    ShapeItem::setOldBody(body);
+    color = body ? kGluedColor : kFreeColor;
+    update();
+}
+
+void PolyShapeItem::setMoment(float moment)
+{
+    if (moment == -2.0f) {
+        if (ShapeDragDropBehavior::standsForBody(this, cpshape(), space()))
+            adjustVerts();
+        return;
+    }
+    ShapeItem::setMoment(moment);
+}
+
+void PolyShapeItem::setPosition(const QPointF& position)
+{
+    if (finitePoint(position))
+        setPos(position);
+}
+
+void PolyShapeItem::setItemRotation(float degrees)
+{
+    if (std::isfinite(degrees))
+        QGraphicsItem::setRotation(degrees);
+}
+
+void PolyShapeItem::addPoint(QPointF point)
+{
+    AbstractPolyItem::addPoint(point);
+}
+
+void PolyShapeItem::updatePosition(ItemNode* node)
+{
+    AbstractPolyItem::updatePosition(node);
+    adjustShape();
+}
+
+void PolyShapeItem::deleteNode(ItemNode* node)
+{
+    const int index = nodes.indexOf(node);
+    if (index < 0)
+        return;
+    nodes.removeAt(index);
+    // The handle goes at once: left behind it could still be dragged.
+    delete node;
+    if (nodes.size() >= 3) {
+        adjustShape();
+        calcRect();
+        colorNodes();
+        return;
+    }
+    const QList<ItemNode*> rest = nodes;
+    nodes.clear();
+    qDeleteAll(rest);
+    deleteLater();
+}
+
+void PolyShapeItem::turnBy(float degrees)
+{
+    cpShape* shape = cpshape();
+    if (!shape)
+        return;
+    const float newRotation = float(rotation()) + degrees;
+    cpBody* body = cpShapeGetBody(shape);
+    const bool onStaticBody = space() && body == cpSpaceGetStaticBody(space());
+    QGraphicsItem::setRotation(newRotation);
+    if (onStaticBody) {
+        // The space's static body is shared and never turned: the vertices turn.
+        adjustShape();
+        return;
+    }
+    cpBodySetAngle(body, newRotation * kDegToRad);
+}
+
+void PolyShapeItem::keyPressEvent(QKeyEvent* event)
+{
+    switch (event->key()) {
+    case Qt::Key_Left:
+        turnBy(1.0f);
+        break;
+    case Qt::Key_Right:
+        turnBy(-1.0f);
+        break;
+    case Qt::Key_Delete:
+    case Qt::Key_Backspace:
+        deleteLater();
+        break;
+    default:
+        AbstractPolyItem::keyPressEvent(event);
+        break;
+    }
+}
+
+void PolyShapeItem::mousePressEvent(QGraphicsSceneMouseEvent* event)
+{
+    AbstractPolyItem::mousePressEvent(event);
+    mBehavior->handleMouseMove(this, event);
+}
+
+void PolyShapeItem::mouseMoveEvent(QGraphicsSceneMouseEvent* event)
+{
+    AbstractPolyItem::mouseMoveEvent(event);
+    adjustShape();
+    mBehavior->freezeShape();
+    mBehavior->handleMouseMove(this, event);
+}
+
+void PolyShapeItem::mouseReleaseEvent(QGraphicsSceneMouseEvent* event)
+{
+    AbstractPolyItem::mouseReleaseEvent(event);
+    mBehavior->handleMouseRelease(this, nullptr, event);
+}
+
+bool PolyShapeItem::dragEntering(QGraphicsItem* item)
+{
+    return mBehavior->handleDragEntering(item, this);
+}
+
+void PolyShapeItem::dragLeaving(QGraphicsItem* item)
+{
+    mBehavior->handleDragLeaving(item, this);
+}
+
+void PolyShapeItem::dropped(QGraphicsItem* item)
+{
+    if (!item)
+        return;
+    if (item->type() == GraphicItemType) {
+        syncWithSyncee(dynamic_cast<AbstractSyncItem*>(item));
+        adjust();
+        dragLeaving(item);
+        return;
+    }
+    mBehavior->handleDrop(item, this);
+}
+
+void PolyShapeItem::paint(QPainter* painter, const QStyleOptionGraphicsItem* option,
+                          QWidget* widget)
+{
+    AbstractPolyItem::paint(painter, option, widget);
+    QPen pen(Qt::yellow);
+    pen.setWidthF(0);
+    painter->setPen(pen);
+    painter->setBrush(QBrush(QColor(0, 0, 255, 110), Qt::SolidPattern));
+    painter->drawRect(QRect(-2, -2, 4, 4));
+}

@@ -1,0 +1,184 @@
+#include "Items/SegmentShapeItem.h"
+
+#include <QGraphicsScene>
+#include <QKeyEvent>
+#include <QPainter>
+#include <QPen>
+
+#include <chipmunk/chipmunk_unsafe.h>
+
+#include <cmath>
+
+#include "Toolkit/cpSupport.h"
+
+namespace {
+
+const double kDegToRad = 0.017453292519944444;
+
+bool finitePoint(const QPointF& p)
+{
+    return std::isfinite(p.x()) && std::isfinite(p.y());
+}
+
+} // namespace
+
+SegmentShapeItem::SegmentShapeItem(cpSpace* space, cpShape* shape)
+    : ShapeItem(space, shape)
+    , AbstractEdge()
+    , QGraphicsLineItem(nullptr)
+{
+    QPen pen(QColor(0, 100, 255, 200));
+    pen.setCapStyle(Qt::RoundCap);
+    pen.setWidthF(2.0 * double(float(radius())));
+    setZValue(1000000000);
+    setPen(pen);
+    adjust();
+    setFlags(QGraphicsItem::ItemIsSelectable | QGraphicsItem::ItemIsFocusable);
+}
+
+int SegmentShapeItem::type() const
+{
+    return SegmentShapeItemType;
+}
+
+double SegmentShapeItem::radius() const
+{
+    return cpshape() ? cpSegmentShapeGetRadius(cpshape()) : 0.0;
+}
+
+void SegmentShapeItem::setRadius(double r)
+{
+    cpShape* shape = cpshape();
+    if (!shape || !std::isfinite(r) || !(r > 1.0))
+        return;
+    prepareGeometryChange();
+    cpSegmentShapeSetRadius(shape, r);
+    if (space() && cpSpaceContainsShape(space(), shape))
+        cpSpaceReindexShape(space(), shape);
+    QPen p = pen();
+    p.setWidthF(2.0 * r);
+    setPen(p);
+}
+
+QPointF SegmentShapeItem::pointA() const
+{
+    if (!cpshape())
+        return QPointF();
+    const cpVect a = cpBodyLocalToWorld(cpShapeGetBody(cpshape()), cpSegmentShapeGetA(cpshape()));
+    return QPointF(a.x, a.y);
+}
+
+QPointF SegmentShapeItem::pointB() const
+{
+    if (!cpshape())
+        return QPointF();
+    const cpVect b = cpBodyLocalToWorld(cpShapeGetBody(cpshape()), cpSegmentShapeGetB(cpshape()));
+    return QPointF(b.x, b.y);
+}
+
+// Node positions are scene points; the shape keeps its ends in body
+// coordinates (identical for the space's static body).
+void SegmentShapeItem::updateEndpoints()
+{
+    cpShape* shape = cpshape();
+    if (!shape)
+        return;
+    cpBody* body = cpShapeGetBody(shape);
+    cpVect a = cpSegmentShapeGetA(shape);
+    cpVect b = cpSegmentShapeGetB(shape);
+    if (mEndA && finitePoint(mEndA->scenePos()))
+        a = cpBodyWorldToLocal(body, cpv(mEndA->scenePos().x(), mEndA->scenePos().y()));
+    if (mEndB && finitePoint(mEndB->scenePos()))
+        b = cpBodyWorldToLocal(body, cpv(mEndB->scenePos().x(), mEndB->scenePos().y()));
+    setVisible(true);
+    cpSegmentShapeSetEndpoints(shape, a, b);
+    if (space() && cpSpaceContainsShape(space(), shape))
+        cpSpaceReindexShape(space(), shape);
+    adjust();
+}
+
+void SegmentShapeItem::adjust()
+{
+    cpShape* shape = cpshape();
+    if (!shape)
+        return;
+    ShapeItemAdjust(this, shape);
+    const cpVect a = cpSegmentShapeGetA(shape);
+    const cpVect b = cpSegmentShapeGetB(shape);
+    setLine(a.x, a.y, b.x, b.y);
+}
+
+void SegmentShapeItem::adjustShape()
+{
+    cpShape* shape = cpshape();
+    if (!shape || !space())
+        return;
+    cpBody* body = cpShapeGetBody(shape);
+    // The space's static body is shared by every static shape and never moves.
+    if (!oldBody() && body != cpSpaceGetStaticBody(space())) {
+        const QPointF p = pos();
+        const double angle = rotation() * kDegToRad;
+        if (finitePoint(p))
+            cpBodySetPosition(body, cpv(p.x(), p.y()));
+        if (std::isfinite(angle))
+            cpBodySetAngle(body, angle);
+    }
+    const QLineF l = line();
+    if (finitePoint(l.p1()) && finitePoint(l.p2()))
+        cpSegmentShapeSetEndpoints(shape, cpv(l.x1(), l.y1()), cpv(l.x2(), l.y2()));
+    cpSpaceReindexShapesForBody(space(), body);
+}
+
+SegmentShapeItem* SegmentShapeItem::clone()
+{
+    cpShape* source = cpshape();
+    if (!source || !space())
+        return nullptr;
+    const QPointF p = pos();
+    const cpVect start = cpv(p.x(), p.y());
+    cpShape* shape = cpSegmentShapeNew(cpSpaceGetStaticBody(space()), start,
+                                       cpvadd(start, cpv(2, 0)), cpSegmentShapeGetRadius(source));
+    cpShapeSetCollisionType(shape, cpShapeGetCollisionType(source));
+    cpShapeSetFilter(shape, cpShapeGetFilter(source));
+    cpShapeSetElasticity(shape, cpShapeGetElasticity(source));
+    cpShapeSetFriction(shape, cpShapeGetFriction(source));
+    cpSpaceAddShape(space(), shape);
+
+    SegmentShapeItem* copy = new SegmentShapeItem(space(), shape);
+    if (scene())
+        scene()->addItem(copy);
+    return copy;
+}
+
+QRectF SegmentShapeItem::boundingRect() const
+{
+    const qreal grow = radius() + 1.0;
+    return QGraphicsLineItem::boundingRect().adjusted(-grow, -grow, grow, grow);
+}
+
+void SegmentShapeItem::paint(QPainter* painter, const QStyleOptionGraphicsItem* option,
+                             QWidget* widget)
+{
+    painter->setRenderHint(QPainter::Antialiasing, true);
+    QGraphicsLineItem::paint(painter, option, widget);
+
+    const qreal ring = radius() + 1.0;
+    painter->setBrush(QBrush(Qt::transparent));
+    painter->setPen(QPen(QBrush(Qt::black), 1.0, Qt::DotLine));
+    painter->drawEllipse(line().p2(), ring, ring);
+}
+
+void SegmentShapeItem::keyPressEvent(QKeyEvent* event)
+{
+    switch (event->key()) {
+    case Qt::Key_Up:
+        setRadius(radius() + 1.0);
+        break;
+    case Qt::Key_Down:
+        setRadius(radius() - 1.0);
+        break;
+    default:
+        break;
+    }
+    event->accept();
+}

@@ -1,0 +1,421 @@
+#include "Items/GradientItem.h"
+#include "Items/item.h"
+
+#include <QApplication>
+#include <QGraphicsScene>
+#include <QGraphicsView>
+#include <QImage>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QStyleOptionGraphicsItem>
+#include <QtTest>
+
+namespace {
+
+class SyncProbe : public AbstractSyncItem
+{
+public:
+    void sync(AbstractSyncItem* other) override
+    {
+        ++syncCount;
+        lastOther = other;
+    }
+    int syncCount = 0;
+    AbstractSyncItem* lastOther = nullptr;
+};
+
+class NodeOwner : public QGraphicsRectItem, public AbstractNodeParent
+{
+public:
+    NodeOwner() : QGraphicsRectItem(-50, -50, 100, 100) {}
+    void updatePosition(ItemNode* node) override { updated.append(node); }
+    void deleteNode(ItemNode*) override {}
+    QList<ItemNode*> updated;
+};
+
+class Groupable : public GroupableItem
+{
+public:
+    bool active() const override { return shown; }
+    void setActive(bool a) override { shown = a; }
+    bool shown = true;
+};
+
+class Outlined : public SelectableQGraphicsItem
+{
+public:
+    explicit Outlined(QRectF r) : rect(r) {}
+    QRectF boundingRect() const override { return rect; }
+    QRectF rect;
+};
+
+// Paints the item into a transparent image with the given option state.
+QImage render(QGraphicsItem* item, QSize size, bool selected, QColor windowText = Qt::black)
+{
+    QImage image(size, QImage::Format_ARGB32);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    QStyleOptionGraphicsItem option;
+    option.state = selected ? QStyle::State_Selected : QStyle::State_None;
+    option.palette.setColor(QPalette::WindowText, windowText);
+    item->paint(&painter, &option, nullptr);
+    painter.end();
+    return image;
+}
+
+bool hasColour(const QImage& image, QColor colour)
+{
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (image.pixelColor(x, y) == colour)
+                return true;
+    return false;
+}
+
+bool isBlank(const QImage& image)
+{
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (image.pixelColor(x, y).alpha() != 0)
+                return false;
+    return true;
+}
+
+bool near(QColor a, QColor b, int tolerance = 2)
+{
+    return qAbs(a.red() - b.red()) <= tolerance && qAbs(a.green() - b.green()) <= tolerance
+        && qAbs(a.blue() - b.blue()) <= tolerance && qAbs(a.alpha() - b.alpha()) <= tolerance;
+}
+
+} // namespace
+
+class TestItemBase : public QObject
+{
+    Q_OBJECT
+private slots:
+    void typeTests_data();
+    void typeTests();
+
+    void pairingSyncsAndLinksBoth();
+    void pairingRefusesNullAndFullPairs();
+    void destroyingEitherPartnerUnpairsTheOther_data();
+    void destroyingEitherPartnerUnpairsTheOther();
+    void deleteSyncPairUnpairsBoth();
+
+    void nodeIsChildOfGraphicsParent();
+    void draggedNodeReportsToParent();
+    void draggedNodeWithoutParentMoves();
+
+    void groupableDefaults();
+
+    void selectionOutline_data();
+    void selectionOutline();
+
+    void gradientDefaults();
+    void gradientPaintsThreeColourRows();
+    void gradientMidColourChangesBothHalves();
+};
+
+void TestItemBase::typeTests_data()
+{
+    QTest::addColumn<int>("type");
+    QTest::addColumn<bool>("properties");
+    QTest::addColumn<bool>("shape");
+    QTest::addColumn<bool>("joint");
+    QTest::addColumn<bool>("writeable");
+    QTest::addColumn<bool>("parentable");
+
+    const int u = QGraphicsItem::UserType;
+    QTest::newRow("ellipse item") << int(QGraphicsEllipseItem::Type) << false << false << false << false << false;
+    QTest::newRow("negative") << -5 << false << false << false << false << false;
+    QTest::newRow("UserType") << u << false << false << false << false << false;
+    QTest::newRow("gradient") << u + 1 << true << false << false << false << false;
+    QTest::newRow("poly") << u + 2 << true << false << false << true << false;
+    QTest::newRow("line") << u + 3 << true << false << false << true << false;
+    QTest::newRow("path segment") << u + 4 << true << false << false << false << false;
+    QTest::newRow("text") << u + 5 << true << false << false << true << false;
+    QTest::newRow("path") << u + 6 << true << false << false << true << false;
+    QTest::newRow("sheet") << u + 7 << true << false << false << true << false;
+    QTest::newRow("sprite") << u + 8 << true << false << false << true << true;
+    QTest::newRow("marker") << u + 9 << true << false << false << true << false;
+    QTest::newRow("segment") << u + 10 << true << true << false << false << false;
+    QTest::newRow("circle") << u + 11 << true << true << false << false << true;
+    QTest::newRow("poly shape") << u + 12 << true << true << false << false << true;
+    QTest::newRow("pin") << u + 13 << true << false << true << false << false;
+    QTest::newRow("slide/groove") << u + 16 << true << false << true << false << false;
+    QTest::newRow("unnamed 19") << u + 19 << true << false << true << false << false;
+    QTest::newRow("rotary limit") << u + 21 << true << false << true << false << false;
+    QTest::newRow("unnamed 22") << u + 22 << true << false << true << false << false;
+    QTest::newRow("line node") << u + 23 << true << false << false << false << false;
+    QTest::newRow("past the table") << u + 24 << true << false << false << false << false;
+}
+
+void TestItemBase::typeTests()
+{
+    QFETCH(int, type);
+    const ItemType t = static_cast<ItemType>(type);
+    QTEST(propertiesType(t), "properties");
+    QTEST(shapeType(t), "shape");
+    QTEST(jointType(t), "joint");
+    QTEST(writeableType(t), "writeable");
+    QTEST(parentableType(t), "parentable");
+}
+
+void TestItemBase::pairingSyncsAndLinksBoth()
+{
+    SyncProbe syncer, syncee;
+    auto* pair = new SyncedItemPair;
+    pair->syncItems(&syncer, &syncee);
+
+    QCOMPARE(syncer.syncPair(), pair);
+    QCOMPARE(syncee.syncPair(), pair);
+    QCOMPARE(pair->syncer(), &syncer);
+    QCOMPARE(pair->syncee(), &syncee);
+    // Linking syncs at once: the follower takes the leader's state.
+    QCOMPARE(syncee.syncCount, 1);
+    QCOMPARE(syncee.lastOther, &syncer);
+    QCOMPARE(syncer.syncCount, 0);
+
+    pair->sync();
+    QCOMPARE(syncee.syncCount, 2);
+    // The destructors of the two probes free the pair.
+}
+
+void TestItemBase::pairingRefusesNullAndFullPairs()
+{
+    SyncProbe a, b, c;
+    auto* pair = new SyncedItemPair;
+    pair->syncItems(&a, nullptr);
+    pair->syncItems(nullptr, &a);
+    QCOMPARE(pair->syncer(), nullptr);
+    QCOMPARE(pair->syncee(), nullptr);
+    QCOMPARE(a.syncPair(), nullptr);
+    pair->sync(); // empty pair: nothing to do
+    QCOMPARE(a.syncCount, 0);
+
+    pair->syncItems(&a, &b);
+    pair->syncItems(&c, &a);
+    QCOMPARE(pair->syncer(), &a);
+    QCOMPARE(pair->syncee(), &b);
+    QCOMPARE(c.syncPair(), nullptr);
+    QCOMPARE(b.syncCount, 1);
+    QCOMPARE(a.syncCount, 0);
+    // b's destructor frees the pair and clears a's link.
+}
+
+void TestItemBase::destroyingEitherPartnerUnpairsTheOther_data()
+{
+    QTest::addColumn<bool>("destroySyncer");
+    QTest::newRow("syncer destroyed") << true;
+    QTest::newRow("syncee destroyed") << false;
+}
+
+void TestItemBase::destroyingEitherPartnerUnpairsTheOther()
+{
+    QFETCH(bool, destroySyncer);
+    auto* syncer = new SyncProbe;
+    auto* syncee = new SyncProbe;
+    (new SyncedItemPair)->syncItems(syncer, syncee);
+
+    SyncProbe* survivor = destroySyncer ? syncee : syncer;
+    delete (destroySyncer ? syncer : syncee);
+    QCOMPARE(survivor->syncPair(), nullptr);
+    survivor->deleteSyncPair(); // unpaired: a no-op
+    delete survivor;
+}
+
+void TestItemBase::deleteSyncPairUnpairsBoth()
+{
+    SyncProbe syncer, syncee;
+    (new SyncedItemPair)->syncItems(&syncer, &syncee);
+    syncee.deleteSyncPair();
+    QCOMPARE(syncer.syncPair(), nullptr);
+    QCOMPARE(syncee.syncPair(), nullptr);
+
+    // Re-linking after a dissolve works with a fresh pair.
+    (new SyncedItemPair)->syncItems(&syncer, &syncee);
+    QVERIFY(syncer.syncPair());
+    QCOMPARE(syncer.syncPair(), syncee.syncPair());
+}
+
+void TestItemBase::nodeIsChildOfGraphicsParent()
+{
+    NodeOwner owner;
+    auto* node = new ItemNode(&owner);
+    QCOMPARE(node->parentItem(), static_cast<QGraphicsItem*>(&owner));
+    QCOMPARE(node->nodeParent(), static_cast<AbstractNodeParent*>(&owner));
+    QCOMPARE(node->rect(), QRectF(-3, -3, 6, 6));
+    QCOMPARE(node->brush().color(), QColor(Qt::yellow));
+    QVERIFY(node->flags() & QGraphicsItem::ItemIsMovable);
+    QVERIFY(node->flags() & QGraphicsItem::ItemIsSelectable);
+    QVERIFY(node->flags() & QGraphicsItem::ItemIsFocusable);
+    QVERIFY(owner.updated.isEmpty());
+    node->notifyParentOfUpdate();
+    QCOMPARE(owner.updated, QList<ItemNode*>{node});
+}
+
+// Drags a handle on a real view; returns the handle's scene position afterwards.
+static QPointF dragInView(QGraphicsScene& scene, QGraphicsItem* node, QPointF by)
+{
+    QGraphicsView view(&scene);
+    view.setSceneRect(-100, -100, 200, 200);
+    view.resize(300, 300);
+    view.show();
+    if (!QTest::qWaitForWindowExposed(&view))
+        return QPointF(qQNaN(), qQNaN());
+
+    const QPoint start = view.mapFromScene(node->scenePos());
+    const QPoint end = view.mapFromScene(node->scenePos() + by);
+    QWidget* viewport = view.viewport();
+    QTest::mousePress(viewport, Qt::LeftButton, Qt::NoModifier, start);
+    for (int step = 1; step <= 2; ++step) {
+        const QPoint p = start + (end - start) * step / 2;
+        QMouseEvent move(QEvent::MouseMove, p, viewport->mapToGlobal(p), Qt::NoButton,
+                         Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(viewport, &move);
+    }
+    QTest::mouseRelease(viewport, Qt::LeftButton, Qt::NoModifier, end);
+    return node->scenePos();
+}
+
+void TestItemBase::draggedNodeReportsToParent()
+{
+    QGraphicsScene scene;
+    auto* owner = new NodeOwner;
+    scene.addItem(owner);
+    auto* node = new ItemNode(owner);
+    node->setPos(10, 10);
+
+    const QPointF after = dragInView(scene, node, QPointF(20, 0));
+    QVERIFY(qAbs(after.x() - 30) < 1.5);
+    QCOMPARE(owner->pos(), QPointF(0, 0)); // only the handle moved
+    // One report per move step, each naming the handle.
+    QCOMPARE(owner->updated.size(), 2);
+    QCOMPARE(owner->updated.first(), node);
+    QCOMPARE(owner->updated.last(), node);
+}
+
+void TestItemBase::draggedNodeWithoutParentMoves()
+{
+    QGraphicsScene scene;
+    auto* node = new ItemNode(nullptr);
+    QCOMPARE(node->parentItem(), nullptr);
+    scene.addItem(node);
+    const QPointF after = dragInView(scene, node, QPointF(0, 20));
+    QVERIFY(qAbs(after.y() - 20) < 1.5);
+}
+
+void TestItemBase::groupableDefaults()
+{
+    Groupable item;
+    QVERIFY(item.groupId().isEmpty());
+    QVERIFY(item.name().isEmpty());
+    item.setGroupId("trees");
+    item.setName("oak");
+    QCOMPARE(item.groupId(), QStringLiteral("trees"));
+    QCOMPARE(item.name(), QStringLiteral("oak"));
+}
+
+void TestItemBase::selectionOutline_data()
+{
+    QTest::addColumn<QRectF>("rect");
+    QTest::addColumn<bool>("selected");
+    QTest::addColumn<QColor>("windowText");
+    QTest::addColumn<QColor>("contrast"); // invalid: no outline at all
+
+    const QRectF r(2, 2, 20, 20);
+    QTest::newRow("not selected") << r << false << QColor(Qt::black) << QColor();
+    QTest::newRow("dark text: white outline") << r << true << QColor(127, 20, 127) << QColor(Qt::white);
+    QTest::newRow("white text: black outline") << r << true << QColor(Qt::white) << QColor(Qt::black);
+    QTest::newRow("mixed text") << r << true << QColor(200, 50, 200) << QColor(0, 255, 0);
+    QTest::newRow("0.8 high") << QRectF(2, 2, 20, 0.8) << true << QColor(Qt::black) << QColor();
+    QTest::newRow("1.0 high") << QRectF(2, 2, 20, 1.0) << true << QColor(Qt::black) << QColor(Qt::white);
+}
+
+void TestItemBase::selectionOutline()
+{
+    QFETCH(QRectF, rect);
+    QFETCH(bool, selected);
+    QFETCH(QColor, windowText);
+    QFETCH(QColor, contrast);
+
+    Outlined item(rect);
+    const QImage image = render(&item, QSize(30, 30), selected, windowText);
+    if (!contrast.isValid()) {
+        QVERIFY(isBlank(image));
+    } else {
+        QVERIFY(hasColour(image, contrast));
+        QVERIFY(hasColour(image, windowText)); // the dashes on top
+        // Outline only: the inside stays empty.
+        QCOMPARE(image.pixelColor(int(rect.center().x()), 2 + int(rect.height()) + 3).alpha(), 0);
+    }
+}
+
+void TestItemBase::gradientDefaults()
+{
+    TriGradientItem item;
+    QCOMPARE(item.type(), int(TriGradientItemType));
+    QCOMPARE(item.boundingRect(), QRectF());
+    QCOMPARE(item.zValue(), 0.0);
+    QCOMPARE(item.flags(), QGraphicsItem::GraphicsItemFlags());
+    QCOMPARE(item.parentItem(), nullptr);
+    QCOMPARE(item.bottomColor(), QColor(100, 246, 100, 255));
+    QCOMPARE(item.midColor(), QColor(100, 216, 100, 255));
+    QCOMPARE(item.topColor(), QColor(100, 196, 100, 255));
+    QCOMPARE(item.key(), std::string("gradient"));
+    QVERIFY(!writeableType(static_cast<ItemType>(item.type())));
+    QVERIFY(isBlank(render(&item, QSize(10, 10), false)));
+
+    QGraphicsScene scene;
+    scene.addItem(&item);
+    item.setRect(QRectF(0, 0, 540, 360));
+    QCOMPARE(item.boundingRect(), QRectF(0, 0, 540, 360));
+    QCOMPARE(scene.itemsBoundingRect(), QRectF(0, 0, 540, 360));
+    scene.removeItem(&item);
+}
+
+void TestItemBase::gradientPaintsThreeColourRows()
+{
+    TriGradientItem item;
+    item.setRect(QRectF(0, 0, 540, 360));
+    const QImage image = render(&item, QSize(540, 361), false);
+    // Item y is the image row: row 0 is the level's bottom.
+    QVERIFY(near(image.pixelColor(270, 0), QColor(100, 246, 100)));
+    QVERIFY(near(image.pixelColor(270, 180), QColor(100, 216, 100)));
+    QVERIFY(near(image.pixelColor(270, 359), QColor(100, 196, 100)));
+    // Colour depends on y only, and the edges carry no outline.
+    QCOMPARE(image.pixelColor(0, 90), image.pixelColor(539, 90));
+    QCOMPARE(image.pixelColor(0, 90), image.pixelColor(270, 90));
+    QCOMPARE(image.pixelColor(270, 360).alpha(), 0);
+
+    // A rectangle away from the origin: gradients still run along its own y span.
+    item.setRect(QRectF(100, 50, 40, 100));
+    const QImage moved = render(&item, QSize(200, 200), false);
+    QVERIFY(near(moved.pixelColor(120, 50), QColor(100, 246, 100)));
+    QVERIFY(near(moved.pixelColor(120, 149), QColor(100, 196, 100)));
+    QCOMPARE(moved.pixelColor(99, 100).alpha(), 0);
+}
+
+void TestItemBase::gradientMidColourChangesBothHalves()
+{
+    TriGradientItem item;
+    item.setRect(QRectF(0, 0, 100, 200));
+    const QImage before = render(&item, QSize(100, 200), false);
+    item.setMidColor(QColor(0, 0, 255));
+    QCOMPARE(item.midColor(), QColor(0, 0, 255));
+    const QImage after = render(&item, QSize(100, 200), false);
+    QVERIFY(before.pixelColor(50, 60) != after.pixelColor(50, 60));
+    QVERIFY(before.pixelColor(50, 140) != after.pixelColor(50, 140));
+    QVERIFY(near(after.pixelColor(50, 100), QColor(0, 0, 255), 3));
+
+    item.setTopColor(Qt::red);
+    item.setBottomColor(Qt::white);
+    QCOMPARE(item.topColor(), QColor(Qt::red));
+    QCOMPARE(item.bottomColor(), QColor(Qt::white));
+    const QImage ends = render(&item, QSize(100, 200), false);
+    QVERIFY(near(ends.pixelColor(50, 199), QColor(Qt::red), 4));
+    QVERIFY(near(ends.pixelColor(50, 0), QColor(Qt::white), 4));
+}
+
+QTEST_MAIN(TestItemBase)
+#include "tst_itembase.moc"
