@@ -639,6 +639,8 @@ void TestShapeItems::faultsDoNotAbort_data()
     QTest::newRow("non-finite Position and Rotation") << 7;
     QTest::newRow("Shift-release of a child without a body of its own") << 8;
     QTest::newRow("free a glued shape whose host was made infinite") << 9;
+    QTest::newRow("Control doubles a vertex, circle lands on it") << 10;
+    QTest::newRow("handles dragged into a bow tie, circle lands on it") << 11;
 }
 
 void TestShapeItems::faultsDoNotAbort()
@@ -729,6 +731,24 @@ void TestShapeItems::faultsDoNotAbort()
         w.drag(circle->scenePos(), QPointF(-100, 100), Qt::ShiftModifier);
         QVERIFY(cpSpaceContainsBody(w.space, cpShapeGetBody(circle->cpshape())));
         break;
+    case 10: {
+        box->handles().at(1)->setSelected(true);
+        w.key(box, Qt::Key_Control);
+        QCOMPARE(box->handles().size(), 5);
+        box->adjustShape();
+        QCOMPARE(cpPolyShapeGetCount(box->cpshape()), 5);
+        w.circle(QPointF(70, 19), 4)->setVelocity(QPointF(0, -30));
+        break;
+    }
+    case 11: {
+        const QList<ItemNode*> handles = box->handles();
+        handles.at(0)->setPos(QPointF(15, 15));
+        handles.at(1)->setPos(QPointF(-15, 15));
+        QCOMPARE(cpPolyShapeGetCount(box->cpshape()), 4);
+        w.circle(QPointF(60, 19), 4)->setVelocity(QPointF(0, -30));
+        w.circle(QPointF(52, 0), 2);
+        break;
+    }
     }
     w.step(30);
     flushDeletes();
