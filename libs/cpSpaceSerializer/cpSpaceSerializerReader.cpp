@@ -25,6 +25,8 @@ const double kMaxMass = 1e15;
 // Upper bound of the solver iterations taken from a file; more only makes a
 // step take seconds.
 const int kMaxIterations = 1000;
+// Shortest groove.
+const double kMinLength = 1e-9;
 // Smallest and largest gear ratio and ratchet interval: their inverses are taken.
 const double kMinRatio = 1e-9;
 const double kMaxRatio = 1e9;
@@ -435,6 +437,12 @@ bool wellConditioned(cpBody* a, cpBody* b, double ra2, double rb2)
 
 bool usableBodies(cpBody* a, cpBody* b, JointKind kind, TiXmlElement* elm)
 {
+    // A joint from a body to itself holds nothing, and Chipmunk's per-body
+    // joint list cannot hold it (removing it later walks off the list).
+    if (a && a == b) {
+        trace("constraint from a body to itself", createValue<long long>("id", elm));
+        return false;
+    }
     if (solvable(a, b, kind))
         return true;
     trace(a && b ? "constraint between two bodies it cannot move" : "constraint on an unknown or refused body",
@@ -542,6 +550,12 @@ cpConstraint* cpSpaceSerializer::createGrooveJoint(TiXmlElement* elm)
     const cpVect grooveA = createPoint("grv_a", elm);
     const cpVect grooveB = createPoint("grv_b", elm);
     const cpVect anchorB = createPoint("anchr2", elm);
+    // A groove needs a direction: with both ends at one point its normal is
+    // zero and the solver's projection onto it divides 0 by 0.
+    if (!(cpvdist(grooveA, grooveB) >= kMinLength)) {
+        trace("groove joint whose groove has no length", createValue<long long>("id", elm));
+        return nullptr;
+    }
     if (!wellConditioned(a, b, std::max(cpvlengthsq(grooveA), cpvlengthsq(grooveB)), cpvlengthsq(anchorB))) {
         trace("groove joint that cannot be solved", createValue<long long>("id", elm));
         return nullptr;

@@ -257,15 +257,17 @@ void AbstractLineJointItem::setupNodes()
     QGraphicsScene* s = scene();
 
     LineItemNode* a = new LineItemNode(nullptr, this);
-    if (s)
+    if (s) {
         s->addItem(a);
-    a->setFocusProxy(this);
+        a->setFocusProxy(this);
+    }
     a->setPos(line().p1());
 
     LineItemNode* b = new LineItemNode(this, nullptr);
-    if (s)
+    if (s) {
         s->addItem(b);
-    b->setFocusProxy(this);
+        b->setFocusProxy(this);
+    }
     b->setPos(line().p2());
 }
 

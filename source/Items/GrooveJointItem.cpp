@@ -53,11 +53,11 @@ void GrooveJointItem::GrooveBLine::setupNodes(LineItemNode* nodeA)
 
     LineItemNode* nodeB = new LineItemNode(this, nullptr);
     nodeB->setPos(nodeA->pos() + QPointF(35, 0));
-    // Keys on the handle reach the joint, which is removed as a whole.
-    if (m_owner)
-        nodeB->setFocusProxy(m_owner);
     if (QGraphicsScene* s = scene())
         s->addItem(nodeB);
+    // Keys on the handle reach the joint, which is removed as a whole.
+    if (m_owner && nodeB->scene() == m_owner->scene())
+        nodeB->setFocusProxy(m_owner);
     setLine(QLineF(nodeA->pos(), nodeB->pos()));
 }
 

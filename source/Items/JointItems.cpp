@@ -179,7 +179,12 @@ PinJointItem::~PinJointItem() = default;
 
 cpConstraint* PinJointItem::defaultConstraint()
 {
-    return cpPinJointNew(nullptr, nullptr, cpvzero, cpvzero);
+    // Made apart and then closed, so that Chipmunk does not warn about a pin
+    // of length 0 for every new joint; the result is the same.
+    cpConstraint* c = cpPinJointNew(nullptr, nullptr, cpvzero, cpv(1, 0));
+    cpPinJointSetAnchorB(c, cpvzero);
+    cpPinJointSetDist(c, 0);
+    return c;
 }
 
 void PinJointItem::adjust()

@@ -1,6 +1,8 @@
 #include "IO/iotransformer.h"
 #include "IO/textcodec.h"
 
+#include "cpSpaceSerializer.h"
+
 #include "TestSupport.h"
 
 #include <QFile>
@@ -122,6 +124,8 @@ private slots:
     void failedSaveKeepsPreviousFile_data();
     void failedSaveKeepsPreviousFile();
     void withoutSerializerOnlyLevelFileIsTouched();
+    void physicsFileFollowsLevelFile();
+    void physicsFileLoadedOnlyAfterLevelParses();
 };
 
 void TestIOTransformer::readTakesLikeNamedSiblingsInOrder()
@@ -414,6 +418,76 @@ void TestIOTransformer::withoutSerializerOnlyLevelFileIsTouched()
     io.write(view);
     QVERIFY(io.save(nullptr));
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList({"level.xml"}));
+}
+
+void TestIOTransformer::physicsFileFollowsLevelFile()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("level.v2.xml");
+    cpSpace* space = cpSpaceNew();
+    cpSpaceSetGravity(space, cpv(0, -250));
+    {
+        cpSpaceSerializer serializer;
+        IOTransformer io(encodeText(path), nullptr, &serializer);
+        QCOMPARE(io.physics_io(), &serializer);
+        Element view("view");
+        io.write(view);
+        QVERIFY(io.save(space));
+    }
+    // The whole level name, extension included, then ".phyxml".
+    QVERIFY(QFile::exists(path + ".phyxml"));
+
+    cpSpace* loaded = cpSpaceNew();
+    {
+        cpSpaceSerializer serializer;
+        IOTransformer io(encodeText(path), nullptr, &serializer);
+        io.load(loaded);
+        Element view("view");
+        QVERIFY(io.read(view));
+    }
+    QCOMPARE(cpSpaceGetGravity(loaded).y, -250.0);
+
+    // A level that cannot be written (here a folder stands in its place) gets
+    // no physics file either, though the physics file's place is writable.
+    const QString unwritable = dir.filePath("folder");
+    QVERIFY(QDir(dir.path()).mkdir("folder"));
+    {
+        cpSpaceSerializer serializer;
+        IOTransformer io(encodeText(unwritable), nullptr, &serializer);
+        Element view("view");
+        io.write(view);
+        QVERIFY(!io.save(space));
+    }
+    QVERIFY(!QFile::exists(unwritable + ".phyxml"));
+
+    cpSpaceFree(loaded);
+    cpSpaceFree(space);
+}
+
+void TestIOTransformer::physicsFileLoadedOnlyAfterLevelParses()
+{
+    QTemporaryDir dir;
+    const QString broken = dir.filePath("broken.xml");
+    const QString absent = dir.filePath("absent.xml");
+    QVERIFY(writeBytes(broken, "<view><item"));
+    QVERIFY(QFile::copy(testDataPath("io/gravity.phyxml"), broken + ".phyxml"));
+    QVERIFY(QFile::copy(testDataPath("io/gravity.phyxml"), absent + ".phyxml"));
+
+    cpSpace* space = cpSpaceNew();
+    cpSpaceSerializer serializer;
+    {
+        IOTransformer io(encodeText(broken), nullptr, &serializer);
+        QVERIFY_THROWS_EXCEPTION(rapidxml::parse_error, io.load(space));
+    }
+    QCOMPARE(cpSpaceGetGravity(space).y, 0.0);
+
+    // A missing level file is an empty document; its physics file still loads.
+    {
+        IOTransformer io(encodeText(absent), nullptr, &serializer);
+        io.load(space);
+    }
+    QCOMPARE(cpSpaceGetGravity(space).y, -100.0);
+    cpSpaceFree(space);
 }
 
 QTEST_GUILESS_MAIN(TestIOTransformer)

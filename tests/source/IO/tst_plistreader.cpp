@@ -92,9 +92,10 @@ void TestPlistReader::badFilesAreRefused_data()
     QTest::newRow("empty file") << QByteArray();
     QTest::newRow("truncated") << good.left(good.size() - 20);
     QTest::newRow("cut inside a tag") << good.left(40);
-    QTest::newRow("binary plist")
-        << QByteArray("bplist00\xd1\x01\x02QaQb\x08\x0b\x0d\x00\x00\x00\x00\x00\x00\x01\x01", 30);
-    QTest::newRow("png bytes") << QByteArray("\x89PNG\r\n\x1a\n\x00\x00\x00\rIHDR", 16);
+    static const char binaryPlist[] = "bplist00\xd1\x01\x02QaQb\x08\x0b\x0d\x00\x00\x00\x00\x00\x00\x01\x01";
+    static const char png[] = "\x89PNG\r\n\x1a\n\x00\x00\x00\rIHDR";
+    QTest::newRow("binary plist") << QByteArray(binaryPlist, sizeof binaryPlist - 1);
+    QTest::newRow("png bytes") << QByteArray(png, sizeof png - 1);
     QTest::newRow("wrong root") << QByteArray("<dict><key>a</key><integer>1</integer></dict>");
     QTest::newRow("root of other case") << QByteArray("<Plist><dict/></Plist>");
     QTest::newRow("unterminated comment") << QByteArray("<plist><!-- <dict></dict></plist>");
