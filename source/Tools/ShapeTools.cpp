@@ -46,6 +46,8 @@ AbstractPhysicItemTool::AbstractPhysicItemTool(EditorView* view)
 
 QPointF AbstractPhysicItemTool::scenePoint(QMouseEvent* event) const
 {
+    if (!view)
+        return event->position();
     return view->mapToScene(event->position().toPoint());
 }
 

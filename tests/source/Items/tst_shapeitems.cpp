@@ -164,6 +164,7 @@ private slots:
     void adjustAfterStepping_data();
     void adjustAfterStepping();
     void glueAndUnglueByShiftDrag();
+    void targetSearch();
     void hostCarriesGluedShapes();
     void polygonHandleDrag();
     void staticShapesNeverMoveStaticBody();
@@ -336,6 +337,40 @@ void TestShapeItems::glueAndUnglueByShiftDrag()
     QVERIFY(circle->pos().y() < -40);
 }
 
+// The target under a Shift-drag: the uppermost shape item, never a segment (no
+// drop target), forgotten on a move without Shift.
+void TestShapeItems::targetSearch()
+{
+    World w;
+    PolyShapeItem* lower = w.box(QPointF(100, 0));
+    PolyShapeItem* upper = w.box(QPointF(110, 0), 10);
+    upper->setZValue(lower->zValue() + 1);
+    w.segment(QPointF(-20, 100), QPointF(20, 100));
+    CircleShapeItem* circle = w.circle(QPointF(0, 0), 3);
+    const QPointF down(0, 0);
+
+    w.mouse(QEvent::GraphicsSceneMousePress, down, down, Qt::ShiftModifier);
+    for (int i = 0; i < 3; ++i)
+        w.mouse(QEvent::GraphicsSceneMouseMove, QPointF(108 + i, 2), down, Qt::ShiftModifier);
+    QCOMPARE(upper->opacity(), 0.5);
+    QCOMPARE(lower->opacity(), 1.0);
+
+    // Over the segment: no target, the box gets its opacity back.
+    w.mouse(QEvent::GraphicsSceneMouseMove, QPointF(0, 100), down, Qt::ShiftModifier);
+    QCOMPARE(upper->opacity(), 1.0);
+
+    // Back over the boxes, then a move without Shift: the release drops nothing.
+    w.mouse(QEvent::GraphicsSceneMouseMove, QPointF(110, 2), down, Qt::ShiftModifier);
+    QCOMPARE(upper->opacity(), 0.5);
+    w.mouse(QEvent::GraphicsSceneMouseMove, QPointF(111, 2), down, Qt::NoModifier);
+    QCOMPARE(upper->opacity(), 1.0);
+    w.mouse(QEvent::GraphicsSceneMouseRelease, QPointF(111, 2), down, Qt::ShiftModifier);
+    QCOMPARE(circle->parentItem(), static_cast<QGraphicsItem*>(nullptr));
+    QCOMPARE(circle->oldBody(), static_cast<cpBody*>(nullptr));
+    // The plain drag moved the body along with the drawing.
+    QVERIFY(near(toPoint(cpBodyGetPosition(cpShapeGetBody(circle->cpshape()))), QPointF(111, 2)));
+}
+
 // A host that carries glued shapes takes them along when it is glued itself,
 // and an item is never dropped onto its own descendant.
 void TestShapeItems::hostCarriesGluedShapes()
@@ -354,12 +389,15 @@ void TestShapeItems::hostCarriesGluedShapes()
     QCOMPARE(rider->parentItem(), static_cast<QGraphicsItem*>(host));
     QCOMPARE(cpShapeGetBody(host->cpshape()), hostBody);
 
-    // Nor is the rider ever offered as a target while the host is dragged.
-    w.mouse(QEvent::GraphicsSceneMousePress, QPointF(-10, 10), QPointF(-10, 10), Qt::ShiftModifier);
-    w.mouse(QEvent::GraphicsSceneMouseMove, QPointF(5, 0), QPointF(-10, 10), Qt::ShiftModifier);
+    QCOMPARE(host->scene(), &w.scene);
+
+    // Nor is the rider offered as a target when the host's drag passes over it.
+    QGraphicsSceneMouseEvent over(QEvent::GraphicsSceneMouseMove);
+    over.setScenePos(rider->scenePos());
+    over.setModifiers(Qt::ShiftModifier);
+    host->behavior()->handleMouseMove(host, &over);
     QCOMPARE(rider->opacity(), 1.0);
-    w.mouse(QEvent::GraphicsSceneMouseRelease, QPointF(5, 0), QPointF(-10, 10), Qt::ShiftModifier);
-    QCOMPARE(rider->parentItem(), static_cast<QGraphicsItem*>(host));
+    QCOMPARE(host->behavior()->currentTarget(), static_cast<DragDropGraphicsItem*>(nullptr));
 
     // The host glued onto the target: the rider's shape moves to the target's body
     // and keeps its place in the world.
@@ -601,6 +639,8 @@ void TestShapeItems::faultsDoNotAbort_data()
     QTest::newRow("non-finite Position and Rotation") << 7;
     QTest::newRow("Shift-release of a child without a body of its own") << 8;
     QTest::newRow("free a glued shape whose host was made infinite") << 9;
+    QTest::newRow("Control doubles a vertex, circle lands on it") << 10;
+    QTest::newRow("handles dragged into a bow tie, circle lands on it") << 11;
 }
 
 void TestShapeItems::faultsDoNotAbort()
@@ -691,6 +731,24 @@ void TestShapeItems::faultsDoNotAbort()
         w.drag(circle->scenePos(), QPointF(-100, 100), Qt::ShiftModifier);
         QVERIFY(cpSpaceContainsBody(w.space, cpShapeGetBody(circle->cpshape())));
         break;
+    case 10: {
+        box->handles().at(1)->setSelected(true);
+        w.key(box, Qt::Key_Control);
+        QCOMPARE(box->handles().size(), 5);
+        box->adjustShape();
+        QCOMPARE(cpPolyShapeGetCount(box->cpshape()), 5);
+        w.circle(QPointF(70, 19), 4)->setVelocity(QPointF(0, -30));
+        break;
+    }
+    case 11: {
+        const QList<ItemNode*> handles = box->handles();
+        handles.at(0)->setPos(QPointF(15, 15));
+        handles.at(1)->setPos(QPointF(-15, 15));
+        QCOMPARE(cpPolyShapeGetCount(box->cpshape()), 4);
+        w.circle(QPointF(60, 19), 4)->setVelocity(QPointF(0, -30));
+        w.circle(QPointF(52, 0), 2);
+        break;
+    }
     }
     w.step(30);
     flushDeletes();
