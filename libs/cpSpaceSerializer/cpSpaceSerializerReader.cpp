@@ -234,7 +234,9 @@ cpSpace* cpSpaceSerializer::load(cpSpace* s, const char* filename)
         std::fprintf(stderr, "cpSpaceSerializer: iterations %d out of range, kept %d\n", iterations, cpSpaceGetIterations(space));
     cpSpaceSetGravity(space, createPoint("gravity", root));
     const double damping = createValue<double>("damping", root);
-    if (std::isfinite(damping) && damping >= 0 && damping <= kMaxMagnitude)
+    // Damping is the fraction of velocity kept per second: above 1 it speeds every body
+    // up each step until the velocity overflows and Chipmunk aborts.
+    if (std::isfinite(damping) && damping >= 0 && damping <= 1)
         cpSpaceSetDamping(space, damping);
 
     for (TiXmlElement* elm = root->FirstChildElement("shape"); elm; elm = elm->NextSiblingElement("shape")) {

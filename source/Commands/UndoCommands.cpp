@@ -3,6 +3,13 @@
 #include <QGraphicsItem>
 #include <QGraphicsScene>
 
+UndoItemRef::UndoItemRef(QGraphicsItem* item)
+    : mItem(item)
+    , mObject(dynamic_cast<QObject*>(item))
+    , mWatched(mObject != nullptr)
+{
+}
+
 MoveCommand::MoveCommand(QGraphicsItem* item, QPointF oldPos, QPointF newPos)
     : item(item), oldPos(oldPos), newPos(newPos)
 {
@@ -10,12 +17,14 @@ MoveCommand::MoveCommand(QGraphicsItem* item, QPointF oldPos, QPointF newPos)
 
 void MoveCommand::undo()
 {
-    item->setPos(oldPos);
+    if (QGraphicsItem* target = item.get())
+        target->setPos(oldPos);
 }
 
 void MoveCommand::redo()
 {
-    item->setPos(newPos);
+    if (QGraphicsItem* target = item.get())
+        target->setPos(newPos);
 }
 
 bool MoveCommand::mergeWith(const QUndoCommand*)
@@ -32,18 +41,20 @@ RotateCommand::RotateCommand(QGraphicsItem* item, float oldRotation, float newRo
 
 void RotateCommand::undo()
 {
-    item->setRotation(oldRotation);
+    if (QGraphicsItem* target = item.get())
+        target->setRotation(oldRotation);
 }
 
 void RotateCommand::redo()
 {
-    item->setRotation(newRotation);
+    if (QGraphicsItem* target = item.get())
+        target->setRotation(newRotation);
 }
 
 bool RotateCommand::mergeWith(const QUndoCommand* other)
 {
     const auto* command = dynamic_cast<const RotateCommand*>(other);
-    if (!command || command->item != item)
+    if (!command || !item.get() || command->item.get() != item.get())
         return false;
     newRotation = command->newRotation;
     setText(command->text());
@@ -59,18 +70,20 @@ ScaleCommand::ScaleCommand(QGraphicsItem* item, float oldScale, float newScale)
 
 void ScaleCommand::undo()
 {
-    item->setScale(oldScale);
+    if (QGraphicsItem* target = item.get())
+        target->setScale(oldScale);
 }
 
 void ScaleCommand::redo()
 {
-    item->setScale(newScale);
+    if (QGraphicsItem* target = item.get())
+        target->setScale(newScale);
 }
 
 bool ScaleCommand::mergeWith(const QUndoCommand* other)
 {
     const auto* command = dynamic_cast<const ScaleCommand*>(other);
-    if (!command || command->item != item)
+    if (!command || !item.get() || command->item.get() != item.get())
         return false;
     newScale = command->newScale;
     setText(command->text());
@@ -86,18 +99,20 @@ OpacityCommand::OpacityCommand(QGraphicsItem* item, float oldOpacity, float newO
 
 void OpacityCommand::undo()
 {
-    item->setOpacity(oldOpacity);
+    if (QGraphicsItem* target = item.get())
+        target->setOpacity(oldOpacity);
 }
 
 void OpacityCommand::redo()
 {
-    item->setOpacity(newOpacity);
+    if (QGraphicsItem* target = item.get())
+        target->setOpacity(newOpacity);
 }
 
 bool OpacityCommand::mergeWith(const QUndoCommand* other)
 {
     const auto* command = dynamic_cast<const OpacityCommand*>(other);
-    if (!command || command->item != item)
+    if (!command || !item.get() || command->item.get() != item.get())
         return false;
     newOpacity = command->newOpacity;
     setText(command->text());
@@ -117,24 +132,33 @@ DeleteCommand::~DeleteCommand()
 {
     // Only a deletion still in force owns the item. An undone one must leave it
     // alone: a later deletion of the same item may already hold it out of the scene.
-    if (mInForce && !item->scene())
-        delete item;
+    QGraphicsItem* target = item.get();
+    if (mInForce && target && !target->scene())
+        delete target;
 }
 
 void DeleteCommand::redo()
 {
-    item->setParentItem(nullptr);
-    if (scene && item->scene() == scene)
-        scene->removeItem(item);
+    QGraphicsItem* target = item.get();
+    if (!target)
+        return;
+    target->setParentItem(nullptr);
+    if (scene && target->scene() == scene)
+        scene->removeItem(target);
     mInForce = true;
 }
 
 void DeleteCommand::undo()
 {
-    if (parent)
-        item->setParentItem(parent);
+    QGraphicsItem* target = item.get();
+    if (!target)
+        return;
+    // A parent destroyed meanwhile cannot take the item back; the scene it was
+    // in still can.
+    if (QGraphicsItem* host = parent.get())
+        target->setParentItem(host);
     else if (scene)
-        scene->addItem(item);
+        scene->addItem(target);
     mInForce = false;
 }
 

@@ -1,11 +1,29 @@
 #ifndef UNDOCOMMANDS_H
 #define UNDOCOMMANDS_H
 
+#include <QObject>
 #include <QPointF>
+#include <QPointer>
 #include <QUndoCommand>
 
 class QGraphicsItem;
 class QGraphicsScene;
+
+// A command's pointer to an item that may be destroyed behind the stack's back
+// (a sprite inside a shape goes with the shape, which no command covers). An item
+// that is also a QObject is watched: once it is gone, get() answers null and the
+// command leaves it alone.
+class UndoItemRef
+{
+public:
+    explicit UndoItemRef(QGraphicsItem* item);
+    QGraphicsItem* get() const { return mObject || !mWatched ? mItem : nullptr; }
+
+private:
+    QGraphicsItem* mItem;
+    QPointer<QObject> mObject;
+    bool mWatched;
+};
 
 // Undoable edits of one graphics item. The creator sets the text before pushing.
 // Rotation, scale and opacity changes of the same item merge into one step;
@@ -22,7 +40,7 @@ public:
     bool mergeWith(const QUndoCommand* other) override;
 
 private:
-    QGraphicsItem* item;
+    UndoItemRef item;
     QPointF oldPos;
     QPointF newPos;
 };
@@ -38,7 +56,7 @@ public:
     bool mergeWith(const QUndoCommand* other) override;
 
 private:
-    QGraphicsItem* item;
+    UndoItemRef item;
     float oldRotation; // degrees
     float newRotation;
 };
@@ -54,7 +72,7 @@ public:
     bool mergeWith(const QUndoCommand* other) override;
 
 private:
-    QGraphicsItem* item;
+    UndoItemRef item;
     float oldScale;
     float newScale;
 };
@@ -70,7 +88,7 @@ public:
     bool mergeWith(const QUndoCommand* other) override;
 
 private:
-    QGraphicsItem* item;
+    UndoItemRef item;
     float oldOpacity;
     float newOpacity;
 };
@@ -92,8 +110,8 @@ public:
     bool inForce() const { return mInForce; }
 
 private:
-    QGraphicsItem* item;
-    QGraphicsItem* parent;
+    UndoItemRef item;
+    UndoItemRef parent;
     QGraphicsScene* scene;
     bool mInForce = false;
 };

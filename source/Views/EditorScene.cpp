@@ -9,6 +9,10 @@ EditorContext::EditorContext()
 
 EditorContext::~EditorContext()
 {
+    for (const QPointer<EditorScene>& scene : mScenes) {
+        if (scene && scene->context() == this)
+            scene->setContext(nullptr);
+    }
     delete undoStack;
 }
 
@@ -20,6 +24,8 @@ EditorScene::EditorScene(QObject* parent)
 void EditorScene::setContext(EditorContext* context)
 {
     mContext = context;
+    if (context && !context->mScenes.contains(this))
+        context->mScenes.append(this);
 }
 
 void EditorScene::updatedObject(QObject* object)

@@ -2,7 +2,10 @@
 #define EDITORSCENE_H
 
 #include <QGraphicsScene>
+#include <QList>
+#include <QPointer>
 
+class EditorScene;
 class EditorView;
 class QUndoStack;
 
@@ -18,6 +21,13 @@ public:
 
     EditorView* view = nullptr;   // the canvas, not owned; set by the main window
     QUndoStack* undoStack = nullptr;
+
+private:
+    friend class EditorScene;
+    // Scenes that hand this context out. The main window frees the context
+    // before its canvas, whose scene then still deletes items that look up
+    // the context: a dying context leaves those scenes without one.
+    QList<QPointer<EditorScene> > mScenes;
 };
 
 // The level's scene. It carries the editor context for the items in it, and

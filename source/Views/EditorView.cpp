@@ -353,7 +353,9 @@ float EditorView::damping() const
 void EditorView::setDamping(float value)
 {
     // Chipmunk aborts on a negative damping; a value that is no number would too.
-    if (!m_space || !isFinite(value) || value < 0)
+    // Above 1 every step speeds the bodies up until their velocity overflows,
+    // which Chipmunk aborts on as well.
+    if (!m_space || !isFinite(value) || value < 0 || value > 1)
         return;
     cpSpaceSetDamping(m_space, double(value));
 }

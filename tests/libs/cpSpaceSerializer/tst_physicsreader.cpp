@@ -19,6 +19,8 @@ private slots:
     void badFileLoadsAndSteps_data();
     void badFileLoadsAndSteps();
     void guardedValues();
+    void spaceDamping_data();
+    void spaceDamping();
     void bodiesOutsideTheSpace();
 
 private:
@@ -270,6 +272,31 @@ void TestPhysicsReader::badFileLoadsAndSteps()
     QVERIFY(cpSpaceGetIterations(s) > 0);
     for (int i = 0; i < 10; ++i)
         cpSpaceStep(s, 1.0 / 30);
+    freeSpaceAndContents(s);
+}
+
+void TestPhysicsReader::spaceDamping_data()
+{
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<double>("expected");
+    QTest::newRow("kept") << QByteArray("0.5") << 0.5;
+    QTest::newRow("one") << QByteArray("1") << 1.0;
+    // Typed as a percentage: every step would speed the bodies up until Chipmunk aborts.
+    QTest::newRow("above one") << QByteArray("98") << 0.75;
+    QTest::newRow("negative") << QByteArray("-0.5") << 0.75;
+}
+
+void TestPhysicsReader::spaceDamping()
+{
+    QFETCH(QByteArray, text);
+    QFETCH(double, expected);
+    const QByteArray p = path("damping.phyxml");
+    QVERIFY(writeAll(QString::fromLocal8Bit(p), "<space><damping>" + text + "</damping></space>"));
+    cpSpace* s = cpSpaceNew();
+    cpSpaceSetDamping(s, 0.75);
+    cpSpaceSerializer serializer;
+    serializer.load(s, p.constData());
+    QCOMPARE(cpSpaceGetDamping(s), expected);
     freeSpaceAndContents(s);
 }
 

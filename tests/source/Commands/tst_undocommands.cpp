@@ -63,6 +63,8 @@ private slots:
     void clearingStackOwnsOnlyDeletionsInForce();
     void deleteUndoDeleteFreesOnce();
     void deleteOfItemOutsideAnyScene();
+    void hostDestroyedBehindTheStack_data();
+    void hostDestroyedBehindTheStack();
 };
 
 void TestUndoCommands::runOfOneItemMerges_data()
@@ -265,6 +267,53 @@ void TestUndoCommands::deleteOfItemOutsideAnyScene()
         stack.push(new DeleteCommand(item));
     }
     QVERIFY(!guard);
+}
+
+// A sprite inside a shape goes with the shape, whose deletion no command
+// records. Undo and redo afterwards must not reach the freed sprite or host.
+enum HostCase { ValueCommand, DeletionInForce, DeletionUndone };
+Q_DECLARE_METATYPE(HostCase)
+
+void TestUndoCommands::hostDestroyedBehindTheStack_data()
+{
+    QTest::addColumn<HostCase>("hostCase");
+    QTest::newRow("rotation of the inner item") << ValueCommand;
+    QTest::newRow("inner item deleted") << DeletionInForce;
+    QTest::newRow("inner item deleted, undone") << DeletionUndone;
+}
+
+void TestUndoCommands::hostDestroyedBehindTheStack()
+{
+    QFETCH(HostCase, hostCase);
+
+    QGraphicsScene scene;
+    auto* host = new TrackedItem;
+    scene.addItem(host);
+    auto* inner = new TrackedItem;
+    inner->setParentItem(host);
+    QPointer<QObject> innerGuard(inner);
+
+    QUndoStack stack;
+    if (hostCase == ValueCommand)
+        stack.push(makeKind(Rotate, inner, 0, 5, QStringLiteral("rotate")));
+    else
+        stack.push(new DeleteCommand(inner));
+    if (hostCase == DeletionUndone)
+        stack.undo();
+
+    delete host;
+    QCOMPARE(bool(innerGuard), hostCase == DeletionInForce);
+
+    // Whatever is left is put back in the scene at the top level.
+    stack.undo();
+    stack.redo();
+    stack.undo();
+    if (hostCase == DeletionInForce) {
+        QCOMPARE(inner->scene(), &scene);
+        QCOMPARE(inner->parentItem(), nullptr);
+    }
+    stack.clear();
+    QCOMPARE(bool(innerGuard), hostCase == DeletionInForce);
 }
 
 QTEST_MAIN(TestUndoCommands)

@@ -171,6 +171,7 @@ private slots:
     void unownedConstraintLeavesSpaceBeforeTeardown();
     void clearAllWithItemsWhileRunning();
     void destroyWhileRunning();
+    void contextFreedBeforeCanvas();
     void groupMoves();
     void groupNeverListsEmptyName();
     void groupRemoveUnknownName();
@@ -257,10 +258,15 @@ void TestEditorView::levelValuesRefuseWhatChipmunkWouldAbortOn()
     const float nan = std::numeric_limits<float>::quiet_NaN();
     const float inf = std::numeric_limits<float>::infinity();
 
-    // Chipmunk aborts on a negative damping; the old value stays.
+    // Chipmunk aborts on a negative damping, and on the runaway velocities that
+    // a damping above 1 brings; the old value stays.
     view.setDamping(-1);
     view.setDamping(nan);
+    view.setDamping(98);
     QCOMPARE(view.damping(), 0.98f);
+    view.setDamping(1);
+    QCOMPARE(view.damping(), 1.0f);
+    view.setDamping(0.98f);
     view.setGravity(QPointF(qQNaN(), 0));
     view.setGravity(QPointF(0, qInf()));
     QCOMPARE(view.gravity(), QPointF(0, -10));
@@ -749,6 +755,23 @@ void TestEditorView::destroyWhileRunning()
     view->startPhysics();
     QTest::qWait(40);
     delete view; // items leave the registry while it still exists
+}
+
+// The main window frees its context before the canvas: the canvas's items are
+// then deleted without a context and must not read the freed one.
+void TestEditorView::contextFreedBeforeCanvas()
+{
+    auto* context = new EditorContext;
+    auto* view = new EditorView;
+    context->view = view;
+    view->setContext(context);
+    auto* grouped = new GroupedItem(QStringLiteral("a"));
+    view->scene()->addItem(grouped);
+    grouped->setGroupId(QStringLiteral("g"));
+
+    delete context;
+    QVERIFY(!view->editorScene()->context());
+    delete view;
 }
 
 void TestEditorView::groupMoves()
