@@ -21,6 +21,13 @@ bool finite(QPointF p)
     return std::isfinite(p.x()) && std::isfinite(p.y());
 }
 
+// The solver projects onto the groove's direction: a groove without length
+// gives it 0 / 0 and the bodies NaN positions, on which the engine aborts.
+bool hasLength(cpVect a, cpVect b)
+{
+    return cpvlengthsq(cpvsub(b, a)) > 0;
+}
+
 } // namespace
 
 // ---------------------------------------------------------------------------
@@ -153,8 +160,11 @@ void GrooveJointItem::addToSpace()
         return;
     const QLineF l = line();
     const QPointF q = m_bLine->line().p2();
-    cpGrooveJointInit(reinterpret_cast<cpGrooveJoint*>(m_constraint), a, b,
-                      cpBodyWorldToLocal(a, cpv(l.x1(), l.y1())), cpBodyWorldToLocal(a, cpv(q.x(), q.y())),
+    const cpVect grooveA = cpBodyWorldToLocal(a, cpv(l.x1(), l.y1()));
+    const cpVect grooveB = cpBodyWorldToLocal(a, cpv(q.x(), q.y()));
+    if (!hasLength(grooveA, grooveB))
+        return;
+    cpGrooveJointInit(reinterpret_cast<cpGrooveJoint*>(m_constraint), a, b, grooveA, grooveB,
                       cpBodyWorldToLocal(b, cpv(l.x2(), l.y2())));
     AbstractLineJointItem::addToSpace();
 }
@@ -173,8 +183,9 @@ QPointF GrooveJointItem::groove1() const
 
 void GrooveJointItem::setGroove1(QPointF value)
 {
-    if (finite(value))
-        cpGrooveJointSetGrooveA(m_constraint, cpv(value.x(), value.y()));
+    const cpVect v = cpv(value.x(), value.y());
+    if (finite(value) && hasLength(v, cpGrooveJointGetGrooveB(m_constraint)))
+        cpGrooveJointSetGrooveA(m_constraint, v);
 }
 
 QPointF GrooveJointItem::groove2() const
@@ -184,8 +195,9 @@ QPointF GrooveJointItem::groove2() const
 
 void GrooveJointItem::setGroove2(QPointF value)
 {
-    if (finite(value))
-        cpGrooveJointSetGrooveB(m_constraint, cpv(value.x(), value.y()));
+    const cpVect v = cpv(value.x(), value.y());
+    if (finite(value) && hasLength(cpGrooveJointGetGrooveA(m_constraint), v))
+        cpGrooveJointSetGrooveB(m_constraint, v);
 }
 
 QPointF GrooveJointItem::anchor2() const

@@ -50,12 +50,13 @@ public:
     // End nodes, icon and dashed line, then the binding.
     void setupNodes() override;
     // Groove from line end A to the dashed line's end B on body a, pin at line
-    // end B on body b. Needs the dashed line.
+    // end B on body b. Needs the dashed line; a groove without length stays out.
     void addToSpace() override;
     int type() const override;
 
     GrooveBLine* bLine() const { return m_bLine; }
 
+    // A groove end that would give the groove no length is refused.
     QPointF groove1() const;
     void setGroove1(QPointF value);
     QPointF groove2() const;
