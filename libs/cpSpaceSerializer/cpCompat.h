@@ -15,6 +15,22 @@
 #include <vector>
 
 // ---------------------------------------------------------------------------
+// Bounds of the values the editor hands Chipmunk, from a file or the property
+// panel. A finite but absurd value (a velocity of 1e300, a mass of 1e-300)
+// overflows or divides by zero within a few steps, and the debug build aborts.
+
+// Largest coordinate, speed, force, angle or coefficient taken as given.
+const double cpSaneMaxMagnitude = 1e9;
+// Range of a finite mass or moment of inertia.
+const double cpSaneMinMass = 1e-9;
+const double cpSaneMaxMass = 1e15;
+
+// True for a finite value no larger in size than cpSaneMaxMagnitude.
+inline bool cpIsSaneMagnitude(double v) { return std::isfinite(v) && std::fabs(v) <= cpSaneMaxMagnitude; }
+// True for a finite mass (or moment) within [cpSaneMinMass, cpSaneMaxMass].
+inline bool cpIsSaneMass(double m) { return std::isfinite(m) && m >= cpSaneMinMass && m <= cpSaneMaxMass; }
+
+// ---------------------------------------------------------------------------
 // Layers and groups over shape filters.
 // A shape's layers are its filter categories; it collides with another shape
 // when their layers share a bit and their groups differ (or are 0). Setting the

@@ -17,11 +17,6 @@
 // within a few steps and ends in the same abort.
 namespace {
 
-// Largest coordinate, speed, force, angle or coefficient read as given.
-const double kMaxMagnitude = 1e9;
-// Range of a finite mass or moment of inertia.
-const double kMinMass = 1e-9;
-const double kMaxMass = 1e15;
 // Upper bound of the solver iterations taken from a file; more only makes a
 // step take seconds.
 const int kMaxIterations = 1000;
@@ -46,7 +41,7 @@ void trace(const char* what, long long id)
 // A general real value: non-finite or absurd values read as 0.
 double sane(double v)
 {
-    return std::isfinite(v) && std::fabs(v) <= kMaxMagnitude ? v : 0.0;
+    return cpIsSaneMagnitude(v) ? v : 0.0;
 }
 
 // A value that must not be negative (radius, damping, elasticity, friction).
@@ -62,7 +57,7 @@ cpVect sane(cpVect v)
 
 bool validMass(double m)
 {
-    return std::isfinite(m) && m >= kMinMass && m <= kMaxMass;
+    return cpIsSaneMass(m);
 }
 
 bool validMoment(double i)

@@ -255,6 +255,8 @@ void ShapeItem::setMass(float mass)
             else
                 cpBodySetMoment(b, INFINITY);
             releaseUnsolvableConstraints(m_space, b);
+        } else if (!cpIsSaneMass(mass)) {
+            // Outside the range a step can take: the old mass stays.
         } else if (cpBodyGetType(b) == CP_BODY_TYPE_DYNAMIC) {
             cpBodySetMass(b, mass);
         } else {
@@ -287,7 +289,7 @@ void ShapeItem::setMoment(float moment)
     if (moment < 0 || std::isinf(moment)) {
         cpBodySetMoment(b, INFINITY);
         releaseUnsolvableConstraints(m_space, b);
-    } else {
+    } else if (cpIsSaneMass(moment)) {
         cpBodySetMoment(b, moment);
     }
 }
@@ -306,7 +308,7 @@ void ShapeItem::setVelocity(QPointF velocity)
     cpBody* b = body();
     if (!b || !m_space || isStaticBody(m_space, b))
         return;
-    if (!std::isfinite(velocity.x()) || !std::isfinite(velocity.y()))
+    if (!cpIsSaneMagnitude(velocity.x()) || !cpIsSaneMagnitude(velocity.y()))
         return;
     cpBodySetVelocity(b, cpv(velocity.x(), velocity.y()));
 }
@@ -325,7 +327,7 @@ void ShapeItem::setForce(QPointF force)
     cpBody* b = body();
     if (!b || !m_space || isStaticBody(m_space, b))
         return;
-    if (!std::isfinite(force.x()) || !std::isfinite(force.y()))
+    if (!cpIsSaneMagnitude(force.x()) || !cpIsSaneMagnitude(force.y()))
         return;
     keepForce(m_space, b);
     cpBodySetForce(b, cpv(force.x(), force.y()));

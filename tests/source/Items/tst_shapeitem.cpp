@@ -276,6 +276,12 @@ void TestShapeItem::refusedValuesKeepTheOldOne_data()
     QTest::newRow("velocity infinite") << QByteArray("Velocity") << QVariant(QPointF(1, qInf()));
     QTest::newRow("force NaN") << QByteArray("Force") << QVariant(QPointF(2, qQNaN()));
     QTest::newRow("force infinite") << QByteArray("Force") << QVariant(QPointF(-qInf(), 0));
+    // Finite but absurd: a few steps later the velocity overflows and Chipmunk aborts.
+    QTest::newRow("mass tiny") << QByteArray("Mass") << QVariant(1e-30f);
+    QTest::newRow("mass huge") << QByteArray("Mass") << QVariant(1e30f);
+    QTest::newRow("moment tiny") << QByteArray("Moment") << QVariant(1e-30f);
+    QTest::newRow("velocity huge") << QByteArray("Velocity") << QVariant(QPointF(1e300, 0));
+    QTest::newRow("force huge") << QByteArray("Force") << QVariant(QPointF(0, -1e30));
 }
 
 // Values that would make Chipmunk abort, at once or in the next step.
