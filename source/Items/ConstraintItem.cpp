@@ -126,7 +126,9 @@ float ConstraintItem::errorBias() const
 
 void ConstraintItem::setErrorBias(float value)
 {
-    if (!m_constraint || !std::isfinite(value) || value < 0)
+    // The fraction of the error left after a second: above 1 the solver would
+    // push the bodies apart ever faster until their velocities overflow.
+    if (!m_constraint || !(value >= 0 && value <= 1))
         return;
     m_constraint->errorBias = value;
 }

@@ -53,7 +53,8 @@ public:
     // Negative stores infinity; NaN is refused.
     void setMaxForce(float value);
     float errorBias() const;
-    // Negative or non-finite is refused (the engine cannot step with it).
+    // Only a fraction from 0 to 1 is taken; anything else (negative, above 1,
+    // not finite) is refused, since the engine cannot step with it.
     void setErrorBias(float value);
     float maxBias() const;
     // Negative stores infinity; NaN is refused.

@@ -658,7 +658,7 @@ void TestJointItems::faults_data()
     QTest::newRow("body freed while the joint is dragged") << "freedWhileDragged";
     QTest::newRow("body freed under a bound joint") << "freedWhileBound";
     QTest::newRow("gear ratio 0") << "gearRatioZero";
-    QTest::newRow("error bias negative or infinite") << "errorBias";
+    QTest::newRow("error bias negative, above one or infinite") << "errorBias";
     QTest::newRow("values that are no numbers") << "nan";
     QTest::newRow("release without press") << "releaseWithoutPress";
 }
@@ -738,7 +738,10 @@ void TestJointItems::faults()
         j->setErrorBias(0.25f);
         j->setErrorBias(-1);
         j->setErrorBias(kInf);
+        j->setErrorBias(1.5f);
         QCOMPARE(j->errorBias(), 0.25f);
+        j->setErrorBias(1);
+        QCOMPARE(j->errorBias(), 1.0f);
         j->setMaxForce(-1);
         j->setMaxBias(-1);
         QCOMPARE(j->maxForce(), kInf);

@@ -484,6 +484,12 @@ void TestPhysicsTorture::hostileActions_data()
         l.step(60);
         QVERIFY(l.bodiesSane());
     });
+    QTest::newRow("error bias above one") << Action([](Level& l) {
+        for (const auto& j : l.joints)
+            j->setErrorBias(1e30f);
+        l.step(600);
+        QVERIFY(l.bodiesSane());
+    });
     QTest::newRow("keys on every item") << Action([](Level& l) {
         for (QObject* o : l.items()) {
             auto* g = dynamic_cast<QGraphicsItem*>(o);
