@@ -361,6 +361,8 @@ void TestPhysicsTorture::hostileActions_data()
         l.step();
         l.box->setMass(-1);
         l.step();
+        l.box->setBodyInSpace(true);
+        l.step();
         l.box->setMass(5);
         l.circle->setMass(5);
         l.step();
@@ -383,6 +385,31 @@ void TestPhysicsTorture::hostileActions_data()
             l.dragNode(j->endB(), j->line().p2());
         l.circle->setBodyInSpace(true);
         l.box->setBodyInSpace(true);
+    });
+    QTest::newRow("bodies left out of the space at teardown") << Action([](Level& l) {
+        l.circle->setBodyInSpace(false);
+        l.step();
+        l.box->setMass(-1);
+        l.glued->setBodyInSpace(false);
+        l.step();
+    });
+    QTest::newRow("shapes deleted while joint ends are held") << Action([](Level& l) {
+        for (const auto& j : l.joints)
+            j->dragStarted(j->endB());
+        l.step();
+        delete l.circle.data();
+        l.step();
+        l.box->setMass(-1);
+        l.step();
+        delete l.box.data();
+        flushDeletes();
+        for (const auto& j : l.joints) {
+            if (j) {
+                j->setMaxForce(-1);
+                j->adjust();
+            }
+        }
+        l.step();
     });
     QTest::newRow("joint ends dragged onto one body, one point, empty space") << Action([](Level& l) {
         for (const auto& j : l.joints) {
@@ -428,6 +455,34 @@ void TestPhysicsTorture::hostileActions_data()
                 l.step();
             }
         }
+    });
+    QTest::newRow("polygons turned inside out, concave and flat") << Action([](Level& l) {
+        for (PolyShapeItem* poly : {l.box.data(), l.staticBox.data()}) {
+            const QList<ItemNode*> handles = poly->handles();
+            for (ItemNode* h : handles)
+                h->setPos(QPointF(-h->pos().x(), h->pos().y()));
+            l.step(30);
+            handles[0]->setPos(handles[2]->pos() * 0.5 + handles[0]->pos() * 0.25);
+            l.step(30);
+            for (ItemNode* h : handles)
+                h->setPos(QPointF(h->pos().x(), 0));
+            l.step(30);
+            for (ItemNode* h : handles)
+                h->setPos(QPointF(0, 0));
+            l.step(30);
+        }
+        QVERIFY(l.bodiesSane());
+    });
+    QTest::newRow("segment without length under the falling bodies") << Action([](Level& l) {
+        for (const auto& j : l.joints)
+            delete j.data();
+        l.dragNode(l.ground->endA(), QPointF(3, 80));
+        l.dragNode(l.ground->endB(), QPointF(3, 80));
+        l.step(60);
+        l.dragNode(l.ground->endA(), QPointF(100, 70));
+        l.dragNode(l.ground->endB(), QPointF(100, 70));
+        l.step(60);
+        QVERIFY(l.bodiesSane());
     });
     QTest::newRow("keys on every item") << Action([](Level& l) {
         for (QObject* o : l.items()) {
