@@ -2,6 +2,7 @@
 // joints saved and loaded through cpSpaceSerializer. Prints the median of
 // several rounds for each phase.
 
+#include "cpCompat.h"
 #include "cpSpaceSerializer.h"
 
 #include <chipmunk/chipmunk.h>
@@ -65,28 +66,7 @@ cpSpace* buildSpace()
 
 void freeAll(cpSpace* space)
 {
-    std::vector<cpConstraint*> constraints;
-    std::vector<cpShape*> shapes;
-    std::set<cpBody*> bodies;
-    cpSpaceEachConstraint(space, [](cpConstraint* c, void* d) { static_cast<std::vector<cpConstraint*>*>(d)->push_back(c); }, &constraints);
-    cpSpaceEachShape(space, [](cpShape* s, void* d) { static_cast<std::vector<cpShape*>*>(d)->push_back(s); }, &shapes);
-    cpSpaceEachBody(space, [](cpBody* b, void* d) { static_cast<std::set<cpBody*>*>(d)->insert(b); }, &bodies);
-    for (cpConstraint* c : constraints) {
-        cpSpaceRemoveConstraint(space, c);
-        cpConstraintFree(c);
-    }
-    for (cpShape* s : shapes) {
-        bodies.insert(cpShapeGetBody(s));
-        cpSpaceRemoveShape(space, s);
-        cpShapeFree(s);
-    }
-    bodies.erase(cpSpaceGetStaticBody(space));
-    for (cpBody* b : bodies) {
-        if (cpSpaceContainsBody(space, b))
-            cpSpaceRemoveBody(space, b);
-        cpBodyFree(b);
-    }
-    cpSpaceFree(space);
+    cpSpaceFreeWithContents(space);
 }
 
 int count(cpSpace* space, int what)

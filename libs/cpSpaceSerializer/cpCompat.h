@@ -12,6 +12,7 @@
 #include <chipmunk/chipmunk_unsafe.h>
 
 #include <cmath>
+#include <set>
 #include <vector>
 
 // ---------------------------------------------------------------------------
@@ -246,6 +247,40 @@ inline void cpSpaceRemovePostSolve(cpSpace* space, cpCollisionType a, cpCollisio
     cpCollisionHandler* h = cpSpaceAddCollisionHandler(space, a, b);
     h->postSolveFunc = cpCompatPostSolveNothing;
     h->userData = nullptr;
+}
+
+// ---------------------------------------------------------------------------
+// Teardown of a space that no scene items own (loaders, tools, tests): removes
+// and frees every constraint, shape and body (bodies outside the space that a
+// shape or constraint names too, but never the space's own static body), then
+// the space itself.
+inline void cpSpaceFreeWithContents(cpSpace* space)
+{
+    std::vector<cpConstraint*> constraints;
+    std::vector<cpShape*> shapes;
+    std::set<cpBody*> bodies;
+    cpSpaceEachConstraint(space, [](cpConstraint* c, void* d) { static_cast<std::vector<cpConstraint*>*>(d)->push_back(c); }, &constraints);
+    cpSpaceEachShape(space, [](cpShape* s, void* d) { static_cast<std::vector<cpShape*>*>(d)->push_back(s); }, &shapes);
+    cpSpaceEachBody(space, [](cpBody* b, void* d) { static_cast<std::set<cpBody*>*>(d)->insert(b); }, &bodies);
+    for (cpConstraint* c : constraints) {
+        bodies.insert(cpConstraintGetBodyA(c));
+        bodies.insert(cpConstraintGetBodyB(c));
+        cpSpaceRemoveConstraint(space, c);
+        cpConstraintFree(c);
+    }
+    for (cpShape* s : shapes) {
+        bodies.insert(cpShapeGetBody(s));
+        cpSpaceRemoveShape(space, s);
+        cpShapeFree(s);
+    }
+    bodies.erase(cpSpaceGetStaticBody(space));
+    bodies.erase(nullptr);
+    for (cpBody* b : bodies) {
+        if (cpSpaceContainsBody(space, b))
+            cpSpaceRemoveBody(space, b);
+        cpBodyFree(b);
+    }
+    cpSpaceFree(space);
 }
 
 #endif // CPCOMPAT_H

@@ -2,6 +2,7 @@
 // fresh space -> 10 steps -> everything freed. Any Chipmunk abort, sanitizer
 // report or leak is a finding.
 
+#include "cpCompat.h"
 #include "cpSpaceSerializer.h"
 
 #include <chipmunk/chipmunk.h>
@@ -27,30 +28,7 @@ public:
 
 void freeAll(cpSpace* space)
 {
-    std::vector<cpConstraint*> constraints;
-    std::vector<cpShape*> shapes;
-    std::set<cpBody*> bodies;
-    cpSpaceEachConstraint(space, [](cpConstraint* c, void* d) { static_cast<std::vector<cpConstraint*>*>(d)->push_back(c); }, &constraints);
-    cpSpaceEachShape(space, [](cpShape* s, void* d) { static_cast<std::vector<cpShape*>*>(d)->push_back(s); }, &shapes);
-    cpSpaceEachBody(space, [](cpBody* b, void* d) { static_cast<std::set<cpBody*>*>(d)->insert(b); }, &bodies);
-    for (cpConstraint* c : constraints) {
-        bodies.insert(cpConstraintGetBodyA(c));
-        bodies.insert(cpConstraintGetBodyB(c));
-        cpSpaceRemoveConstraint(space, c);
-        cpConstraintFree(c);
-    }
-    for (cpShape* s : shapes) {
-        bodies.insert(cpShapeGetBody(s));
-        cpSpaceRemoveShape(space, s);
-        cpShapeFree(s);
-    }
-    bodies.erase(cpSpaceGetStaticBody(space));
-    for (cpBody* b : bodies) {
-        if (cpSpaceContainsBody(space, b))
-            cpSpaceRemoveBody(space, b);
-        cpBodyFree(b);
-    }
-    cpSpaceFree(space);
+    cpSpaceFreeWithContents(space);
 }
 
 const std::string& tempPath()

@@ -49,28 +49,7 @@ inline std::vector<cpConstraint*> constraintsOf(cpSpace* space)
 // it (bodies kept outside the space are reached through their shapes and joints).
 inline void freeSpaceAndContents(cpSpace* space)
 {
-    std::vector<cpConstraint*> constraints = constraintsOf(space);
-    std::vector<cpShape*> shapes = shapesOf(space);
-    std::set<cpBody*> bodies;
-    cpSpaceEachBody(space, [](cpBody* b, void* d) { static_cast<std::set<cpBody*>*>(d)->insert(b); }, &bodies);
-    for (cpConstraint* c : constraints) {
-        bodies.insert(cpConstraintGetBodyA(c));
-        bodies.insert(cpConstraintGetBodyB(c));
-        cpSpaceRemoveConstraint(space, c);
-        cpConstraintFree(c);
-    }
-    for (cpShape* s : shapes) {
-        bodies.insert(cpShapeGetBody(s));
-        cpSpaceRemoveShape(space, s);
-        cpShapeFree(s);
-    }
-    bodies.erase(cpSpaceGetStaticBody(space));
-    for (cpBody* b : bodies) {
-        if (cpSpaceContainsBody(space, b))
-            cpSpaceRemoveBody(space, b);
-        cpBodyFree(b);
-    }
-    cpSpaceFree(space);
+    cpSpaceFreeWithContents(space);
 }
 
 inline QByteArray readAll(const QString& path)
