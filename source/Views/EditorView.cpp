@@ -19,6 +19,7 @@
 #include "Items/GradientItem.h"
 #include "Items/ShapeItem.h"
 #include "Items/item.h"
+#include "Toolkit/cpSupport.h"
 #include "Tools/AbstractItemTool.h"
 
 // The colour marker reaches the canvas later than the canvas itself; until its
@@ -53,6 +54,52 @@ void collectUnownedConstraint(cpConstraint* constraint, void* data)
 {
     if (!cpConstraintGetUserData(constraint))
         static_cast<QList<cpConstraint*>*>(data)->append(constraint);
+}
+
+// A body whose motion has run away (a spring far too stiff for its bodies, a
+// very light body on a strong joint) grows by a factor each step until its
+// state is infinite or no number, on which the engine aborts. No level needs
+// values this large, so such a body is stopped and leaves the simulation
+// before the next step, and the joints on it leave the space.
+const double runawayLimit = 1e12;
+
+bool runaway(cpBody* body)
+{
+    const cpVect p = cpBodyGetPosition(body);
+    const cpVect v = cpBodyGetVelocity(body);
+    // Written so that a value that is no number counts as well.
+    for (double x : {p.x, p.y, v.x, v.y, cpBodyGetAngle(body), cpBodyGetAngularVelocity(body)}) {
+        if (!(std::fabs(x) < runawayLimit))
+            return true;
+    }
+    return false;
+}
+
+void collectRunaway(cpBody* body, void* data)
+{
+    if (cpBodyGetType(body) == CP_BODY_TYPE_DYNAMIC && runaway(body))
+        static_cast<QList<cpBody*>*>(data)->append(body);
+}
+
+void stopRunaway(cpSpace* space, cpBody* body)
+{
+    const QList<cpConstraint*> constraints = getConstraintsOnBody(body);
+    for (cpConstraint* constraint : constraints) {
+        QObject* owner = static_cast<QObject*>(cpConstraintGetUserData(constraint));
+        if (ConstraintItem* item = dynamic_cast<ConstraintItem*>(owner))
+            item->removeFromSpace();
+        // The physics pointer's joint has no item; its tool frees it.
+        if (cpSpaceContainsConstraint(space, constraint))
+            cpSpaceRemoveConstraint(space, constraint);
+    }
+    // Written directly: Chipmunk's setters check the whole body and would abort
+    // on the very state being cleared.
+    body->v = cpvzero;
+    body->w = 0;
+    body->f = cpvzero;
+    body->t = 0;
+    if (cpSpaceContainsBody(space, body))
+        cpSpaceRemoveBody(space, body);
 }
 
 bool isFinite(float value)
@@ -216,6 +263,11 @@ void EditorView::stepPhysics()
 {
     if (!m_space)
         return;
+
+    QList<cpBody*> runaways;
+    cpSpaceEachBody(m_space, collectRunaway, &runaways);
+    for (cpBody* body : runaways)
+        stopRunaway(m_space, body);
 
     cpSpaceStep(m_space, physicsStep);
 

@@ -285,6 +285,31 @@ struct Level
 
 using Action = std::function<void(Level&)>;
 
+// The canvas with its tick at hand: once the running timer has ticked, more
+// of its events are sent at once.
+class SteppedView : public EditorView
+{
+public:
+    bool tick()
+    {
+        if (m_timerId == 0)
+            return false;
+        QTimerEvent event(m_timerId);
+        QCoreApplication::sendEvent(this, &event);
+        return true;
+    }
+
+protected:
+    void timerEvent(QTimerEvent* event) override
+    {
+        m_timerId = event->timerId();
+        EditorView::timerEvent(event);
+    }
+
+private:
+    int m_timerId = 0;
+};
+
 } // namespace
 
 Q_DECLARE_METATYPE(Action)
@@ -297,6 +322,8 @@ private slots:
     void hostileActions_data();
     void hostileActions();
     void clearAllWhileSimulating();
+    void runawayBodiesLeaveTheSimulation_data();
+    void runawayBodiesLeaveTheSimulation();
 };
 
 void TestPhysicsTorture::hostileActions_data()
@@ -553,6 +580,62 @@ void TestPhysicsTorture::clearAllWhileSimulating()
         view.init();
         QTest::qWait(60);
         view.stopPhysics();
+    }
+    flushDeletes();
+}
+
+// Values a designer may well type (a stiff spring, a light body under the
+// default rotary spring) make the motion grow by a factor each step. A body
+// running away leaves the simulation before the engine meets an infinite
+// value, its joints leave the space, and the rest of the level goes on.
+void TestPhysicsTorture::runawayBodiesLeaveTheSimulation_data()
+{
+    QTest::addColumn<int>("keep");
+    QTest::addColumn<QString>("property");
+    QTest::addColumn<float>("value");
+    QTest::newRow("spring of stiffness 1e6") << 0 << "stiffness" << 1e6f;
+    QTest::newRow("rotary spring between bodies of mass 0.1") << 6 << "Mass" << 0.1f;
+}
+
+void TestPhysicsTorture::runawayBodiesLeaveTheSimulation()
+{
+    QFETCH(int, keep);
+    QFETCH(QString, property);
+    QFETCH(float, value);
+
+    SteppedView view;
+    {
+        Level level(&view);
+        for (int k = 0; k < level.joints.size(); ++k) {
+            if (k != keep)
+                delete level.joints[k].data();
+        }
+        ConstraintItem* joint = static_cast<ConstraintItem*>(level.joints[keep].data());
+        if (property == "Mass") {
+            for (ShapeItem* shape : {static_cast<ShapeItem*>(level.circle.data()), static_cast<ShapeItem*>(level.box.data())}) {
+                shape->setMass(value);
+                shape->setMoment(-2);
+            }
+        } else {
+            QVERIFY(joint->setProperty(property.toLatin1().constData(), value));
+        }
+        CircleShapeItem* bystander = level.newCircle(QPointF(500, 200)); // beside the ground: falls on
+
+        QVERIFY(cpSpaceContainsConstraint(level.space, joint->constraint()));
+        view.startPhysics();
+        QTRY_VERIFY(view.tick());
+        for (int i = 0; i < 1800; ++i)
+            view.tick();
+        view.stopPhysics();
+
+        QVERIFY(!cpSpaceContainsConstraint(level.space, joint->constraint()));
+        // The first body to run away leaves; with the joint gone the other calms down.
+        ShapeItem* gone = level.circle->bodyInSpace() ? static_cast<ShapeItem*>(level.box.data()) : level.circle.data();
+        QVERIFY(!gone->bodyInSpace());
+        QCOMPARE(gone->velocity(), QPointF(0, 0));
+        QVERIFY(bystander->bodyInSpace());
+        QVERIFY(bystander->velocity().y() < -100);
+        QVERIFY(level.bodiesSane());
     }
     flushDeletes();
 }
