@@ -21,6 +21,9 @@
 #include "Items/JointItems.h"
 #include "Items/PolyShapeItem.h"
 #include "Items/SegmentShapeItem.h"
+#include "Tools/JointTools.h"
+#include "Tools/ShapeTools.h"
+#include "Tools/cpMouseTool.h"
 #include "Views/EditorView.h"
 #include "cpCompat.h"
 
@@ -324,6 +327,8 @@ private slots:
     void clearAllWhileSimulating();
     void runawayBodiesLeaveTheSimulation_data();
     void runawayBodiesLeaveTheSimulation();
+    void toolSequences_data();
+    void toolSequences();
 };
 
 void TestPhysicsTorture::hostileActions_data()
@@ -636,6 +641,95 @@ void TestPhysicsTorture::runawayBodiesLeaveTheSimulation()
         QVERIFY(bystander->bodyInSpace());
         QVERIFY(bystander->velocity().y() < -100);
         QVERIFY(level.bodiesSane());
+    }
+    flushDeletes();
+}
+
+namespace {
+
+AbstractItemTool* makeTool(int kind, EditorView* view)
+{
+    switch (kind) {
+    case 0: return new CircleTool(view);
+    case 1: return new PolyTool(view);
+    case 2: return new SegmentTool(view);
+    case 3: return new PinJointTool(view);
+    case 4: return new SlideJointTool(view);
+    case 5: return new PivotJointTool(view);
+    case 6: return new GrooveJointTool(view);
+    case 7: return new MotorJointTool(view);
+    case 8: return new GearJointTool(view);
+    case 9: return new SpringJointTool(view);
+    case 10: return new RotarySpringJointTool(view);
+    case 11: return new RotaryLimitJointTool(view);
+    default: return new cpMouseTool(view);
+    }
+}
+
+const char* const kToolNames[] = {"circle", "box", "segment", "pin", "slide", "pivot", "groove", "motor",
+                                  "gear", "spring", "rotary spring", "rotary limit", "physics pointer"};
+
+} // namespace
+
+// Every tool takes presses, moves, releases and Control in any order, with the
+// level cleared in the middle, while the simulation runs.
+void TestPhysicsTorture::toolSequences_data()
+{
+    QTest::addColumn<int>("tool");
+    QTest::addColumn<QString>("events");
+    // p press, m move, r release, k Control, c level cleared and made anew.
+    for (int t = 0; t < 13; ++t) {
+        for (const char* events : {"pmr", "ppmmrr", "mr", "pmkmkmr", "pcmkr", "prprpr"})
+            QTest::newRow(QByteArray(kToolNames[t]) + ": " + events) << t << QString::fromLatin1(events);
+    }
+}
+
+void TestPhysicsTorture::toolSequences()
+{
+    QFETCH(int, tool);
+    QFETCH(QString, events);
+
+    SteppedView view;
+    view.resize(600, 400);
+    {
+        Level level(&view);
+        view.startPhysics();
+        QTRY_VERIFY(view.tick());
+        QScopedPointer<AbstractItemTool> t(makeTool(tool, &view));
+        // On the circle, then over the box, then on the ground and beyond.
+        const QList<QPointF> path = {QPointF(0, 100), QPointF(100, 100), QPointF(50, 0), QPointF(400, 300)};
+        int at = 0;
+        for (const QChar e : events) {
+            const QPoint p = view.mapFromScene(path[at % path.size()]);
+            const Qt::MouseButton button = e == QLatin1Char('m') ? Qt::NoButton : Qt::LeftButton;
+            const Qt::MouseButtons buttons = e == QLatin1Char('r') ? Qt::NoButton : Qt::LeftButton;
+            if (e == QLatin1Char('p')) {
+                QMouseEvent m(QEvent::MouseButtonPress, QPointF(p), QPointF(p), button, buttons, Qt::NoModifier);
+                t->mousePressEvent(&m);
+            } else if (e == QLatin1Char('m')) {
+                QMouseEvent m(QEvent::MouseMove, QPointF(p), QPointF(p), button, buttons, Qt::NoModifier);
+                t->mouseMoveEvent(&m);
+            } else if (e == QLatin1Char('r')) {
+                QMouseEvent m(QEvent::MouseButtonRelease, QPointF(p), QPointF(p), button, buttons, Qt::NoModifier);
+                t->mouseReleaseEvent(&m);
+            } else if (e == QLatin1Char('k')) {
+                QKeyEvent k(QEvent::KeyPress, Qt::Key_Control, Qt::NoModifier);
+                t->keyPressEvent(&k);
+            } else if (e == QLatin1Char('c')) {
+                view.clearAll();
+                flushDeletes();
+                view.init();
+                view.startPhysics();
+                QTest::qWait(40);
+            }
+            ++at;
+            for (int i = 0; i < 5; ++i)
+                view.tick();
+            flushDeletes();
+        }
+        for (int i = 0; i < 10; ++i)
+            view.tick();
+        view.stopPhysics();
     }
     flushDeletes();
 }
