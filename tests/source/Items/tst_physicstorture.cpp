@@ -373,6 +373,30 @@ void TestPhysicsTorture::hostileActions_data()
             l.step();
         }
     });
+    QTest::newRow("Delete, Space and Control on every joint node") << Action([](Level& l) {
+        for (int key : {Qt::Key_Control, Qt::Key_Space, Qt::Key_Delete}) {
+            QList<QPointer<LineItemNode>> nodes;
+            for (const auto& j : l.joints) {
+                if (!j)
+                    continue;
+                nodes << j->endA() << j->endB();
+                if (auto* g = qobject_cast<GrooveJointItem*>(static_cast<ConstraintItem*>(j.data()))) {
+                    if (g->bLine())
+                        nodes << g->bLine()->endB();
+                }
+            }
+            for (const QPointer<LineItemNode>& node : nodes) {
+                if (!node)
+                    continue;
+                QKeyEvent event(QEvent::KeyPress, key, Qt::NoModifier);
+                l.scene->sendEvent(node, &event);
+                flushDeletes();
+                l.step();
+            }
+        }
+        for (const auto& j : l.joints)
+            QVERIFY(!j);
+    });
     QTest::newRow("delete the static segment by a node, then the static box") << Action([](Level& l) {
         l.ground->endA()->deleteThis();
         flushDeletes();
