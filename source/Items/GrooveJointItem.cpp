@@ -16,9 +16,13 @@ QPointF toPoint(cpVect v)
     return QPointF(v.x, v.y);
 }
 
-bool finite(QPointF p)
+// A point for an anchor or a groove end: finite and within a range far beyond
+// any level. Farther out the engine's 2x2 joint mass (pivot, groove) loses all
+// precision, reads as singular, and the engine aborts.
+bool usable(QPointF p)
 {
-    return std::isfinite(p.x()) && std::isfinite(p.y());
+    const double limit = 1e6;
+    return std::fabs(p.x()) < limit && std::fabs(p.y()) < limit;
 }
 
 // The solver projects onto the groove's direction: a groove without length
@@ -184,7 +188,7 @@ QPointF GrooveJointItem::groove1() const
 void GrooveJointItem::setGroove1(QPointF value)
 {
     const cpVect v = cpv(value.x(), value.y());
-    if (finite(value) && hasLength(v, cpGrooveJointGetGrooveB(m_constraint)))
+    if (usable(value) && hasLength(v, cpGrooveJointGetGrooveB(m_constraint)))
         cpGrooveJointSetGrooveA(m_constraint, v);
 }
 
@@ -196,7 +200,7 @@ QPointF GrooveJointItem::groove2() const
 void GrooveJointItem::setGroove2(QPointF value)
 {
     const cpVect v = cpv(value.x(), value.y());
-    if (finite(value) && hasLength(cpGrooveJointGetGrooveA(m_constraint), v))
+    if (usable(value) && hasLength(cpGrooveJointGetGrooveA(m_constraint), v))
         cpGrooveJointSetGrooveB(m_constraint, v);
 }
 
@@ -207,6 +211,6 @@ QPointF GrooveJointItem::anchor2() const
 
 void GrooveJointItem::setAnchor2(QPointF value)
 {
-    if (finite(value))
+    if (usable(value))
         cpGrooveJointSetAnchorB(m_constraint, cpv(value.x(), value.y()));
 }

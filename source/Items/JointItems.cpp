@@ -22,9 +22,13 @@ cpVect toVect(QPointF p)
     return cpv(p.x(), p.y());
 }
 
-bool finite(QPointF p)
+// A point for an anchor or a groove end: finite and within a range far beyond
+// any level. Farther out the engine's 2x2 joint mass (pivot, groove) loses all
+// precision, reads as singular, and the engine aborts.
+bool usable(QPointF p)
 {
-    return std::isfinite(p.x()) && std::isfinite(p.y());
+    const double limit = 1e6;
+    return std::fabs(p.x()) < limit && std::fabs(p.y()) < limit;
 }
 
 // The line from anchor A on body a to anchor B on body b, in scene
@@ -148,7 +152,7 @@ QPointF SpringJointItem::anchor1() const
 
 void SpringJointItem::setAnchor1(QPointF value)
 {
-    if (!finite(value))
+    if (!usable(value))
         return;
     cpDampedSpringSetAnchorA(m_constraint, toVect(value));
     adjust();
@@ -161,7 +165,7 @@ QPointF SpringJointItem::anchor2() const
 
 void SpringJointItem::setAnchor2(QPointF value)
 {
-    if (!finite(value))
+    if (!usable(value))
         return;
     cpDampedSpringSetAnchorB(m_constraint, toVect(value));
     adjust();
@@ -234,7 +238,7 @@ QPointF PinJointItem::anchor1() const
 
 void PinJointItem::setAnchor1(QPointF value)
 {
-    if (!finite(value))
+    if (!usable(value))
         return;
     cpPinJointSetAnchorA(m_constraint, toVect(value));
     adjust();
@@ -247,7 +251,7 @@ QPointF PinJointItem::anchor2() const
 
 void PinJointItem::setAnchor2(QPointF value)
 {
-    if (!finite(value))
+    if (!usable(value))
         return;
     cpPinJointSetAnchorB(m_constraint, toVect(value));
     adjust();
@@ -303,7 +307,7 @@ QPointF PivotJointItem::anchor1() const
 
 void PivotJointItem::setAnchor1(QPointF value)
 {
-    if (!finite(value))
+    if (!usable(value))
         return;
     cpPivotJointSetAnchorA(m_constraint, toVect(value));
     adjust();
@@ -316,7 +320,7 @@ QPointF PivotJointItem::anchor2() const
 
 void PivotJointItem::setAnchor2(QPointF value)
 {
-    if (!finite(value))
+    if (!usable(value))
         return;
     cpPivotJointSetAnchorB(m_constraint, toVect(value));
     adjust();
@@ -332,7 +336,7 @@ QPointF PivotJointItem::worldPoint() const
 
 void PivotJointItem::setWorldPoint(QPointF value)
 {
-    if (!finite(value))
+    if (!usable(value))
         return;
     const cpVect p = toVect(value);
     if (cpBody* a = cpConstraintGetBodyA(m_constraint))
@@ -467,7 +471,7 @@ QPointF SlideJointItem::anchor1() const
 
 void SlideJointItem::setAnchor1(QPointF value)
 {
-    if (!finite(value))
+    if (!usable(value))
         return;
     cpSlideJointSetAnchorA(m_constraint, toVect(value));
     adjust();
@@ -480,7 +484,7 @@ QPointF SlideJointItem::anchor2() const
 
 void SlideJointItem::setAnchor2(QPointF value)
 {
-    if (!finite(value))
+    if (!usable(value))
         return;
     cpSlideJointSetAnchorB(m_constraint, toVect(value));
     adjust();

@@ -6,8 +6,9 @@
 #include "Items/ConstraintItem.h"
 
 // The eight joint kinds drawn as one line. Each holds no values of its own:
-// they live in the constraint. Setters refuse values that are not finite; the
-// anchor setters re-lay the line from the bodies when the joint has both.
+// they live in the constraint. Setters refuse values that are not finite, and
+// points a million units or more out; the anchor setters re-lay the line from
+// the bodies when the joint has both.
 
 // Damped spring between two anchors.
 class SpringJointItem : public AbstractLineJointItem

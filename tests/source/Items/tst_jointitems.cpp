@@ -659,7 +659,7 @@ void TestJointItems::faults_data()
     QTest::newRow("body freed under a bound joint") << "freedWhileBound";
     QTest::newRow("gear ratio 0") << "gearRatioZero";
     QTest::newRow("error bias negative, above one or infinite") << "errorBias";
-    QTest::newRow("values that are no numbers") << "nan";
+    QTest::newRow("values that are no numbers, points far out") << "nan";
     QTest::newRow("release without press") << "releaseWithoutPress";
 }
 
@@ -756,6 +756,9 @@ void TestJointItems::faults()
         limit->setMaxAngle(kNaN);
         limit->setMinAngle(-kInf);
         pivot->setWorldPoint(QPointF(0, kInf));
+        // So far out the engine finds the pivot unsolvable and aborts.
+        pivot->setAnchor2(QPointF(3e38, -3e38));
+        pivot->setWorldPoint(QPointF(1e30, 0));
         spring->setMaxForce(kNaN);
         QCOMPARE(spring->stiffness(), 400.0f);
         QCOMPARE(spring->restLength(), 100.0f);
