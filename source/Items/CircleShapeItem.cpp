@@ -245,14 +245,6 @@ void CircleShapeItem::dragLeaving(QGraphicsItem* item)
 
 void CircleShapeItem::dropped(QGraphicsItem* item)
 {
-    if (!item)
-        return;
-    if (item->type() == GraphicItemType) {
-        syncWithSyncee(dynamic_cast<AbstractSyncItem*>(item));
-        adjust();
-        dragLeaving(item);
-        return;
-    }
     mBehavior->handleDrop(item, this);
 }
 

@@ -244,7 +244,18 @@ void ShapeDragDropBehavior::freezeShape()
 
 void ShapeDragDropBehavior::handleDrop(QGraphicsItem* item, QGraphicsItem* target)
 {
-    if (!item || !target || !mShape || !mSpace)
+    if (!item || !target)
+        return;
+    // A sprite is not re-parented: it follows the shape from where it is.
+    if (item->type() == GraphicItemType) {
+        if (ShapeItem* host = dynamic_cast<ShapeItem*>(target)) {
+            host->syncWithSyncee(dynamic_cast<AbstractSyncItem*>(item));
+            host->adjust();
+        }
+        handleDragLeaving(item, target);
+        return;
+    }
+    if (!mShape || !mSpace)
         return;
     if (!shapeType(ItemType(item->type())))
         return;

@@ -64,7 +64,8 @@ private:
 };
 
 // The behaviour of a circle or polygon shape item: gluing a dragged shape onto
-// the target's body, and freeing it onto its own body again.
+// the target's body, and freeing it onto its own body again. A sprite dropped
+// on the shape is linked to follow it.
 class ShapeDragDropBehavior : public BasicDragDropBehavior
 {
 public:

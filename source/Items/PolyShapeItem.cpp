@@ -287,14 +287,6 @@ void PolyShapeItem::dragLeaving(QGraphicsItem* item)
 
 void PolyShapeItem::dropped(QGraphicsItem* item)
 {
-    if (!item)
-        return;
-    if (item->type() == GraphicItemType) {
-        syncWithSyncee(dynamic_cast<AbstractSyncItem*>(item));
-        adjust();
-        dragLeaving(item);
-        return;
-    }
     mBehavior->handleDrop(item, this);
 }
 

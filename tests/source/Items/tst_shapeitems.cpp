@@ -1,3 +1,4 @@
+#include <QGraphicsRectItem>
 #include <QGraphicsScene>
 #include <QGraphicsSceneMouseEvent>
 #include <QKeyEvent>
@@ -152,6 +153,20 @@ struct World
 
 QColor brushColor(CircleShapeItem* item) { return item->brush().color(); }
 
+// Stands in for a sprite: only its type and what it follows matter here.
+class FakeSprite : public QGraphicsRectItem, public AbstractSyncItem
+{
+public:
+    FakeSprite()
+        : QGraphicsRectItem(0, 0, 8, 8)
+    {
+    }
+    int type() const override { return GraphicItemType; }
+    void sync(AbstractSyncItem* other) override { followed = other; }
+
+    AbstractSyncItem* followed = nullptr;
+};
+
 } // namespace
 
 class TestShapeItems : public QObject
@@ -164,6 +179,8 @@ private slots:
     void adjustAfterStepping_data();
     void adjustAfterStepping();
     void glueAndUnglueByShiftDrag();
+    void spriteDroppedFollowsShape_data();
+    void spriteDroppedFollowsShape();
     void targetSearch();
     void hostCarriesGluedShapes();
     void polygonHandleDrag();
@@ -339,6 +356,49 @@ void TestShapeItems::glueAndUnglueByShiftDrag()
 
 // The target under a Shift-drag: the uppermost shape item, never a segment (no
 // drop target), forgotten on a move without Shift.
+// A sprite dropped on a circle or a polygon is linked to follow the shape and
+// stays where it is in the scene; the dimmed shape comes back.
+void TestShapeItems::spriteDroppedFollowsShape_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("circle") << "circle";
+    QTest::newRow("box") << "box";
+}
+
+void TestShapeItems::spriteDroppedFollowsShape()
+{
+    QFETCH(QString, kind);
+    World w;
+    ShapeItem* host = nullptr;
+    QGraphicsItem* graphics = nullptr;
+    DragDropGraphicsItem* target = nullptr;
+    if (kind == "circle") {
+        CircleShapeItem* c = w.circle(QPointF(0, 0));
+        host = c;
+        graphics = c;
+        target = c;
+    } else {
+        PolyShapeItem* b = w.box(QPointF(0, 0));
+        host = b;
+        graphics = b;
+        target = b;
+    }
+    auto* sprite = new FakeSprite;
+    w.scene.addItem(sprite);
+    sprite->setPos(40, 40);
+
+    QVERIFY(target->dragEntering(sprite));
+    QCOMPARE(graphics->opacity(), 0.5);
+    target->dropped(sprite);
+
+    QCOMPARE(sprite->followed, static_cast<AbstractSyncItem*>(host));
+    QVERIFY(sprite->syncPair());
+    QCOMPARE(sprite->syncPair()->syncer(), static_cast<AbstractSyncItem*>(host));
+    QCOMPARE(sprite->parentItem(), static_cast<QGraphicsItem*>(nullptr));
+    QCOMPARE(sprite->scenePos(), QPointF(40, 40));
+    QCOMPARE(graphics->opacity(), 1.0);
+}
+
 void TestShapeItems::targetSearch()
 {
     World w;
