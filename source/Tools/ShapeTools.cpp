@@ -27,12 +27,49 @@ void selectAndFocus(QGraphicsItem* item)
     item->setFocus(Qt::OtherFocusReason);
 }
 
-// Placement moves the new body with the pointer.
-void moveBodyTo(cpSpace* space, cpShape* shape, const QPointF& p)
+// A new dynamic body at p, in the space.
+cpBody* addBody(cpSpace* space, double mass, double moment, cpVect p)
 {
+    cpBody* body = cpBodyNew(mass, moment);
+    cpBodySetPosition(body, p);
+    cpSpaceAddBody(space, body);
+    return body;
+}
+
+// Puts a new shape into the space with the surface every new shape gets.
+cpShape* addShape(cpSpace* space, cpShape* shape)
+{
+    cpSpaceAddShape(space, shape);
+    cpShapeSetFriction(shape, kFriction);
+    cpShapeSetElasticity(shape, kElasticity);
+    return shape;
+}
+
+// The item for a new shape made at p, shown in the view's scene; null when
+// the view has no space or no scene.
+template <typename Item>
+Item* placeItem(EditorView* view, cpSpace* space, const QPointF& p,
+                cpShape* (*createShape)(cpSpace*, cpVect))
+{
+    if (!space || !view->scene())
+        return nullptr;
+    Item* item = new Item(space, createShape(space, cpv(p.x(), p.y())), nullptr);
+    view->scene()->addItem(item);
+    return item;
+}
+
+// Placement moves the new body with the pointer.
+bool dragPlaced(ShapeItem* item, const QPointF& p)
+{
+    if (!item)
+        return false;
+    cpSpace* space = item->space();
+    cpShape* shape = item->cpshape();
     cpBodySetPosition(cpShapeGetBody(shape), cpv(p.x(), p.y()));
     if (space && cpSpaceContainsShape(space, shape))
         cpSpaceReindexShape(space, shape);
+    item->adjust();
+    return true;
 }
 
 } // namespace
@@ -76,35 +113,20 @@ double CircleTool::defaultRadius()
 cpShape* CircleTool::createDefaultShape(cpSpace* space, cpVect p)
 {
     const double moment = cpMomentForCircle(defaultMass(), defaultRadius(), defaultRadius(), cpvzero);
-    cpBody* body = cpBodyNew(defaultMass(), moment);
-    cpBodySetPosition(body, p);
-    cpSpaceAddBody(space, body);
-    cpShape* shape = cpCircleShapeNew(body, defaultRadius(), cpvzero);
-    cpSpaceAddShape(space, shape);
-    cpShapeSetFriction(shape, kFriction);
-    cpShapeSetElasticity(shape, kElasticity);
-    return shape;
+    cpBody* body = addBody(space, defaultMass(), moment, p);
+    return addShape(space, cpCircleShapeNew(body, defaultRadius(), cpvzero));
 }
 
 bool CircleTool::mousePressEvent(QMouseEvent* event)
 {
-    cpSpace* sp = space();
-    if (!sp || !view->scene())
-        return true;
-    const QPointF p = scenePoint(event);
-    cpShape* shape = createDefaultShape(sp, cpv(p.x(), p.y()));
-    item = new CircleShapeItem(sp, shape, nullptr);
-    view->scene()->addItem(item);
+    if (auto* placed = placeItem<CircleShapeItem>(view, space(), scenePoint(event), &createDefaultShape))
+        item = placed;
     return true;
 }
 
 bool CircleTool::mouseMoveEvent(QMouseEvent* event)
 {
-    if (!item)
-        return false;
-    moveBodyTo(item->space(), item->cpshape(), scenePoint(event));
-    item->adjust();
-    return true;
+    return dragPlaced(item, scenePoint(event));
 }
 
 bool CircleTool::mouseReleaseEvent(QMouseEvent*)
@@ -142,35 +164,20 @@ cpShape* PolyTool::createDefaultShape(cpSpace* space, cpVect p)
     // Clockwise in the y-up scene, as the item and the physics file keep them.
     const cpVect clockwise[4] = {cpv(-15, 15), cpv(15, 15), cpv(15, -15), cpv(-15, -15)};
     const double moment = cpMomentForPoly(defaultMass(), 4, clockwise, cpvzero, 0);
-    cpBody* body = cpBodyNew(defaultMass(), moment);
-    cpBodySetPosition(body, p);
-    cpSpaceAddBody(space, body);
-    cpShape* shape = cpPolyShapeNewClockwise(body, 4, clockwise);
-    cpSpaceAddShape(space, shape);
-    cpShapeSetFriction(shape, kFriction);
-    cpShapeSetElasticity(shape, kElasticity);
-    return shape;
+    cpBody* body = addBody(space, defaultMass(), moment, p);
+    return addShape(space, cpPolyShapeNewClockwise(body, 4, clockwise));
 }
 
 bool PolyTool::mousePressEvent(QMouseEvent* event)
 {
-    cpSpace* sp = space();
-    if (!sp || !view->scene())
-        return true;
-    const QPointF p = scenePoint(event);
-    cpShape* shape = createDefaultShape(sp, cpv(p.x(), p.y()));
-    item = new PolyShapeItem(sp, shape, nullptr);
-    view->scene()->addItem(item);
+    if (auto* placed = placeItem<PolyShapeItem>(view, space(), scenePoint(event), &createDefaultShape))
+        item = placed;
     return true;
 }
 
 bool PolyTool::mouseMoveEvent(QMouseEvent* event)
 {
-    if (!item)
-        return false;
-    moveBodyTo(item->space(), item->cpshape(), scenePoint(event));
-    item->adjust();
-    return true;
+    return dragPlaced(item, scenePoint(event));
 }
 
 bool PolyTool::mouseReleaseEvent(QMouseEvent*)
@@ -200,12 +207,8 @@ SegmentTool::SegmentTool(EditorView* view)
 
 cpShape* SegmentTool::createDefaultShape(cpSpace* space, cpVect p)
 {
-    cpShape* shape = cpSegmentShapeNew(cpSpaceGetStaticBody(space), p, cpvadd(p, cpv(2, 0)),
-                                       kSegmentRadius);
-    cpSpaceAddShape(space, shape);
-    cpShapeSetFriction(shape, kFriction);
-    cpShapeSetElasticity(shape, kElasticity);
-    return shape;
+    return addShape(space, cpSegmentShapeNew(cpSpaceGetStaticBody(space), p, cpvadd(p, cpv(2, 0)),
+                                             kSegmentRadius));
 }
 
 void SegmentTool::createNewSegment(cpVect p)
