@@ -1,6 +1,4 @@
 #include <QGraphicsScene>
-#include <QKeyEvent>
-#include <QMouseEvent>
 #include <QPointer>
 #include <QtTest>
 
@@ -17,14 +15,9 @@
 #include "Views/EditorView.h"
 #include "cpCompat.h"
 
-namespace {
+#include "ToolEvents.h"
 
-QMouseEvent mouseEvent(QEvent::Type type, QPoint at)
-{
-    const Qt::MouseButtons buttons = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton;
-    const Qt::MouseButton button = type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton;
-    return QMouseEvent(type, QPointF(at), QPointF(at), button, buttons, Qt::NoModifier);
-}
+namespace {
 
 QPointF toPoint(cpVect v) { return QPointF(v.x, v.y); }
 cpVect toVect(QPointF p) { return cpv(p.x(), p.y()); }
@@ -100,26 +93,6 @@ private slots:
 
 private:
     QPointF scenePoint(QPoint p) const { return view->mapToScene(p); }
-    bool press(AbstractItemTool& tool, QPoint p)
-    {
-        QMouseEvent e = mouseEvent(QEvent::MouseButtonPress, p);
-        return tool.mousePressEvent(&e);
-    }
-    bool move(AbstractItemTool& tool, QPoint p)
-    {
-        QMouseEvent e = mouseEvent(QEvent::MouseMove, p);
-        return tool.mouseMoveEvent(&e);
-    }
-    bool release(AbstractItemTool& tool, QPoint p)
-    {
-        QMouseEvent e = mouseEvent(QEvent::MouseButtonRelease, p);
-        return tool.mouseReleaseEvent(&e);
-    }
-    bool priority(AbstractItemTool& tool, QPoint p)
-    {
-        QMouseEvent e = mouseEvent(QEvent::MouseButtonPress, p);
-        return tool.priorityClick(&e);
-    }
     // A dynamic circle of the circle tool under the pixel p.
     CircleShapeItem* circleAt(QPoint p)
     {

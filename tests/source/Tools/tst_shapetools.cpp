@@ -1,6 +1,4 @@
 #include <QGraphicsScene>
-#include <QKeyEvent>
-#include <QMouseEvent>
 #include <QtTest>
 
 #include <cmath>
@@ -14,14 +12,9 @@
 #include "Views/EditorView.h"
 #include "cpCompat.h"
 
-namespace {
+#include "ToolEvents.h"
 
-QMouseEvent mouseEvent(QEvent::Type type, QPoint at)
-{
-    const Qt::MouseButtons buttons = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton;
-    const Qt::MouseButton button = type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton;
-    return QMouseEvent(type, QPointF(at), QPointF(at), button, buttons, Qt::NoModifier);
-}
+namespace {
 
 template <typename Item>
 QList<Item*> itemsOfType(QGraphicsScene* scene, int type)
@@ -58,26 +51,6 @@ private slots:
 
 private:
     QPointF scenePoint(QPoint p) const { return view->mapToScene(p); }
-    bool press(AbstractItemTool& tool, QPoint p)
-    {
-        QMouseEvent e = mouseEvent(QEvent::MouseButtonPress, p);
-        return tool.mousePressEvent(&e);
-    }
-    bool move(AbstractItemTool& tool, QPoint p)
-    {
-        QMouseEvent e = mouseEvent(QEvent::MouseMove, p);
-        return tool.mouseMoveEvent(&e);
-    }
-    bool release(AbstractItemTool& tool, QPoint p)
-    {
-        QMouseEvent e = mouseEvent(QEvent::MouseButtonRelease, p);
-        return tool.mouseReleaseEvent(&e);
-    }
-    bool key(AbstractItemTool& tool, int k)
-    {
-        QKeyEvent e(QEvent::KeyPress, k, Qt::NoModifier);
-        return tool.keyPressEvent(&e);
-    }
 
     EditorView* view = nullptr;
 };
@@ -259,8 +232,7 @@ void TestShapeTools::idleAnswers()
         QVERIFY(!move(*tool, QPoint(5, 5)));
         QVERIFY(release(*tool, QPoint(5, 5)));
         QVERIFY(!key(*tool, Qt::Key_Control));
-        QMouseEvent e = mouseEvent(QEvent::MouseButtonPress, QPoint(5, 5));
-        QVERIFY(!tool->priorityClick(&e));
+        QVERIFY(!priority(*tool, QPoint(5, 5)));
     }
     for (int type : {SegmentShapeItemType, CircleShapeItemType, PolyShapeItemType, LineItemNodeType})
         QVERIFY(itemsOfType<QGraphicsItem>(view->scene(), type).isEmpty());
