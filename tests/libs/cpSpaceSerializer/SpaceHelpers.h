@@ -4,6 +4,8 @@
 #include "cpCompat.h"
 #include "cpSpaceSerializer.h"
 
+#include "PhysicsFileText.h"
+
 #include <QByteArray>
 #include <QFile>
 #include <QList>
@@ -50,14 +52,6 @@ inline std::vector<cpConstraint*> constraintsOf(cpSpace* space)
 inline void freeSpaceAndContents(cpSpace* space)
 {
     cpSpaceFreeWithContents(space);
-}
-
-inline QByteArray readAll(const QString& path)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return QByteArray();
-    return f.readAll();
 }
 
 inline bool writeAll(const QString& path, const QByteArray& bytes)

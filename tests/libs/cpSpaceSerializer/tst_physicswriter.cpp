@@ -71,29 +71,6 @@ struct SampleSpace
     ~SampleSpace() { freeSpaceAndContents(space); }
 };
 
-// Replaces every id in a physics file by its rank of first appearance, so that
-// two files written from different spaces can be compared.
-QString normaliseIds(const QString& text)
-{
-    static const QRegularExpression idRe(QStringLiteral("<(id|body_id|body_a_id|body_b_id)>(-?\\d+)</"));
-    QStringList seen;
-    seen << QStringLiteral("0");
-    QString out;
-    qsizetype last = 0;
-    auto it = idRe.globalMatch(text);
-    while (it.hasNext()) {
-        const auto m = it.next();
-        const QString id = m.captured(2);
-        if (!seen.contains(id))
-            seen << id;
-        out += text.mid(last, m.capturedStart(2) - last);
-        out += QString::number(seen.indexOf(id));
-        last = m.capturedEnd(2);
-    }
-    out += text.mid(last);
-    return out;
-}
-
 } // namespace
 
 void TestPhysicsWriter::exactText()

@@ -22,34 +22,9 @@
 #include "cpCompat.h"
 #include "cpSpaceSerializer.h"
 
+#include "PhysicsFileText.h"
+
 namespace {
-
-QByteArray readAll(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-// Ids are addresses: number them in order of first appearance (0 stays 0).
-QString normaliseIds(const QString& text)
-{
-    static const QRegularExpression idRe(QStringLiteral("<(id|body_id|body_a_id|body_b_id)>(-?\\d+)</"));
-    QStringList seen{QStringLiteral("0")};
-    QString out;
-    qsizetype last = 0;
-    auto it = idRe.globalMatch(text);
-    while (it.hasNext()) {
-        const auto m = it.next();
-        const QString id = m.captured(2);
-        if (!seen.contains(id))
-            seen << id;
-        out += text.mid(last, m.capturedStart(2) - last);
-        out += QString::number(seen.indexOf(id));
-        last = m.capturedEnd(2);
-    }
-    out += text.mid(last);
-    return out;
-}
 
 // Chipmunk lists the shapes of static-type bodies after all others, and a body
 // made infinite in the editor is kinematic until it is loaded as static: put the
