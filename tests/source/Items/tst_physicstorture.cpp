@@ -27,6 +27,8 @@
 #include "Views/EditorView.h"
 #include "cpCompat.h"
 
+#include "SceneMouse.h"
+
 namespace {
 
 const float kNaN = std::numeric_limits<float>::quiet_NaN();
@@ -224,16 +226,7 @@ struct Level
 
     void mouse(QEvent::Type type, QPointF at, QPointF down, Qt::KeyboardModifiers mods)
     {
-        QGraphicsSceneMouseEvent event(type);
-        event.setScenePos(at);
-        event.setScreenPos(at.toPoint());
-        event.setLastScenePos(at);
-        event.setButtonDownScenePos(Qt::LeftButton, down);
-        event.setButtonDownScreenPos(Qt::LeftButton, down.toPoint());
-        event.setButton(type == QEvent::GraphicsSceneMouseMove ? Qt::NoButton : Qt::LeftButton);
-        event.setButtons(type == QEvent::GraphicsSceneMouseRelease ? Qt::NoButton : Qt::LeftButton);
-        event.setModifiers(mods);
-        QCoreApplication::sendEvent(scene, &event);
+        sendSceneMouse(scene, type, at, down, mods);
     }
 
     void drag(QPointF from, QPointF to, Qt::KeyboardModifiers mods = {})

@@ -15,6 +15,8 @@
 #include "Toolkit/cpSupport.h"
 #include "cpCompat.h"
 
+#include "SceneMouse.h"
+
 namespace {
 
 const QColor kFree(0, 100, 255, 200);
@@ -120,19 +122,9 @@ struct World
             cpSpaceStep(space, 1.0 / 30);
     }
 
-    // A left-button mouse event as the view would deliver it to the scene.
     void mouse(QEvent::Type type, QPointF at, QPointF down, Qt::KeyboardModifiers mods = {})
     {
-        QGraphicsSceneMouseEvent event(type);
-        event.setScenePos(at);
-        event.setScreenPos(at.toPoint());
-        event.setLastScenePos(at);
-        event.setButtonDownScenePos(Qt::LeftButton, down);
-        event.setButtonDownScreenPos(Qt::LeftButton, down.toPoint());
-        event.setButton(type == QEvent::GraphicsSceneMouseMove ? Qt::NoButton : Qt::LeftButton);
-        event.setButtons(type == QEvent::GraphicsSceneMouseRelease ? Qt::NoButton : Qt::LeftButton);
-        event.setModifiers(mods);
-        QCoreApplication::sendEvent(&scene, &event);
+        sendSceneMouse(&scene, type, at, down, mods);
     }
 
     // Press at from, move to to in a few steps, release there.
