@@ -224,6 +224,20 @@ struct Level
         }
     }
 
+    // The key to each node still there; deletions are flushed and the level
+    // stepped after each.
+    void keyNodes(const QList<QPointer<LineItemNode>>& nodes, int key)
+    {
+        for (const QPointer<LineItemNode>& node : nodes) {
+            if (!node)
+                continue;
+            QKeyEvent event(QEvent::KeyPress, key, Qt::NoModifier);
+            scene->sendEvent(node, &event);
+            flushDeletes();
+            step();
+        }
+    }
+
     void mouse(QEvent::Type type, QPointF at, QPointF down, Qt::KeyboardModifiers mods)
     {
         sendSceneMouse(scene, type, at, down, mods);
@@ -385,14 +399,7 @@ void TestPhysicsTorture::hostileActions_data()
                         nodes << g->bLine()->endB();
                 }
             }
-            for (const QPointer<LineItemNode>& node : nodes) {
-                if (!node)
-                    continue;
-                QKeyEvent event(QEvent::KeyPress, key, Qt::NoModifier);
-                l.scene->sendEvent(node, &event);
-                flushDeletes();
-                l.step();
-            }
+            l.keyNodes(nodes, key);
         }
         for (const auto& j : l.joints)
             QVERIFY(!j);
@@ -502,14 +509,7 @@ void TestPhysicsTorture::hostileActions_data()
             nodes << node;
         }
         for (int key : {Qt::Key_Control, Qt::Key_Space, Qt::Key_Delete}) {
-            for (const QPointer<LineItemNode>& node : nodes) {
-                if (!node)
-                    continue;
-                QKeyEvent event(QEvent::KeyPress, key, Qt::NoModifier);
-                l.scene->sendEvent(node, &event);
-                flushDeletes();
-                l.step();
-            }
+            l.keyNodes(nodes, key);
         }
     });
     QTest::newRow("polygons turned inside out, concave and flat") << Action([](Level& l) {
