@@ -31,6 +31,13 @@ inline bool cpIsSaneMagnitude(double v) { return std::isfinite(v) && std::fabs(v
 // True for a finite mass (or moment) within [cpSaneMinMass, cpSaneMaxMass].
 inline bool cpIsSaneMass(double m) { return std::isfinite(m) && m >= cpSaneMinMass && m <= cpSaneMaxMass; }
 
+// Bound of a joint anchor or groove end, far beyond any level. Farther out the
+// engine's 2x2 joint mass (pivot, groove) loses all precision, reads as
+// singular, and the engine aborts.
+const double cpSaneMaxAnchor = 1e6;
+// True for a point with both coordinates finite and within cpSaneMaxAnchor.
+inline bool cpIsSaneAnchor(cpVect p) { return std::fabs(p.x) < cpSaneMaxAnchor && std::fabs(p.y) < cpSaneMaxAnchor; }
+
 // ---------------------------------------------------------------------------
 // Layers and groups over shape filters.
 // A shape's layers are its filter categories; it collides with another shape

@@ -16,13 +16,10 @@ QPointF toPoint(cpVect v)
     return QPointF(v.x, v.y);
 }
 
-// A point for an anchor or a groove end: finite and within a range far beyond
-// any level. Farther out the engine's 2x2 joint mass (pivot, groove) loses all
-// precision, reads as singular, and the engine aborts.
+// A point for an anchor or a groove end.
 bool usable(QPointF p)
 {
-    const double limit = 1e6;
-    return std::fabs(p.x()) < limit && std::fabs(p.y()) < limit;
+    return cpIsSaneAnchor(cpv(p.x(), p.y()));
 }
 
 // The solver projects onto the groove's direction: a groove without length
