@@ -96,12 +96,7 @@ void CircleShapeItem::adjustShape()
     cpBody* body = cpShapeGetBody(shape);
     const bool standsForBody = ShapeDragDropBehavior::standsForBody(this, shape, space());
     if (standsForBody) {
-        const QPointF p = pos();
-        const double angle = rotation() * kDegToRad;
-        if (finitePoint(p))
-            cpBodySetPosition(body, cpv(p.x(), p.y()));
-        if (std::isfinite(angle))
-            cpBodySetAngle(body, angle);
+        moveBodyToItem(body, this);
     } else {
         const QPointF offset =
             ShapeDragDropBehavior::mapToBodyFrame(this, shape, space(), QPointF(0, 0));
@@ -113,15 +108,8 @@ void CircleShapeItem::adjustShape()
 
     // Shapes glued onto this one are placed in the same body frame; when this
     // item is not that frame itself they have to be placed again.
-    if (!standsForBody) {
-        const QList<QGraphicsItem*> children = childItems();
-        for (QGraphicsItem* child : children) {
-            if (!shapeType(ItemType(child->type())))
-                continue;
-            if (ShapeItem* glued = dynamic_cast<ShapeItem*>(child))
-                glued->adjustShape();
-        }
-    }
+    if (!standsForBody)
+        adjustGluedChildren(this);
 }
 
 void CircleShapeItem::setOldBody(cpBody* body)

@@ -133,12 +133,7 @@ void PolyShapeItem::adjustShape()
         return;
     cpBody* body = cpShapeGetBody(shape);
     if (ShapeDragDropBehavior::standsForBody(this, shape, space())) {
-        const QPointF p = pos();
-        const double angle = rotation() * kDegToRad;
-        if (finitePoint(p))
-            cpBodySetPosition(body, cpv(p.x(), p.y()));
-        if (std::isfinite(angle))
-            cpBodySetAngle(body, angle);
+        moveBodyToItem(body, this);
         adjustVerts();
         return;
     }
@@ -150,13 +145,7 @@ void PolyShapeItem::adjustShape()
     cpSpaceReindexShapesForBody(space(), body);
 
     // Shapes glued onto this one share its body frame: place them again too.
-    const QList<QGraphicsItem*> children = childItems();
-    for (QGraphicsItem* child : children) {
-        if (!shapeType(ItemType(child->type())))
-            continue;
-        if (ShapeItem* glued = dynamic_cast<ShapeItem*>(child))
-            glued->adjustShape();
-    }
+    adjustGluedChildren(this);
 }
 
 void PolyShapeItem::setOldBody(cpBody* body)

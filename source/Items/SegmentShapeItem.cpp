@@ -13,8 +13,6 @@
 
 namespace {
 
-const double kDegToRad = 0.017453292519944444;
-
 bool finitePoint(const QPointF& p)
 {
     return std::isfinite(p.x()) && std::isfinite(p.y());
@@ -115,14 +113,8 @@ void SegmentShapeItem::adjustShape()
         return;
     cpBody* body = cpShapeGetBody(shape);
     // The space's static body is shared by every static shape and never moves.
-    if (!oldBody() && body != cpSpaceGetStaticBody(space())) {
-        const QPointF p = pos();
-        const double angle = rotation() * kDegToRad;
-        if (finitePoint(p))
-            cpBodySetPosition(body, cpv(p.x(), p.y()));
-        if (std::isfinite(angle))
-            cpBodySetAngle(body, angle);
-    }
+    if (!oldBody() && body != cpSpaceGetStaticBody(space()))
+        moveBodyToItem(body, this);
     const QLineF l = line();
     if (finitePoint(l.p1()) && finitePoint(l.p2()))
         cpSegmentShapeSetEndpoints(shape, cpv(l.x1(), l.y1()), cpv(l.x2(), l.y2()));

@@ -11,6 +11,8 @@
 
 namespace {
 
+const double kDegToRad = 0.017453292519944444;
+
 // Every live shape item, in the order they were made. A body's user data is
 // handed on through it, and a body still used by an item is never freed.
 QList<ShapeItem*>& liveItems()
@@ -196,6 +198,27 @@ ShapeItem::~ShapeItem()
 cpBody* ShapeItem::body() const
 {
     return m_shape ? cpShapeGetBody(m_shape) : nullptr;
+}
+
+void ShapeItem::moveBodyToItem(cpBody* body, const QGraphicsItem* item)
+{
+    const QPointF p = item->pos();
+    const double angle = item->rotation() * kDegToRad;
+    if (std::isfinite(p.x()) && std::isfinite(p.y()))
+        cpBodySetPosition(body, cpv(p.x(), p.y()));
+    if (std::isfinite(angle))
+        cpBodySetAngle(body, angle);
+}
+
+void ShapeItem::adjustGluedChildren(const QGraphicsItem* item)
+{
+    const QList<QGraphicsItem*> children = item->childItems();
+    for (QGraphicsItem* child : children) {
+        if (!shapeType(ItemType(child->type())))
+            continue;
+        if (ShapeItem* glued = dynamic_cast<ShapeItem*>(child))
+            glued->adjustShape();
+    }
 }
 
 void ShapeItem::sync(AbstractSyncItem*)

@@ -184,6 +184,11 @@ public:
 protected:
     // The body the shape sits on now (the host's body while glued).
     cpBody* body() const;
+    // The body takes the item's position and rotation; a value that is not
+    // finite is left out.
+    static void moveBodyToItem(cpBody* body, const QGraphicsItem* item);
+    // Places the shapes glued directly onto the item again.
+    static void adjustGluedChildren(const QGraphicsItem* item);
 
     cpSpace* m_space;
     cpShape* m_shape;
