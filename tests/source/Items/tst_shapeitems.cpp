@@ -346,8 +346,6 @@ void TestShapeItems::glueAndUnglueByShiftDrag()
     QVERIFY(circle->pos().y() < -40);
 }
 
-// The target under a Shift-drag: the uppermost shape item, never a segment (no
-// drop target), forgotten on a move without Shift.
 // A sprite dropped on a circle or a polygon is linked to follow the shape and
 // stays where it is in the scene; the dimmed shape comes back.
 void TestShapeItems::spriteDroppedFollowsShape_data()
@@ -391,6 +389,8 @@ void TestShapeItems::spriteDroppedFollowsShape()
     QCOMPARE(graphics->opacity(), 1.0);
 }
 
+// The target under a Shift-drag: the uppermost shape item, never a segment (no
+// drop target), forgotten on a move without Shift.
 void TestShapeItems::targetSearch()
 {
     World w;
