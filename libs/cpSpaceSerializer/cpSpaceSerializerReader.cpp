@@ -2,6 +2,7 @@
 #include "cpCompat.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -92,6 +93,9 @@ bool readText(const char* path, std::string& out)
     std::fclose(file);
     if (failed || raw.empty())
         return false;
+    // A UTF-8 byte order mark, which the parser only skips when it detects encodings.
+    if (raw.compare(0, 3, "\xEF\xBB\xBF") == 0)
+        raw.erase(0, 3);
     out.clear();
     out.reserve(raw.size());
     for (size_t i = 0; i < raw.size(); ++i) {
@@ -106,25 +110,153 @@ bool readText(const char* path, std::string& out)
     return true;
 }
 
-// An upper estimate of the element nesting depth (markup inside comments or
-// character data may count too, which only errs on the safe side).
+// TinyXML's white space and name characters (bytes from 127 up count as letters).
+bool tinySpace(char c)
+{
+    return std::isspace(static_cast<unsigned char>(c)) != 0;
+}
+bool tinyNameStart(char c)
+{
+    const unsigned char u = static_cast<unsigned char>(c);
+    return u >= 127 || std::isalpha(u) || c == '_';
+}
+bool tinyNameChar(char c)
+{
+    const unsigned char u = static_cast<unsigned char>(c);
+    return u >= 127 || std::isalnum(u) || c == '_' || c == '-' || c == '.' || c == ':';
+}
+
+// Where TinyXML's reader of one character of text or of an attribute value
+// goes on. A character reference runs to the next ';' and, like TinyXML, only
+// checks the digits after its last 'x' or '#', so it can pass over markup.
+// Null where TinyXML stops with an error.
+const char* tinyChar(const char* p)
+{
+    if (p[0] != '&' || p[1] != '#' || !p[2])
+        return p + 1;
+    const bool hex = p[2] == 'x';
+    if (hex && !p[3])
+        return nullptr;
+    const char* end = std::strchr(p + (hex ? 3 : 2), ';');
+    if (!end)
+        return nullptr;
+    for (const char* q = end - 1; *q != (hex ? 'x' : '#'); --q)
+        if (!(hex ? std::isxdigit(static_cast<unsigned char>(*q)) : std::isdigit(static_cast<unsigned char>(*q))))
+            return nullptr;
+    return end + 1;
+}
+
+// Past the end of an attribute (name, '=', value) the way TinyXML reads it;
+// null where TinyXML stops with an error.
+const char* tinyAttribute(const char* p)
+{
+    while (tinySpace(*p))
+        ++p;
+    if (!tinyNameStart(*p))
+        return nullptr;
+    while (tinyNameChar(*p))
+        ++p;
+    while (tinySpace(*p))
+        ++p;
+    if (*p != '=')
+        return nullptr;
+    ++p;
+    while (tinySpace(*p))
+        ++p;
+    if (*p == '"' || *p == '\'') {
+        const char quote = *p++;
+        while (*p && *p != quote)
+            if (!(p = tinyChar(p)))
+                return nullptr;
+        return *p && p[1] ? p + 1 : nullptr;
+    }
+    for (; *p && !tinySpace(*p) && *p != '/' && *p != '>'; ++p)
+        if (*p == '"' || *p == '\'')
+            return nullptr;
+    return p;
+}
+
+bool startsWithNoCase(const char* p, const char* prefix)
+{
+    for (; *prefix; ++p, ++prefix)
+        if (std::tolower(static_cast<unsigned char>(*p)) != *prefix)
+            return false;
+    return true;
+}
+
+// The deepest element nesting TinyXML reaches on the text (read without
+// encoding detection, as load does). The text is split into markup exactly as
+// TinyXML splits it: an estimate that took a "/>" in character data, a "</"
+// inside a comment or a quote skipped over by a character reference for the
+// end of an element would let nesting it never saw reach the parser, which
+// recurses once per level. Where TinyXML stops with an error, so does this.
 int nestingDepth(const std::string& text)
 {
+    // A plain scan: a sanitizer's strstr checks the whole rest of the text on
+    // every call, which makes a long file take minutes.
+    auto skipPast = [](const char* p, const char* end) {
+        for (; *p; ++p) {
+            int i = 0;
+            while (end[i] && p[i] == end[i])
+                ++i;
+            if (!end[i])
+                return p + i;
+        }
+        return p;
+    };
     int depth = 0;
     int deepest = 0;
-    const size_t n = text.size();
-    for (size_t i = 0; i + 1 < n; ++i) {
-        if (text[i] == '<') {
-            const char next = text[i + 1];
-            if (next == '/')
-                --depth;
-            else if (next != '!' && next != '?')
-                deepest = std::max(deepest, ++depth);
-        } else if (text[i] == '/' && text[i + 1] == '>') {
-            --depth;
+    const char* p = text.c_str();
+    while (p && *p) {
+        if (*p != '<') {
+            p = tinyChar(p);
+            continue;
         }
-        if (depth < 0)
-            depth = 0;
+        if (startsWithNoCase(p, "<?xml")) {
+            // The declaration reads its version, encoding and standalone as attributes.
+            p += 5;
+            while (p && *p && *p != '>') {
+                while (tinySpace(*p))
+                    ++p;
+                if (startsWithNoCase(p, "version") || startsWithNoCase(p, "encoding") || startsWithNoCase(p, "standalone")) {
+                    p = tinyAttribute(p);
+                } else {
+                    while (*p && *p != '>' && !tinySpace(*p))
+                        ++p;
+                }
+            }
+            if (p && *p)
+                ++p;
+        } else if (std::strncmp(p, "<!--", 4) == 0) {
+            p = skipPast(p + 4, "-->");
+        } else if (std::strncmp(p, "<![CDATA[", 9) == 0) {
+            p = skipPast(p + 9, "]]>");
+        } else if (p[1] == '/') {
+            if (depth > 0)
+                --depth;
+            p = skipPast(p + 2, ">");
+        } else if (p[1] != '!' && tinyNameStart(p[1])) {
+            ++p;
+            while (tinyNameChar(*p))
+                ++p;
+            while (p) {
+                while (tinySpace(*p))
+                    ++p;
+                if (*p == '/') {
+                    p = p[1] == '>' ? p + 2 : nullptr;
+                    break;
+                }
+                if (*p == '>') {
+                    ++p;
+                    deepest = std::max(deepest, ++depth);
+                    break;
+                }
+                p = *p ? tinyAttribute(p) : nullptr;
+            }
+        } else {
+            // Anything else that starts with '<' (a document type among them) ends at its first '>'.
+            p = skipPast(p + 1, ">");
+        }
     }
     return deepest;
 }
@@ -209,7 +341,9 @@ cpSpace* cpSpaceSerializer::load(cpSpace* s, const char* filename)
         return s;
     }
     doc.Clear();
-    doc.Parse(text.c_str(), nullptr, TIXML_DEFAULT_ENCODING);
+    // Without encoding detection every byte is one character, which the nesting
+    // check above relies on; the file holds only ASCII numbers and names.
+    doc.Parse(text.c_str(), nullptr, TIXML_ENCODING_LEGACY);
     if (doc.Error())
         return s;
     TiXmlElement* root = doc.FirstChildElement("space");

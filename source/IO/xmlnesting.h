@@ -10,14 +10,29 @@ constexpr int kMaxXmlNesting = 1000;
 
 // Returns a pointer to the opening tag that takes the element nesting of the
 // NUL-terminated text beyond maxDepth, or null when it stays within it.
-// Comments, CDATA sections, processing instructions, declarations and quoted
-// attribute values are skipped the way the parser skips them, so that text
-// inside them can neither hide nor invent nesting.
+// The text is split into markup exactly as rapidxml's parser (default flags)
+// splits it: a check that skipped more than the parser does (a bracket in an
+// unknown "<!" node, a quote in an element name) would let nesting it never
+// saw reach the parser. Where the parser would stop with an error, the check
+// stops too: nothing after that point is parsed.
 inline const char* xmlNestingExceeded(const char* text, int maxDepth = kMaxXmlNesting)
 {
+    // A plain scan: a sanitizer's strstr checks the whole rest of the text on
+    // every call, which makes a long file take minutes.
     auto skipPast = [](const char* p, const char* end) {
-        const char* found = std::strstr(p, end);
-        return found ? found + std::strlen(end) : p + std::strlen(p);
+        for (; *p; ++p) {
+            int i = 0;
+            while (end[i] && p[i] == end[i])
+                ++i;
+            if (!end[i])
+                return p + i;
+        }
+        return p;
+    };
+    auto isSpace = [](char c) { return c == ' ' || c == '\n' || c == '\r' || c == '\t'; };
+    auto isNameChar = [&](char c) { return c && !isSpace(c) && c != '/' && c != '>' && c != '?'; };
+    auto isAttributeNameChar = [&](char c) {
+        return isNameChar(c) && c != '<' && c != '=' && c != '!';
     };
 
     int depth = 0;
@@ -28,47 +43,79 @@ inline const char* xmlNestingExceeded(const char* text, int maxDepth = kMaxXmlNe
             continue;
         }
         const char* tag = p;
-        if (std::strncmp(p, "<!--", 4) == 0) {
-            p = skipPast(p + 4, "-->");
-        } else if (std::strncmp(p, "<![CDATA[", 9) == 0) {
-            p = skipPast(p + 9, "]]>");
-        } else if (p[1] == '?') {
+        if (p[1] == '?') {
+            // Declaration or processing instruction.
             p = skipPast(p + 2, "?>");
         } else if (p[1] == '!') {
-            // Declarations may hold a bracketed internal subset.
-            int brackets = 0;
-            for (p += 2; *p; ++p) {
-                if (*p == '[')
-                    ++brackets;
-                else if (*p == ']')
-                    --brackets;
-                else if (*p == '>' && brackets <= 0)
-                    break;
+            if (p[2] == '-' && p[3] == '-') {
+                p = skipPast(p + 4, "-->");
+            } else if (std::strncmp(p + 2, "[CDATA[", 7) == 0) {
+                p = skipPast(p + 9, "]]>");
+            } else if (std::strncmp(p + 2, "DOCTYPE", 7) == 0 && isSpace(p[9])) {
+                // Brackets matter only here, and only from an opening one on.
+                for (p += 10; *p && *p != '>'; ++p) {
+                    if (*p != '[')
+                        continue;
+                    int brackets = 1;
+                    for (++p; *p && brackets > 0; ++p) {
+                        if (*p == '[')
+                            ++brackets;
+                        else if (*p == ']')
+                            --brackets;
+                    }
+                    if (!*p)
+                        return nullptr;
+                    --p;
+                }
+                if (*p)
+                    ++p;
+            } else {
+                // Any other "<!" node ends at its first '>'.
+                p = skipPast(p + 2, ">");
             }
-            if (*p)
-                ++p;
         } else if (p[1] == '/') {
             if (depth > 0)
                 --depth;
             p = skipPast(p + 2, ">");
         } else {
-            // An opening tag: find its end outside quoted values.
-            char quote = 0;
-            bool selfClosing = false;
-            for (++p; *p; ++p) {
-                if (quote) {
-                    if (*p == quote)
-                        quote = 0;
-                } else if (*p == '"' || *p == '\'') {
-                    quote = *p;
-                } else if (*p == '>') {
-                    selfClosing = p[-1] == '/';
+            // An element: name, attributes with quoted values, then '>' or "/>".
+            ++p;
+            const char* name = p;
+            while (isNameChar(*p))
+                ++p;
+            if (p == name)
+                return nullptr;
+            while (true) {
+                while (isSpace(*p))
                     ++p;
+                if (!isAttributeNameChar(*p))
                     break;
-                }
+                while (isAttributeNameChar(*p))
+                    ++p;
+                while (isSpace(*p))
+                    ++p;
+                if (*p != '=')
+                    return nullptr;
+                ++p;
+                while (isSpace(*p))
+                    ++p;
+                const char quote = *p;
+                if (quote != '"' && quote != '\'')
+                    return nullptr;
+                const char* close = std::strchr(p + 1, quote);
+                if (!close)
+                    return nullptr;
+                p = close + 1;
             }
-            if (!selfClosing && ++depth > maxDepth)
-                return tag;
+            if (p[0] == '/' && p[1] == '>') {
+                p += 2;
+            } else if (*p == '>') {
+                ++p;
+                if (++depth > maxDepth)
+                    return tag;
+            } else {
+                return nullptr;
+            }
         }
     }
     return nullptr;

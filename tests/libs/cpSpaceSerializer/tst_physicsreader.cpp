@@ -253,6 +253,22 @@ void TestPhysicsReader::badFileLoadsAndSteps_data()
     QTest::newRow("iterations INF") << QByteArray("<space><iterations>INF</iterations>" + dynamicBody + "</space>") << 1 << 1 << 0;
     QTest::newRow("deep nesting") << space(QByteArray("<a>").repeated(5000) + QByteArray("</a>").repeated(5000) + dynamicBody)
                                   << 0 << 0 << 0;
+    // Markup the parser reads differently from a naive scan must not hide nesting from the depth check.
+    const int deep = 200000;
+    QTest::newRow("nesting behind '/>' in text") << space(QByteArray("<a>/>").repeated(deep) + dynamicBody) << 0 << 0 << 0;
+    QTest::newRow("nesting behind end tags in comments")
+        << space(QByteArray("<a><!--</a>-->").repeated(deep) + dynamicBody) << 0 << 0 << 0;
+    QTest::newRow("nesting behind a character reference")
+        << space(QByteArray("<a>&#x</a>x1;").repeated(deep) + dynamicBody) << 0 << 0 << 0;
+    QTest::newRow("nesting behind a reference in a value")
+        << space(QByteArray("<a b=\"&#\">#1;\">").repeated(deep) + dynamicBody) << 0 << 0 << 0;
+    QTest::newRow("nesting behind a quoted declaration")
+        << space(QByteArray("<a><a><?xml version=\"></a></a>\"?>").repeated(deep) + dynamicBody) << 0 << 0 << 0;
+    QTest::newRow("nesting behind multi-byte text")
+        << "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"UTF-8\"?>" + space(QByteArray("<a>\xE0</a>").repeated(deep) + dynamicBody)
+        << 1 << 1 << 0;
+    QTest::newRow("byte order mark and declaration")
+        << "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n" + space(dynamicBody) << 1 << 1 << 0;
 }
 
 void TestPhysicsReader::badFileLoadsAndSteps()

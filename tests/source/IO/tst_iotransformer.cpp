@@ -328,6 +328,10 @@ void TestIOTransformer::parseErrorsPassOutOfLoad_data()
     QTest::newRow("unquoted attribute") << QByteArray("<view a=1/>");
     QTest::newRow("bad entity") << QByteArray("<view a=\"&#xFFFFFFF;\"/>");
     QTest::newRow("nested too deeply") << QByteArray("<view>").repeated(100000);
+    // Markup the parser skips differently from a naive scan must not hide nesting.
+    QTest::newRow("nesting behind an unknown declaration")
+        << "<!x [>" + QByteArray("<view>").repeated(200000) + "]>";
+    QTest::newRow("nesting behind a quote in a name") << "<view\">" + QByteArray("<view>").repeated(200000) + "\"";
 }
 
 void TestIOTransformer::parseErrorsPassOutOfLoad()

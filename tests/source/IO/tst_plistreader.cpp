@@ -102,6 +102,11 @@ void TestPlistReader::badFilesAreRefused_data()
     QTest::newRow("bad entity") << QByteArray("<plist><dict><key>&#xFFFFFFFF;</key></dict></plist>");
     QTest::newRow("dictionaries nested too deeply")
         << "<plist>" + QByteArray("<dict><key>k</key>").repeated(50000) + "</plist>";
+    // Markup the parser skips differently from a naive scan must not hide nesting.
+    QTest::newRow("nesting behind an unknown declaration")
+        << "<plist><!x [>" + QByteArray("<dict><key>k</key>").repeated(200000) + "]></plist>";
+    QTest::newRow("nesting behind a quote in a name")
+        << "<plist><dict\">" + QByteArray("<dict><key>k</key>").repeated(200000) + "\"</plist>";
 }
 
 void TestPlistReader::badFilesAreRefused()
