@@ -1,0 +1,135 @@
+#include "PhysicsReaderHelper.h"
+
+#include <QGraphicsItem>
+#include <QObject>
+
+#include "Items/AbstractLineItem.h"
+#include "Items/CircleShapeItem.h"
+#include "Items/GrooveJointItem.h"
+#include "Items/JointItems.h"
+#include "Items/PolyShapeItem.h"
+#include "Items/SegmentShapeItem.h"
+#include "Toolkit/cpSupport.h"
+#include "Tools/ShapeTools.h"
+#include "Views/EditorView.h"
+
+#include <vector>
+
+namespace {
+
+// The item made for the body's first shape, which a later shape is glued under.
+QGraphicsItem* bodyItem(cpBody* body)
+{
+    return dynamic_cast<QGraphicsItem*>(static_cast<QObject*>(cpBodyGetUserData(body)));
+}
+
+template <typename Joint>
+bool addJoint(EditorView* view, cpConstraint* constraint)
+{
+    auto* joint = new Joint(view->space(), constraint);
+    view->editorScene()->addItem(joint);
+    joint->setupNodes();
+    joint->adjust();
+    return true;
+}
+
+} // namespace
+
+PhysicsReaderHelper::PhysicsReaderHelper(EditorView* view)
+    : _view(view)
+{
+}
+
+bool PhysicsReaderHelper::reading(cpShape* shape, long long)
+{
+    cpSpace* space = _view->space();
+    EditorScene* scene = _view->editorScene();
+    cpBody* body = cpShapeGetBody(shape);
+    // The shape is not in the space yet: any shape counted is an earlier one.
+    const bool glued = body != cpSpaceGetStaticBody(space) && shapeCountOnBody(body) > 0;
+
+    switch (getShapeType(shape)) {
+    case CP_CIRCLE_SHAPE:
+        if (glued) {
+            QGraphicsItem* parent = bodyItem(body);
+            if (!parent)
+                break;
+            auto* item = new CircleShapeItem(space, shape, parent);
+            const double mass = CircleTool::defaultMass();
+            const double radius = CircleTool::defaultRadius();
+            item->setOldBody(cpBodyNew(mass, cpMomentForCircle(mass, radius, radius, cpvzero)));
+            const cpVect offset = cpCircleShapeGetOffset(shape);
+            item->setPos(offset.x, offset.y);
+        } else {
+            scene->addItem(new CircleShapeItem(space, shape, nullptr));
+        }
+        break;
+    case CP_SEGMENT_SHAPE: {
+        auto* item = new SegmentShapeItem(space, shape);
+        scene->addItem(item);
+        const QPointF a = item->pointA();
+        const QPointF b = item->pointB();
+        auto* nodeA = new LineItemNode(item, nullptr);
+        auto* nodeB = new LineItemNode(item, nullptr);
+        nodeA->setPos(a);
+        nodeB->setPos(b);
+        scene->addItem(nodeA);
+        scene->addItem(nodeB);
+        // An end lying on an existing node shares it, so loaded chains stay joined.
+        nodeA->mergeWithTouchingNode();
+        nodeB->mergeWithTouchingNode();
+        break;
+    }
+    case CP_POLY_SHAPE:
+        if (glued) {
+            QGraphicsItem* parent = bodyItem(body);
+            if (!parent)
+                break;
+            auto* item = new PolyShapeItem(space, shape, parent);
+            const int count = cpPolyShapeGetCount(shape);
+            std::vector<cpVect> verts;
+            verts.reserve(size_t(count));
+            for (int i = 0; i < count; ++i)
+                verts.push_back(cpPolyShapeGetVert(shape, i));
+            const double mass = PolyTool::defaultMass();
+            item->setOldBody(cpBodyNew(mass, cpMomentForPoly(mass, count, verts.data(), cpvzero, 0)));
+            item->setPos(0, 0);
+            item->setRotation(0);
+        } else {
+            scene->addItem(new PolyShapeItem(space, shape, nullptr));
+        }
+        break;
+    default:
+        break;
+    }
+    return true;
+}
+
+bool PhysicsReaderHelper::reading(cpBody*, long long)
+{
+    return true;
+}
+
+bool PhysicsReaderHelper::reading(cpConstraint* constraint, long long)
+{
+    if (cpConstraintIsPinJoint(constraint))
+        return addJoint<PinJointItem>(_view, constraint);
+    if (cpConstraintIsSlideJoint(constraint))
+        return addJoint<SlideJointItem>(_view, constraint);
+    if (cpConstraintIsPivotJoint(constraint))
+        return addJoint<PivotJointItem>(_view, constraint);
+    if (cpConstraintIsGrooveJoint(constraint))
+        return addJoint<GrooveJointItem>(_view, constraint);
+    if (cpConstraintIsSimpleMotor(constraint))
+        return addJoint<MotorJointItem>(_view, constraint);
+    if (cpConstraintIsGearJoint(constraint))
+        return addJoint<GearJointItem>(_view, constraint);
+    if (cpConstraintIsDampedSpring(constraint))
+        return addJoint<SpringJointItem>(_view, constraint);
+    // The editor's own tools draw these two, so they are kept like the others.
+    if (cpConstraintIsDampedRotarySpring(constraint))
+        return addJoint<RotarySpringJointItem>(_view, constraint);
+    if (cpConstraintIsRotaryLimitJoint(constraint))
+        return addJoint<RotaryLimitJointItem>(_view, constraint);
+    return false;
+}
