@@ -1,5 +1,6 @@
 #include "PhysicsReaderHelper.h"
 
+#include <QFile>
 #include <QGraphicsItem>
 #include <QObject>
 
@@ -13,6 +14,7 @@
 #include "Tools/ShapeTools.h"
 #include "Views/EditorView.h"
 
+#include <exception>
 #include <vector>
 
 namespace {
@@ -31,6 +33,13 @@ bool addJoint(EditorView* view, cpConstraint* constraint)
     joint->setupNodes();
     joint->adjust();
     return true;
+}
+
+void colorEachConstraint(cpConstraint* constraint, void*)
+{
+    auto* object = static_cast<QObject*>(cpConstraintGetUserData(constraint));
+    if (auto* joint = dynamic_cast<AbstractLineJointItem*>(object))
+        joint->determineColor();
 }
 
 } // namespace
@@ -132,4 +141,22 @@ bool PhysicsReaderHelper::reading(cpConstraint* constraint, long long)
     if (cpConstraintIsRotaryLimitJoint(constraint))
         return addJoint<RotaryLimitJointItem>(_view, constraint);
     return false;
+}
+
+bool readLevel(EditorView* view, EditorContext* context, const QString& path, QString* error)
+{
+    PhysicsReaderHelper helper(view);
+    cpSpaceSerializer serializer(&helper);
+    IOTransformer transformer(QFile::encodeName(path).toStdString(), context, &serializer);
+    try {
+        transformer.load(view->space());
+        transformer.read(*view);
+    } catch (const std::exception& e) {
+        if (error)
+            *error = QString::fromLocal8Bit(e.what());
+        return false;
+    }
+    cpSpaceEachConstraint(view->space(), colorEachConstraint, nullptr);
+    cpSpaceReindexStatic(view->space());
+    return true;
 }

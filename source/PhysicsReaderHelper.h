@@ -1,8 +1,11 @@
 #ifndef PHYSICSREADERHELPER_H
 #define PHYSICSREADERHELPER_H
 
+#include <QString>
+
 #include "cpSpaceSerializer.h"
 
+class EditorContext;
 class EditorView;
 
 // The physics reader's callback of the open command: every loaded shape and
@@ -23,5 +26,12 @@ public:
 private:
     EditorView* _view;
 };
+
+// The open road into a cleared canvas: the physics file beside the level (items
+// built by the callback above), then the level's "view" element; every joint is
+// coloured by its state and the static shapes are reindexed. False, with the
+// reason in error, when the level file is not well-formed: the canvas may then
+// hold part of the level, and the caller clears it.
+bool readLevel(EditorView* view, EditorContext* context, const QString& path, QString* error);
 
 #endif // PHYSICSREADERHELPER_H
