@@ -12,6 +12,7 @@
 #include "Tools/ItemTools.h"
 #include "Views/EditorView.h"
 
+#include "SpaceTestSupport.h"
 #include "ToolEvents.h"
 
 namespace {
@@ -36,11 +37,6 @@ bool moveWith(AbstractItemTool& tool, QPoint p, Qt::KeyboardModifiers modifiers)
 bool near(const QPointF& a, const QPointF& b, double eps = 1e-6)
 {
     return std::fabs(a.x() - b.x()) < eps && std::fabs(a.y() - b.y()) < eps;
-}
-
-void flushDeletes()
-{
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
 } // namespace
