@@ -23,11 +23,6 @@
 
 namespace {
 
-QString numberText(double value)
-{
-    return QString::number(value, 'g', 6);
-}
-
 double numberAttribute(IOTransformer& io, const char* name)
 {
     return numberFromText(decodeText(io.readAttribute(name)));
@@ -179,7 +174,7 @@ void GraphicItem::init()
     setFlags(QGraphicsItem::ItemIsSelectable | QGraphicsItem::ItemIsMovable
              | QGraphicsItem::ItemIsFocusable);
     setTransformationMode(Qt::SmoothTransformation);
-    setZValue(1);
+    setZValue(SpriteZ);
     setProperty("uid", -1);
 }
 
@@ -276,10 +271,7 @@ void GraphicItem::setFlipY(bool flip)
 
 EditorView* GraphicItem::canvas() const
 {
-    EditorScene* s = qobject_cast<EditorScene*>(scene());
-    if (!s || !s->context())
-        return nullptr;
-    return s->context()->view;
+    return EditorScene::canvasOf(this);
 }
 
 QUndoStack* GraphicItem::undoStack() const
@@ -525,21 +517,21 @@ void GraphicItem::write(IOTransformer& io)
         io.writeAttribute("group", encodeText(groupId()));
     if (!name().isEmpty())
         io.writeAttribute("name", encodeText(name()));
-    io.writeAttribute("x", encodeText(numberText(position.x())));
-    io.writeAttribute("y", encodeText(numberText(position.y())));
-    io.writeAttribute("z", encodeText(numberText(zValue())));
+    io.writeAttribute("x", encodeText(textFromNumber(position.x())));
+    io.writeAttribute("y", encodeText(textFromNumber(position.y())));
+    io.writeAttribute("z", encodeText(textFromNumber(zValue())));
     if (scale() != 1.0)
-        io.writeAttribute("scale", encodeText(numberText(scale())));
+        io.writeAttribute("scale", encodeText(textFromNumber(scale())));
     if (rotation() != 0.0)
-        io.writeAttribute("angle", encodeText(numberText(rotation())));
+        io.writeAttribute("angle", encodeText(textFromNumber(rotation())));
     if (mFlippedX)
         io.writeAttribute("flipX", "true");
     if (mFlippedY)
         io.writeAttribute("flipY", "true");
     const QPointF a = anchor();
     if (!samePoint(a, QPointF(0.5, 0.5))) {
-        io.writeAttribute("anchorX", encodeText(numberText(a.x())));
-        io.writeAttribute("anchorY", encodeText(numberText(a.y())));
+        io.writeAttribute("anchorX", encodeText(textFromNumber(a.x())));
+        io.writeAttribute("anchorY", encodeText(textFromNumber(a.y())));
     }
     if (mColor.isValid() && (mColor.red() != 255 || mColor.green() != 255 || mColor.blue() != 255)) {
         io.writeAttribute("r", encodeText(QString::number(mColor.red())));
@@ -547,7 +539,7 @@ void GraphicItem::write(IOTransformer& io)
         io.writeAttribute("b", encodeText(QString::number(mColor.blue())));
     }
     if (opacity() != 1.0)
-        io.writeAttribute("opacity", encodeText(numberText(opacity() * 255)));
+        io.writeAttribute("opacity", encodeText(textFromNumber(opacity() * 255)));
     if (pair && pair->syncee() == this) {
         ShapeItem* shape = dynamic_cast<ShapeItem*>(pair->syncer());
         if (shape && shape->cpshape()) {
