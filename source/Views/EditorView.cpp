@@ -16,6 +16,7 @@
 #include <cmath>
 
 #include "IO/textcodec.h"
+#include "Items/ColorMarkerItem.h"
 #include "Items/ConstraintItem.h"
 #include "Items/GradientItem.h"
 #include "Items/ShapeItem.h"
@@ -23,12 +24,6 @@
 #include "Toolkit/cpSupport.h"
 #include "Tools/AbstractItemTool.h"
 
-// The colour marker reaches the canvas later than the canvas itself; until its
-// header exists there is no marker to list.
-#if __has_include("Items/ColorMarkerItem.h")
-#include "Items/ColorMarkerItem.h"
-#define EDITORVIEW_HAS_COLORMARKERITEM 1
-#endif
 
 namespace {
 
@@ -235,13 +230,11 @@ void EditorView::scaleView(double factor)
 QList<ColorMarkerItem*> EditorView::colorMarkers() const
 {
     QList<ColorMarkerItem*> markers;
-#ifdef EDITORVIEW_HAS_COLORMARKERITEM
     const QList<QGraphicsItem*> all = m_scene.items();
     for (QGraphicsItem* item : all) {
         if (item->type() == ColorMarkerItemType)
             markers.append(static_cast<ColorMarkerItem*>(item));
     }
-#endif
     return markers;
 }
 
