@@ -579,7 +579,8 @@ void EditorView::write(IOTransformer& transformer)
     IOTransformer::Attributes dynamic;
     const QList<QByteArray> names = dynamicPropertyNames();
     for (const QByteArray& name : names) {
-        if (isRootAttribute(name))
+        // Qt keeps its own bookkeeping on widgets under "_q_" names: no level data.
+        if (isRootAttribute(name) || name.startsWith("_q_"))
             continue;
         dynamic.emplace_back(name.toStdString(), encodeText(property(name.constData()).toString()));
     }
