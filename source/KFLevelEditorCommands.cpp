@@ -25,6 +25,7 @@
 #include "CCActionManager.h"
 #include "IO/iotransformer.h"
 #include "Items/AbstractLineItem.h"
+#include "Items/ColorMarkerItem.h"
 #include "Items/SegmentShapeItem.h"
 #include "Items/ShapeItem.h"
 #include "Items/SpriteSheetItem.h"
@@ -44,6 +45,17 @@ namespace {
 const QString kLevelExtension = QStringLiteral("kfml");
 // Drags name at most this many files before the level among them is looked for.
 const int kMaxDroppedUrls = 32;
+
+// A CSV field as it is, or quoted when it holds a separator, quote or line break.
+QString csvField(const QString& text)
+{
+    if (!text.contains(QLatin1Char(',')) && !text.contains(QLatin1Char('"'))
+        && !text.contains(QLatin1Char('\n')) && !text.contains(QLatin1Char('\r')))
+        return text;
+    QString quoted = text;
+    quoted.replace(QLatin1String("\""), QLatin1String("\"\""));
+    return QLatin1Char('"') + quoted + QLatin1Char('"');
+}
 
 } // namespace
 
@@ -307,6 +319,39 @@ void KFLevelEditor::on_rescaleButton_clicked()
 
 void KFLevelEditor::exportColorMapping()
 {
-    // GAP: the export lands with the colour marker item.
-    showStatus(tr("Color mapping export is not available yet"));
+    Settings settings;
+    const QString name = QFileDialog::getSaveFileName(this, tr("Export Color Mapping"), settings.openFilePath(),
+                                                      tr("CSV File (*.csv)"));
+    if (name.isEmpty())
+        return;
+
+    const QList<ColorMarkerItem*> markers = ui.editorView->colorMarkers();
+    // Sorted, so the columns come out the same on every run.
+    std::set<QString> columns;
+    for (ColorMarkerItem* marker : markers) {
+        const auto samples = marker->colorStringMap();
+        for (auto it = samples.cbegin(); it != samples.cend(); ++it)
+            columns.insert(it.key());
+    }
+
+    QSaveFile file(name);
+    if (!file.open(QIODevice::WriteOnly)) {
+        showStatus(tr("Could not write %1: %2").arg(QDir::toNativeSeparators(name), file.errorString()));
+        return;
+    }
+    QTextStream out(&file);
+    out << "id";
+    for (const QString& column : columns)
+        out << ',' << csvField(column);
+    out << '\n';
+    for (ColorMarkerItem* marker : markers) {
+        const auto samples = marker->colorStringMap();
+        out << csvField(marker->identifier());
+        for (const QString& column : columns)
+            out << ',' << csvField(samples.value(column));
+        out << '\n';
+    }
+    out.flush();
+    if (!file.commit())
+        showStatus(tr("Could not write %1: %2").arg(QDir::toNativeSeparators(name), file.errorString()));
 }

@@ -16,6 +16,7 @@
 #include <cmath>
 
 #include "IO/textcodec.h"
+#include "KFLevelEditor.h"
 #include "Items/ColorMarkerItem.h"
 #include "Items/ConstraintItem.h"
 #include "Items/GradientItem.h"
@@ -664,10 +665,12 @@ void EditorView::registerSpriteSheet(SpriteSheetItem* sheet)
 {
     if (!m_levelEditor || !sheet)
         return;
+    m_levelEditor->addSpriteSheet(sheet);
 }
 
 void EditorView::registerSprite(const QString& pixmapKey)
 {
     if (!m_levelEditor || pixmapKey.isEmpty())
         return;
+    m_levelEditor->addSprite(pixmapKey);
 }
