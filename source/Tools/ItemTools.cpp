@@ -7,6 +7,7 @@
 #include <QtDebug>
 
 #include "Items/AbstractLineItem.h"
+#include "Items/ColorMarkerItem.h"
 #include "Items/GradientItem.h"
 #include "Items/LineItem.h"
 #include "Items/PathItem.h"
@@ -346,4 +347,50 @@ bool GradientItemTool::keyPressEvent(QKeyEvent*)
 bool GradientItemTool::priorityClick(QMouseEvent*)
 {
     return true;
+}
+
+// ---------------------------------------------------------------------------
+
+ColorMarkerTool::ColorMarkerTool(EditorView* view)
+    : AbstractItemTool(view)
+{
+}
+
+bool ColorMarkerTool::mousePressEvent(QMouseEvent* event)
+{
+    QGraphicsScene* scene = sceneOf(view);
+    if (!scene)
+        return true;
+    ColorMarkerItem* placed = new ColorMarkerItem();
+    placed->setPos(scenePoint(view, event));
+    scene->addItem(placed);
+    marker = placed;
+    return true;
+}
+
+bool ColorMarkerTool::mouseMoveEvent(QMouseEvent* event)
+{
+    if (marker)
+        marker->setPos(scenePoint(view, event));
+    return false;
+}
+
+bool ColorMarkerTool::mouseReleaseEvent(QMouseEvent*)
+{
+    if (marker) {
+        selectAndFocus(marker);
+        marker->mapColors();
+    }
+    marker = nullptr;
+    return false;
+}
+
+bool ColorMarkerTool::keyPressEvent(QKeyEvent* event)
+{
+    return event->key() == Qt::Key_Control && marker;
+}
+
+bool ColorMarkerTool::priorityClick(QMouseEvent*)
+{
+    return false;
 }

@@ -112,4 +112,21 @@ private:
     QPointer<TriGradientItem> item;
 };
 
+// Drops a colour marker, which samples the sprite colours under it as soon as
+// it is let go.
+class ColorMarkerTool : public AbstractItemTool
+{
+public:
+    explicit ColorMarkerTool(EditorView* view);
+
+    bool mousePressEvent(QMouseEvent* event) override;
+    bool mouseMoveEvent(QMouseEvent* event) override;
+    bool mouseReleaseEvent(QMouseEvent* event) override;
+    bool keyPressEvent(QKeyEvent* event) override;
+    bool priorityClick(QMouseEvent* event) override;
+
+private:
+    QPointer<ColorMarkerItem> marker;
+};
+
 #endif // ITEMTOOLS_H

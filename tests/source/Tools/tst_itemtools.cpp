@@ -4,6 +4,8 @@
 #include <cmath>
 
 #include "Items/AbstractLineItem.h"
+#include "Items/ColorMarkerItem.h"
+#include "Items/GraphicItem.h"
 #include "Items/GradientItem.h"
 #include "Items/LineItem.h"
 #include "Items/PathItem.h"
@@ -13,6 +15,7 @@
 #include "Views/EditorView.h"
 
 #include "SpaceTestSupport.h"
+#include "TestSupport.h"
 #include "ToolEvents.h"
 
 namespace {
@@ -64,6 +67,7 @@ private slots:
 
     void textFollowsPointer();
     void gradientJoinsSelection();
+    void markerSamplesAtOnce();
 
     void releaseWithoutPress_data();
     void releaseWithoutPress();
@@ -323,6 +327,29 @@ void TestItemTools::gradientJoinsSelection()
     QVERIFY(!move(tool, QPoint(300, 300)));
 }
 
+// The marker samples the sprite under it on release, without another move.
+void TestItemTools::markerSamplesAtOnce()
+{
+    auto* sprite = new GraphicItem(200, 100, testDataPath(QStringLiteral("sprites/ball.png")), view->space(), nullptr);
+    view->scene()->addItem(sprite);
+
+    ColorMarkerTool tool(view);
+    const QPoint at = viewPoint(QPointF(150, 150));
+    QVERIFY(press(tool, at));
+    QVERIFY(!move(tool, viewPoint(QPointF(200, 100))));
+    QVERIFY(key(tool, Qt::Key_Control));
+    QVERIFY(!key(tool, Qt::Key_Shift));
+    QVERIFY(!release(tool, viewPoint(QPointF(200, 100))));
+
+    const QList<ColorMarkerItem*> markers = itemsOfType<ColorMarkerItem>(view->scene(), ColorMarkerItemType);
+    QCOMPARE(markers.size(), 1);
+    ColorMarkerItem* marker = markers.first();
+    QVERIFY(near(marker->pos(), scenePoint(viewPoint(QPointF(200, 100)))));
+    QVERIFY(marker->isSelected());
+    QCOMPARE(marker->samples().size(), 1);
+    QVERIFY(!key(tool, Qt::Key_Control));
+}
+
 void TestItemTools::releaseWithoutPress_data()
 {
     QTest::addColumn<int>("kind");
@@ -332,6 +359,7 @@ void TestItemTools::releaseWithoutPress_data()
     QTest::newRow("path") << 2 << false;
     QTest::newRow("text") << 3 << false;
     QTest::newRow("gradient") << 4 << true;
+    QTest::newRow("marker") << 5 << false;
 }
 
 namespace {
@@ -342,7 +370,8 @@ AbstractItemTool* makeTool(int kind, EditorView* view)
     case 1: return new LineItemTool(view);
     case 2: return new PathItemTool(view);
     case 3: return new TextItemTool(view);
-    default: return new GradientItemTool(view);
+    case 4: return new GradientItemTool(view);
+    default: return new ColorMarkerTool(view);
     }
 }
 } // namespace
