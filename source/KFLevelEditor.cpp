@@ -12,6 +12,7 @@
 #include "Actions/ActionModel.h"
 #include "Actions/ActionView.h"
 #include "CCActionManager.h"
+#include "Items/ColorMarkerItem.h"
 #include "Items/GradientItem.h"
 #include "Items/GraphicItem.h"
 #include "Items/LineItem.h"
@@ -110,8 +111,7 @@ KFLevelEditor::KFLevelEditor(QWidget* parent)
     setUpToolAction(ui.lineToolAction, tr("Click and drag to create a straight line"), new LineItemTool(canvas));
     setUpToolAction(ui.pathToolAction, tr("Click and drag to create a straight line"), new PathItemTool(canvas));
     setUpToolAction(ui.gradientToolAction, tr("Click to drop a gradient"), new GradientItemTool(canvas));
-    // GAP: the colour marker tool lands with the colour marker item.
-    ui.colorMarkerActionTool->setStatusTip(tr("Click to drop a color marker"));
+    setUpToolAction(ui.colorMarkerActionTool, tr("Click to drop a color marker"), new ColorMarkerTool(canvas));
 
     connect(ui.exportColorMappingAction, &QAction::triggered, this, &KFLevelEditor::exportColorMapping);
 }
