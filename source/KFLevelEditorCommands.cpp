@@ -274,7 +274,7 @@ void KFLevelEditor::on_addToAnimationList_clicked()
     animationEditor->setAnimationModel(frames);
     animationEditor->setModels(models, names);
     if (animationEditor->exec() == QDialog::Accepted && frames->rowCount() > 0) {
-        QPixmap image = frames->data(frames->index(0, 0), Qt::UserRole + 1).value<QPixmap>();
+        QPixmap image = frames->data(frames->index(0, 0), SpritePixmapRole).value<QPixmap>();
         SpriteListModel* animations = ui.animationListView->itemModel();
         const QString name = tr("Animation %1").arg(animations->rowCount() + 1);
         animations->appendRow(new SpriteAnimationModelItem(frames, image, name, name));
