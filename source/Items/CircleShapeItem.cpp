@@ -9,11 +9,11 @@
 
 #include <cmath>
 
+#include "Items/item.h"
 #include "Toolkit/cpSupport.h"
 
 namespace {
 
-const double kDegToRad = 0.017453292519944444;
 const QColor kFreeColor(0, 100, 255, 200);
 const QColor kGluedColor(0, 100, 180, 200);
 
@@ -30,7 +30,7 @@ CircleShapeItem::CircleShapeItem(cpSpace* space, cpShape* shape, QGraphicsItem* 
     , mBehavior(new ShapeDragDropBehavior(shape, space))
 {
     updateRect();
-    setZValue(1000000000);
+    setZValue(PhysicsShapeZ);
     setBrush(QBrush(kFreeColor, Qt::SolidPattern));
     QPen pen(Qt::black);
     pen.setWidthF(0);
@@ -170,7 +170,7 @@ void CircleShapeItem::turnBy(float degrees)
     cpBody* body = cpShapeGetBody(shape);
     // The space's static body is shared by every static shape: never turn it.
     if (!space() || body != cpSpaceGetStaticBody(space()))
-        cpBodySetAngle(body, newRotation * kDegToRad);
+        cpBodySetAngle(body, newRotation * cpRadiansPerDegree);
     QGraphicsItem::setRotation(newRotation);
 }
 

@@ -10,6 +10,7 @@
 #include <QPointer>
 #include <QStatusBar>
 #include <QTimerEvent>
+#include <QUndoStack>
 #include <QWheelEvent>
 
 #include <cmath>
@@ -141,7 +142,6 @@ void EditorView::setStatusBar(QStatusBar* statusBar)
 
 void EditorView::setContext(EditorContext* context)
 {
-    m_context = context;
     m_scene.setContext(context);
 }
 
@@ -161,6 +161,7 @@ void EditorView::init()
     cpSpaceSetIterations(m_space, 25);
     cpSpaceSetGravity(m_space, cpv(0, -10));
     cpSpaceSetDamping(m_space, 0.98);
+    m_registry.attach(m_space);
 
     m_background = new TriGradientItem();
     m_background->setPos(0, 0);
@@ -168,12 +169,11 @@ void EditorView::init()
     m_scene.addItem(m_background);
 
     m_editScale = 1.0f;
-    m_context = nullptr;
 
     m_groups.clear();
 
     m_boundsItem = new QGraphicsRectItem(initialBounds);
-    m_boundsItem->setZValue(1000);
+    m_boundsItem->setZValue(BoundsZ);
     m_boundsItem->setPen(QPen(QBrush(Qt::white, Qt::SolidPattern), 0, Qt::DashLine, Qt::SquareCap, Qt::BevelJoin));
     m_scene.addItem(m_boundsItem);
 
@@ -207,9 +207,17 @@ void EditorView::releaseSpace()
         }
     }
 
+    // Deleted items held by the undo stack belong to this space: they go with
+    // it, and no undo may bring them into the next level.
+    if (EditorContext* context = m_scene.context()) {
+        if (context->undoStack)
+            context->undoStack->clear();
+    }
+
     m_scene.clear();
 
     if (m_space) {
+        m_registry.detach();
         cpSpaceFree(m_space);
         m_space = nullptr;
     }
@@ -255,11 +263,11 @@ void EditorView::stopPhysics()
 void EditorView::timerEvent(QTimerEvent* event)
 {
     if (event->timerId() == m_physicsTimerId && m_physicsTimerId != 0)
-        stepPhysics();
+        tick();
     QGraphicsView::timerEvent(event);
 }
 
-void EditorView::stepPhysics()
+void EditorView::tick()
 {
     if (!m_space)
         return;

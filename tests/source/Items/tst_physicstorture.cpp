@@ -29,16 +29,12 @@
 
 #include "SceneMouse.h"
 
+#include "SpaceTestSupport.h"
+
 namespace {
 
 const float kNaN = std::numeric_limits<float>::quiet_NaN();
 const float kInf = std::numeric_limits<float>::infinity();
-
-void flushDeletes()
-{
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-}
 
 cpVect toVect(QPointF p) { return cpv(p.x(), p.y()); }
 
@@ -309,12 +305,7 @@ struct Level
         }
     }
 
-    int constraintsInSpace() const
-    {
-        int n = 0;
-        cpSpaceEachConstraint(space, [](cpConstraint*, void* d) { ++*static_cast<int*>(d); }, &n);
-        return n;
-    }
+    int constraintsInSpace() const { return constraintCount(space); }
 
     bool bodiesSane() const
     {
@@ -606,12 +597,15 @@ void TestPhysicsTorture::clearAllWhileSimulating()
     {
         Level level(&view);
         view.startPhysics();
-        QTest::qWait(120);
+        for (int i = 0; i < 7; ++i)
+            view.tick();
         view.clearAll();
         flushDeletes();
         QVERIFY(!level.circle && !level.box && !level.glued && level.joints.first().isNull());
         view.init();
-        QTest::qWait(60);
+        // A tick after clearAll() and init() meets the fresh space only.
+        for (int i = 0; i < 4; ++i)
+            view.tick();
         view.stopPhysics();
     }
     flushDeletes();
@@ -748,7 +742,7 @@ void TestPhysicsTorture::toolSequences()
                 flushDeletes();
                 view.init();
                 view.startPhysics();
-                QTest::qWait(40);
+                view.tick();
             }
             ++at;
             for (int i = 0; i < 5; ++i)
