@@ -1,4 +1,4 @@
-#include "ActionTestSupport.h"
+#include "ActionTreeTestSupport.h"
 
 #include "Views/EditorScene.h"
 #include "Views/EditorView.h"

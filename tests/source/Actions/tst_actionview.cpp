@@ -1,4 +1,4 @@
-#include "ActionTestSupport.h"
+#include "ActionTreeTestSupport.h"
 
 class tst_ActionView : public QObject
 {

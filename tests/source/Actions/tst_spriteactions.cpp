@@ -1,10 +1,13 @@
-#include "ActionTestSupport.h"
+#include "ActionTreeTestSupport.h"
 
 #include "Items/GraphicItem.h"
 #include "Views/EditorScene.h"
 #include "Views/EditorView.h"
 
 #include "TestSupport.h"
+
+#include "Actions/CollisionAction.h"
+#include "CCActionManager.h"
 
 namespace {
 
@@ -40,6 +43,8 @@ private slots:
     void spriteOwnsItsTree();
     void noActionsNoElement();
     void actionsElementComesLastAndRoundTrips();
+    void playedActionsMoveTheSprite();
+    void collisionListensInTheSpritesSpace();
 };
 
 void tst_SpriteActions::spriteOwnsItsTree()
@@ -91,6 +96,65 @@ void tst_SpriteActions::actionsElementComesLastAndRoundTrips()
     // The nested sprite carries no actions of its own.
     QCOMPARE(static_cast<GraphicItem*>(copy->childItems().first())->actionModel()->rowCount(), 0);
     QCOMPARE(writtenText(*copy), written);
+}
+
+void tst_SpriteActions::playedActionsMoveTheSprite()
+{
+    Level level;
+    GraphicItem* sprite = addSprite(level);
+    ActionModel* model = sprite->actionModel();
+    // Sequence of a 1 s move by (30, 0) and a 1 s turn by 90; beside it a 1 s halving.
+    QVERIFY(dropKind(*model, "Sequence"));
+    QVERIFY(dropKind(*model, "Scale By"));
+    QVERIFY(dropKind(*model, "Move By", model->index(0, 0)));
+    QVERIFY(dropKind(*model, "Rotate By", model->index(0, 0)));
+    const QModelIndex move = model->index(0, 0, model->index(0, 0));
+    QVERIFY(model->setData(model->index(1, 1, move), "30"));
+    QVERIFY(model->setData(model->index(2, 1, move), "0"));
+
+    const float tick = 0.033333335f;
+    CCActionManager* scheduler = CCActionManager::get();
+    const QList<CCAction*> actions = model->actions();
+    QCOMPARE(actions.size(), 2);
+    for (CCAction* action : actions)
+        scheduler->addAction(action, sprite);
+
+    auto run = [&](int ticks) {
+        for (int i = 0; i < ticks; ++i)
+            scheduler->update(tick);
+    };
+    run(16); // the first tick only starts: 0.5 s gone
+    QCOMPARE(sprite->pos(), QPointF(25, 20));
+    QCOMPARE(sprite->rotation(), 0.0);
+    QCOMPARE(sprite->scale(), 0.75);
+    run(30); // 1.5 s
+    QCOMPARE(sprite->pos(), QPointF(40, 20));
+    QVERIFY(qAbs(sprite->rotation() - 45.0) < 1e-3); // single-precision time
+    QCOMPARE(sprite->scale(), 0.5);
+    QCOMPARE(scheduler->numberOfRunningActionsInTarget(sprite), 1);
+    run(20); // past the end: the sprite is put back
+    QCOMPARE(scheduler->numberOfRunningActionsInTarget(sprite), 0);
+    QCOMPARE(sprite->pos(), QPointF(10, 20));
+    QCOMPARE(sprite->rotation(), 0.0);
+    QCOMPARE(sprite->scale(), 1.0);
+    // The tree is untouched by playing.
+    QCOMPARE(describe(*model), QString("Sequence(Move By[duration=1 x=30 y=0] Rotate By[duration=1 rotation=90]) "
+                                       "Scale By[duration=1 scale=0.5]"));
+}
+
+void tst_SpriteActions::collisionListensInTheSpritesSpace()
+{
+    Level level;
+    GraphicItem* sprite = addSprite(level);
+    ActionModel* model = sprite->actionModel();
+    QVERIFY(dropKind(*model, "On Collision"));
+    QVERIFY(dropKind(*model, "Move By", model->index(0, 0)));
+    const QList<CCAction*> actions = model->actions();
+    QCOMPARE(actions.size(), 1);
+    auto* collision = dynamic_cast<CollisionAction*>(actions.first());
+    QVERIFY(collision);
+    QCOMPARE(collision->getSpace(), level.view.space());
+    qDeleteAll(actions);
 }
 
 QTEST_MAIN(tst_SpriteActions)

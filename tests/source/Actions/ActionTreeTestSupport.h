@@ -1,5 +1,5 @@
-#ifndef ACTIONTESTSUPPORT_H
-#define ACTIONTESTSUPPORT_H
+#ifndef ACTIONTREETESTSUPPORT_H
+#define ACTIONTREETESTSUPPORT_H
 
 #include "Actions/ActionItem.h"
 #include "Actions/ActionModel.h"
@@ -105,4 +105,4 @@ inline bool readText(IONode& node, const QByteArray& text, EditorContext* contex
     return io.read(node);
 }
 
-#endif // ACTIONTESTSUPPORT_H
+#endif // ACTIONTREETESTSUPPORT_H
