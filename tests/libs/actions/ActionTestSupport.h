@@ -4,7 +4,14 @@
 #include "CCAction.h"
 #include "CCActionManager.h"
 
+#include <QMetaType>
 #include <QVector>
+
+#include <memory>
+
+// Actions as rows of a data table.
+Q_DECLARE_METATYPE(std::shared_ptr<CCFiniteTimeAction>)
+Q_DECLARE_METATYPE(std::shared_ptr<CCAction>)
 
 // The scheduler's fixed tick, 1/30 s in single precision.
 const float kTick = 0.033333335f;
