@@ -1,6 +1,7 @@
 #include "ActionTreeTestSupport.h"
 
 #include "Items/GraphicItem.h"
+#include "Items/SpriteSheetItem.h"
 #include "Views/EditorScene.h"
 #include "Views/EditorView.h"
 
@@ -33,6 +34,31 @@ GraphicItem* addSprite(Level& level, QGraphicsItem* parent = nullptr)
     return sprite;
 }
 
+bool saveLevel(Level& level, const QString& path)
+{
+    IOTransformer io(path.toStdString(), &level.context, nullptr);
+    io.write(level.view);
+    return io.save(level.view.space());
+}
+
+QByteArray fileBytes(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// The trees of every sprite in the level, in the order the file holds them.
+QStringList spriteTrees(Level& level)
+{
+    QStringList trees;
+    for (QGraphicsItem* item : level.view.editorScene()->items(Qt::AscendingOrder)) {
+        if (item->type() == GraphicItemType)
+            trees << describe(*static_cast<GraphicItem*>(item)->actionModel());
+    }
+    trees.sort();
+    return trees;
+}
+
 } // namespace
 
 class tst_SpriteActions : public QObject
@@ -45,6 +71,7 @@ private slots:
     void actionsElementComesLastAndRoundTrips();
     void playedActionsMoveTheSprite();
     void collisionListensInTheSpritesSpace();
+    void levelWithActionsRoundTrips();
 };
 
 void tst_SpriteActions::spriteOwnsItsTree()
@@ -155,6 +182,50 @@ void tst_SpriteActions::collisionListensInTheSpritesSpace()
     QVERIFY(collision);
     QCOMPARE(collision->getSpace(), level.view.space());
     qDeleteAll(actions);
+}
+
+// Loose, nested and sheet sprites with trees, saved, opened into a fresh canvas
+// and saved again: the same file byte for byte.
+void tst_SpriteActions::levelWithActionsRoundTrips()
+{
+    QTemporaryDir dir;
+    const QString first = dir.filePath("first.kfml");
+    const QString second = dir.filePath("second.kfml");
+    QStringList trees;
+    {
+        Level level;
+        GraphicItem* loose = addSprite(level);
+        buildNestedTree(*loose->actionModel());
+        GraphicItem* nested = addSprite(level, loose);
+        QVERIFY(dropKind(*nested->actionModel(), "On Collision"));
+        QVERIFY(dropKind(*nested->actionModel(), "Repeat Forever", nested->actionModel()->index(0, 0)));
+        addSprite(level); // without actions
+
+        auto* sheet = new SpriteSheetItem(testDataPath("sprites/sheet.plist"));
+        level.view.editorScene()->addItem(sheet);
+        auto* frame = new GraphicItem(3, 4, makeSpriteSheetPixmapKey("sheet.png", "a.png"), level.view.space(), sheet);
+        ActionModel* model = frame->actionModel();
+        QVERIFY(dropKind(*model, "Spawn"));
+        QVERIFY(dropKind(*model, "Scale To", model->index(0, 0)));
+        QVERIFY(dropKind(*model, "Repeat", model->index(0, 0)));
+        QVERIFY(model->setData(model->index(0, 1, model->index(1, 0, model->index(0, 0))), "7"));
+        if (QTest::currentTestFailed())
+            return;
+        trees = spriteTrees(level);
+        QVERIFY(saveLevel(level, first));
+    }
+    const QByteArray firstText = fileBytes(first);
+    QCOMPARE(firstText.count("<actions>"), 3);
+    QVERIFY(firstText.contains("<repeat times=\"7\"/>"));
+    {
+        Level level;
+        IOTransformer io(first.toStdString(), &level.context, nullptr);
+        io.load(nullptr);
+        io.read(level.view);
+        QCOMPARE(spriteTrees(level), trees.replaceInStrings("0.30000000000000004", "0.3"));
+        QVERIFY(saveLevel(level, second));
+    }
+    QCOMPARE(fileBytes(second), firstText);
 }
 
 QTEST_MAIN(tst_SpriteActions)
