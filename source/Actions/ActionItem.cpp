@@ -1,8 +1,15 @@
 #include "Actions/ActionItem.h"
 
+#include "Actions/CollisionAction.h"
 #include "IO/textcodec.h"
 #include "Views/EditorScene.h"
 #include "Views/EditorView.h"
+
+#include "CCActionEase.h"
+#include "CCCompositeActions.h"
+#include "CCIntervalActions.h"
+
+#include <limits>
 
 namespace {
 
@@ -293,18 +300,202 @@ Qt::ItemFlags CollisionActionItem::flags(Qt::ItemFlags flags, int column) const
     return limitDrops(flags, column, 5);
 }
 
-// Building the running actions needs the action classes; until they are in,
-// no kind builds.
-CCAction* DelayTimeActionItem::createAction() { return nullptr; }
-CCAction* EaseInOutActionItem::createAction() { return nullptr; }
-CCAction* MoveByActionItem::createAction() { return nullptr; }
-CCAction* MoveToActionItem::createAction() { return nullptr; }
-CCAction* RepeatActionItem::createAction() { return nullptr; }
-CCAction* RepeatForeverActionItem::createAction() { return nullptr; }
-CCAction* RotateByActionItem::createAction() { return nullptr; }
-CCAction* RotateToActionItem::createAction() { return nullptr; }
-CCAction* ScaleByActionItem::createAction() { return nullptr; }
-CCAction* ScaleToActionItem::createAction() { return nullptr; }
-CCAction* SequenceActionItem::createAction() { return nullptr; }
-CCAction* SpawnActionItem::createAction() { return nullptr; }
-CCAction* CollisionActionItem::createAction() { return nullptr; }
+// Building the running actions. Every parameter is read from its row; a missing
+// row or one that holds no number makes the kind unbuildable.
+
+namespace {
+
+bool doubleParameter(const ActionModelNode* item, const char* name, double* value)
+{
+    const auto* parameter = dynamic_cast<const ActionDataModelNode*>(item->getChildByName(QLatin1String(name)));
+    if (!parameter)
+        return false;
+    bool ok = false;
+    *value = parameter->data().toDouble(&ok);
+    return ok;
+}
+
+bool intParameter(const ActionModelNode* item, const char* name, int* value)
+{
+    const auto* parameter = dynamic_cast<const ActionDataModelNode*>(item->getChildByName(QLatin1String(name)));
+    if (!parameter)
+        return false;
+    bool ok = false;
+    *value = parameter->data().toInt(&ok);
+    return ok;
+}
+
+// Times, angles and scales run in single precision; a double beyond its range
+// becomes the largest float rather than an undefined conversion.
+float toFloat(double value)
+{
+    const double limit = std::numeric_limits<float>::max();
+    return float(qBound(-limit, value, limit));
+}
+
+// Fractions are truncated; a negative count is no repetition, a huge one the
+// largest count.
+unsigned repeatCount(double times)
+{
+    if (!(times > 0))
+        return 0;
+    if (times >= double(std::numeric_limits<unsigned>::max()))
+        return std::numeric_limits<unsigned>::max();
+    return unsigned(times);
+}
+
+// The one child action of a wrapping kind that holds exactly `children`
+// children; null when the count differs or there is not exactly one action.
+AbstractActionItem* soleInnerItem(const ActionModelNode* node, int children)
+{
+    if (node->count() != children)
+        return nullptr;
+    AbstractActionItem* inner = nullptr;
+    for (int i = 0; i < node->count(); ++i) {
+        if (auto* action = dynamic_cast<AbstractActionItem*>(node->getChild(i))) {
+            if (inner)
+                return nullptr;
+            inner = action;
+        }
+    }
+    return inner;
+}
+
+// The inner item's running action when it is an interval action; anything
+// else it built is deleted.
+CCActionInterval* innerInterval(AbstractActionItem* inner)
+{
+    if (!inner)
+        return nullptr;
+    CCAction* action = inner->createAction();
+    auto* interval = dynamic_cast<CCActionInterval*>(action);
+    if (!interval)
+        delete action;
+    return interval;
+}
+
+// The running actions of the child actions, in order, leaving out those that
+// cannot be built.
+QList<CCAction*> childActions(const ActionModelNode* node)
+{
+    QList<CCAction*> actions;
+    for (int i = 0; i < node->count(); ++i) {
+        if (auto* item = dynamic_cast<AbstractActionItem*>(node->getChild(i))) {
+            if (CCAction* action = item->createAction())
+                actions.append(action);
+        }
+    }
+    return actions;
+}
+
+} // namespace
+
+CCAction* DelayTimeActionItem::createAction()
+{
+    double duration;
+    if (!doubleParameter(this, "duration", &duration))
+        return nullptr;
+    return CCDelayTime::actionWithDuration(toFloat(duration));
+}
+
+CCAction* EaseInOutActionItem::createAction()
+{
+    double rate;
+    AbstractActionItem* inner = soleInnerItem(this, 2);
+    if (!inner || !doubleParameter(this, "rate", &rate))
+        return nullptr;
+    CCActionInterval* action = innerInterval(inner);
+    return action ? CCEaseInOut::actionWithAction(action, toFloat(rate)) : nullptr;
+}
+
+CCAction* MoveByActionItem::createAction()
+{
+    double duration, x, y;
+    if (!doubleParameter(this, "duration", &duration) || !doubleParameter(this, "x", &x)
+        || !doubleParameter(this, "y", &y))
+        return nullptr;
+    return CCMoveBy::actionWithDuration(toFloat(duration), QPointF(x, y));
+}
+
+CCAction* MoveToActionItem::createAction()
+{
+    double duration, x, y;
+    if (!doubleParameter(this, "duration", &duration) || !doubleParameter(this, "x", &x)
+        || !doubleParameter(this, "y", &y))
+        return nullptr;
+    return CCMoveTo::actionWithDuration(toFloat(duration), QPointF(x, y));
+}
+
+CCAction* RepeatActionItem::createAction()
+{
+    double times;
+    AbstractActionItem* inner = soleInnerItem(this, 2);
+    if (!inner || !doubleParameter(this, "times", &times))
+        return nullptr;
+    CCActionInterval* action = innerInterval(inner);
+    return action ? CCRepeat::actionWithAction(action, repeatCount(times)) : nullptr;
+}
+
+CCAction* RepeatForeverActionItem::createAction()
+{
+    CCActionInterval* action = innerInterval(soleInnerItem(this, 1));
+    return action ? CCRepeatForever::actionWithAction(action) : nullptr;
+}
+
+CCAction* RotateByActionItem::createAction()
+{
+    double duration, rotation;
+    if (!doubleParameter(this, "duration", &duration) || !doubleParameter(this, "rotation", &rotation))
+        return nullptr;
+    return CCRotateBy::actionWithDuration(toFloat(duration), toFloat(rotation));
+}
+
+CCAction* RotateToActionItem::createAction()
+{
+    double duration, rotation;
+    if (!doubleParameter(this, "duration", &duration) || !doubleParameter(this, "rotation", &rotation))
+        return nullptr;
+    return CCRotateTo::actionWithDuration(toFloat(duration), toFloat(rotation));
+}
+
+CCAction* ScaleByActionItem::createAction()
+{
+    double duration, scale;
+    if (!doubleParameter(this, "duration", &duration) || !doubleParameter(this, "scale", &scale))
+        return nullptr;
+    return CCScaleBy::actionWithDuration(toFloat(duration), toFloat(scale), toFloat(scale));
+}
+
+CCAction* ScaleToActionItem::createAction()
+{
+    double duration, scale;
+    if (!doubleParameter(this, "duration", &duration) || !doubleParameter(this, "scale", &scale))
+        return nullptr;
+    return CCScaleTo::actionWithDuration(toFloat(duration), toFloat(scale), toFloat(scale));
+}
+
+CCAction* SequenceActionItem::createAction()
+{
+    QList<CCAction*> actions = childActions(this);
+    return actions.isEmpty() ? nullptr : CCSequence::actionsWithArray(actions);
+}
+
+CCAction* SpawnActionItem::createAction()
+{
+    QList<CCAction*> actions = childActions(this);
+    return actions.isEmpty() ? nullptr : CCSpawn::actionsWithArray(actions);
+}
+
+CCAction* CollisionActionItem::createAction()
+{
+    int type1, type2, uid1, uid2;
+    AbstractActionItem* inner = soleInnerItem(this, 5);
+    if (!inner || !intParameter(this, "type1", &type1) || !intParameter(this, "type2", &type2)
+        || !intParameter(this, "uid1", &uid1) || !intParameter(this, "uid2", &uid2))
+        return nullptr;
+    CCActionInterval* action = innerInterval(inner);
+    // Collision types are unsigned: -1 is the largest type, as a cast gives it.
+    return action ? CollisionAction::actionWithAction(action, m_space, static_cast<unsigned long>(type1),
+                                                      static_cast<unsigned long>(type2), uid1, uid2)
+                  : nullptr;
+}

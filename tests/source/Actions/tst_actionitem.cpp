@@ -1,6 +1,41 @@
-#include "ActionTestSupport.h"
+#include "ActionTreeTestSupport.h"
+
+#include "Actions/CollisionAction.h"
+
+#include "CCActionEase.h"
+#include "CCCompositeActions.h"
+#include "CCIntervalActions.h"
 
 #include <chipmunk/chipmunk.h>
+
+namespace {
+
+// The class of a built action and its duration, or "" for none.
+QString builtAs(const CCAction* action)
+{
+    if (!action)
+        return QString();
+    if (auto* collision = dynamic_cast<const CollisionAction*>(action))
+        return QString("CollisionAction %1 %2 %3 %4")
+            .arg(collision->type1()).arg(collision->type2()).arg(collision->uid1()).arg(collision->uid2());
+    QString name = "?";
+    if (dynamic_cast<const CCMoveBy*>(action)) name = "CCMoveBy";
+    else if (dynamic_cast<const CCMoveTo*>(action)) name = "CCMoveTo";
+    else if (dynamic_cast<const CCRotateBy*>(action)) name = "CCRotateBy";
+    else if (dynamic_cast<const CCRotateTo*>(action)) name = "CCRotateTo";
+    else if (dynamic_cast<const CCScaleBy*>(action)) name = "CCScaleBy";
+    else if (dynamic_cast<const CCScaleTo*>(action)) name = "CCScaleTo";
+    else if (dynamic_cast<const CCDelayTime*>(action)) name = "CCDelayTime";
+    else if (dynamic_cast<const CCEaseInOut*>(action)) name = "CCEaseInOut";
+    else if (dynamic_cast<const CCRepeatForever*>(action)) name = "CCRepeatForever";
+    else if (dynamic_cast<const CCRepeat*>(action)) name = "CCRepeat";
+    else if (dynamic_cast<const CCSequence*>(action)) name = "CCSequence";
+    else if (dynamic_cast<const CCSpawn*>(action)) name = "CCSpawn";
+    const auto* timed = dynamic_cast<const CCFiniteTimeAction*>(action);
+    return timed ? name + " " + QString::number(timed->getDuration()) : name;
+}
+
+} // namespace
 
 class tst_ActionItem : public QObject
 {
@@ -13,6 +48,10 @@ private slots:
     void factoryIgnoresCase();
     void elementNames_data();
     void elementNames();
+    void createAction_data();
+    void createAction();
+    void removedParameter_data();
+    void removedParameter();
 };
 
 void tst_ActionItem::kinds_data()
@@ -117,6 +156,119 @@ void tst_ActionItem::elementNames()
     QFETCH(QString, back);
     QCOMPARE(xmlize(name), xml);
     QCOMPARE(deXmlize(xml), back);
+}
+
+void tst_ActionItem::createAction_data()
+{
+    QTest::addColumn<QByteArray>("tree"); // one top-level action element
+    QTest::addColumn<QString>("built");
+
+    QTest::newRow("Move By") << QByteArray("<move_by duration=\"2\" x=\"3\" y=\"4\"/>") << "CCMoveBy 2";
+    QTest::newRow("Scale By") << QByteArray("<scale_by scale=\"0.25\"/>") << "CCScaleBy 1";
+    QTest::newRow("leaf ignores other children")
+        << QByteArray("<rotate_to duration=\"3\"><delay_time/></rotate_to>") << "CCRotateTo 3";
+    QTest::newRow("Sequence of two")
+        << QByteArray("<sequence><move_by/><delay_time duration=\"2\"/></sequence>") << "CCSequence 3";
+    QTest::newRow("Sequence with a failing child builds the other")
+        << QByteArray("<sequence><ease_in_out/><rotate_by duration=\"3\"/></sequence>") << "CCRotateBy 3";
+    QTest::newRow("Sequence whose children all fail")
+        << QByteArray("<sequence><ease_in_out/><repeat/></sequence>") << "";
+    QTest::newRow("empty Spawn") << QByteArray("<spawn/>") << "";
+    QTest::newRow("Spawn lasts as its longest")
+        << QByteArray("<spawn><move_by/><delay_time duration=\"2\"/></spawn>") << "CCSpawn 2";
+    QTest::newRow("Ease In Out") << QByteArray("<ease_in_out><move_to/></ease_in_out>") << "CCEaseInOut 1";
+    QTest::newRow("Ease In Out without a child") << QByteArray("<ease_in_out/>") << "";
+    QTest::newRow("Ease In Out with two children")
+        << QByteArray("<ease_in_out><move_to/><move_by/></ease_in_out>") << "";
+    QTest::newRow("Ease In Out around On Collision")
+        << QByteArray("<ease_in_out><on_collision><move_by/></on_collision></ease_in_out>") << "";
+    QTest::newRow("Repeat truncates its times")
+        << QByteArray("<repeat times=\"2.9\"><delay_time/></repeat>") << "CCRepeat 2";
+    QTest::newRow("Repeat a negative count")
+        << QByteArray("<repeat times=\"-3\"><delay_time/></repeat>") << "CCRepeat 1e-06";
+    QTest::newRow("Repeat past the unsigned range")
+        << QByteArray("<repeat times=\"1e12\"><delay_time/></repeat>") << "CCRepeat 4.29497e+09";
+    QTest::newRow("Repeat around On Collision")
+        << QByteArray("<repeat><on_collision><move_by/></on_collision></repeat>") << "";
+    QTest::newRow("Repeat Forever")
+        << QByteArray("<repeat_forever><rotate_by/></repeat_forever>") << "CCRepeatForever 0";
+    QTest::newRow("Repeat Forever around a failing child")
+        << QByteArray("<repeat_forever><repeat_forever/></repeat_forever>") << "";
+    QTest::newRow("On Collision")
+        << QByteArray("<on_collision type1=\"1\" type2=\"2\" uid1=\"5\"><move_by/></on_collision>")
+        << "CollisionAction 1 2 5 -1";
+    QTest::newRow("On Collision with the largest type")
+        << QByteArray("<on_collision type1=\"-1\"><move_by/></on_collision>")
+        << QString("CollisionAction %1 0 -1 -1").arg(static_cast<unsigned long>(-1));
+    QTest::newRow("On Collision without an action") << QByteArray("<on_collision/>") << "";
+    QTest::newRow("On Collision around On Collision")
+        << QByteArray("<on_collision><on_collision><move_by/></on_collision></on_collision>") << "";
+}
+
+void tst_ActionItem::createAction()
+{
+    QFETCH(QByteArray, tree);
+    QFETCH(QString, built);
+
+    ActionModel model(nullptr, nullptr);
+    QVERIFY(readText(model, "<actions>" + tree + "</actions>"));
+    QCOMPARE(model.rowCount(), 1);
+    auto* item = dynamic_cast<AbstractActionItem*>(model.nodeFromIndex(model.index(0, 0)));
+    QVERIFY(item);
+    std::unique_ptr<CCAction> action(item->createAction());
+    QCOMPARE(builtAs(action.get()), built);
+    // Each call builds afresh from an unchanged tree.
+    std::unique_ptr<CCAction> again(item->createAction());
+    QCOMPARE(builtAs(again.get()), built);
+    QVERIFY(!action || action != again);
+
+    QList<CCAction*> actions = model.actions();
+    QCOMPARE(actions.size(), built.isEmpty() ? 0 : 1);
+    qDeleteAll(actions);
+}
+
+void tst_ActionItem::removedParameter_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("parameter");
+
+    QTest::newRow("Delay Time duration") << "Delay Time" << "duration";
+    QTest::newRow("Move To y") << "Move To" << "y";
+    QTest::newRow("Rotate By rotation") << "Rotate By" << "rotation";
+    QTest::newRow("Repeat times") << "Repeat" << "times";
+    QTest::newRow("On Collision uid2") << "On Collision" << "uid2";
+}
+
+void tst_ActionItem::removedParameter()
+{
+    QFETCH(QString, kind);
+    QFETCH(QString, parameter);
+
+    ActionModel model(nullptr, nullptr);
+    QVERIFY(dropKind(model, kind));
+    QVERIFY(dropKind(model, "Move By"));
+    const QModelIndex item = model.index(0, 0);
+    if (model.flags(item) & Qt::ItemIsDropEnabled)
+        QVERIFY(dropKind(model, "Delay Time", item));
+    QList<CCAction*> whole = model.actions();
+    QCOMPARE(whole.size(), 2);
+    qDeleteAll(whole);
+
+    int row = 0;
+    while (model.data(model.index(row, 0, item)).toString() != parameter)
+        ++row;
+    QVERIFY(model.removeRow(row, item));
+    QList<CCAction*> actions = model.actions();
+    QCOMPARE(actions.size(), 1);
+    QCOMPARE(builtAs(actions.first()), QString("CCMoveBy 1"));
+    qDeleteAll(actions);
+
+    // Saved and read back, the parameter is there again with its default.
+    ActionModel read(nullptr, nullptr);
+    QVERIFY(readText(read, writtenText(model)));
+    QList<CCAction*> again = read.actions();
+    QCOMPARE(again.size(), 2);
+    qDeleteAll(again);
 }
 
 QTEST_MAIN(tst_ActionItem)

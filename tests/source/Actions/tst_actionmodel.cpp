@@ -1,4 +1,4 @@
-#include "ActionTestSupport.h"
+#include "ActionTreeTestSupport.h"
 
 #include <QDataStream>
 #include <QSignalSpy>

@@ -1,4 +1,4 @@
-#include "ActionTestSupport.h"
+#include "ActionTreeTestSupport.h"
 
 #include "Views/EditorScene.h"
 #include "Views/EditorView.h"
@@ -6,24 +6,6 @@
 #include <chipmunk/chipmunk.h>
 
 namespace {
-
-// Sequence of Move By, Delay Time and Ease In Out around Move To; then Rotate By.
-void buildNestedTree(ActionModel& model)
-{
-    QVERIFY(dropKind(model, "Sequence"));
-    QVERIFY(dropKind(model, "Rotate By"));
-    const QModelIndex sequence = model.index(0, 0);
-    for (const char* kind : {"Move By", "Delay Time", "Ease In Out"})
-        QVERIFY(dropKind(model, kind, sequence));
-    const QModelIndex ease = model.index(2, 0, sequence);
-    QVERIFY(dropKind(model, "Move To", ease));
-
-    const QModelIndex moveBy = model.index(0, 0, sequence);
-    QVERIFY(model.setData(model.index(1, 1, moveBy), 0.1 + 0.2));   // x
-    QVERIFY(model.setData(model.index(2, 1, moveBy), "-12.5"));     // y
-    QVERIFY(model.setData(model.index(0, 1, ease), "1.5"));        // rate
-    QVERIFY(model.setData(model.index(1, 1, model.index(1, 0)), "1e20")); // rotation
-}
 
 const char nestedTreeText[] =
     "<actions>\n"

@@ -1,4 +1,4 @@
-#include "ActionTestSupport.h"
+#include "ActionTreeTestSupport.h"
 
 class tst_ActionView : public QObject
 {
@@ -6,6 +6,7 @@ class tst_ActionView : public QObject
 
 private slots:
     void paletteListsTheKinds();
+    void dropsThroughTheView();
     void deleteKeys_data();
     void deleteKeys();
     void deleteWithoutModel();
@@ -37,6 +38,37 @@ void tst_ActionView::paletteListsTheKinds()
     for (int row = 0; row < model.rowCount(); ++row)
         made << model.index(row, 0).data().toString();
     QCOMPARE(made, expected);
+}
+
+void tst_ActionView::dropsThroughTheView()
+{
+    ActionModel model(nullptr, nullptr);
+    QVERIFY(dropKind(model, "Sequence"));
+    QVERIFY(dropKind(model, "Move By"));
+    ActionView view;
+    view.setDragDropMode(QAbstractItemView::DragDrop);
+    view.setDefaultDropAction(Qt::CopyAction);
+    view.setModel(&model);
+    view.resize(300, 300);
+    view.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+
+    auto drop = [&](const QString& kind, const QPoint& at) {
+        std::unique_ptr<QMimeData> data = paletteDrag(kind);
+        QDragEnterEvent enter(at, Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(view.viewport(), &enter);
+        QDragMoveEvent move(at, Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(view.viewport(), &move);
+        QDropEvent event(QPointF(at), Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(view.viewport(), &event);
+    };
+    // Onto the Sequence's row, onto the Move By row (a leaf: it goes beside it,
+    // at the end of the top level), and onto the empty space below the rows.
+    drop("Delay Time", view.visualRect(model.index(0, 0)).center());
+    drop("Rotate By", view.visualRect(model.index(1, 0)).center());
+    drop("Scale To", QPoint(10, 280));
+    QCOMPARE(describe(model), QString("Sequence(Delay Time[duration=1]) Move By[duration=1 x=50 y=50] "
+                                      "Rotate By[duration=1 rotation=90] Scale To[duration=1 scale=0.5]"));
 }
 
 void tst_ActionView::deleteKeys_data()

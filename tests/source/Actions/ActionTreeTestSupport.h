@@ -1,5 +1,5 @@
-#ifndef ACTIONTESTSUPPORT_H
-#define ACTIONTESTSUPPORT_H
+#ifndef ACTIONTREETESTSUPPORT_H
+#define ACTIONTREETESTSUPPORT_H
 
 #include "Actions/ActionItem.h"
 #include "Actions/ActionModel.h"
@@ -29,6 +29,24 @@ inline bool dropKind(ActionModel& model, const QString& kind, const QModelIndex&
 {
     std::unique_ptr<QMimeData> data = paletteDrag(kind);
     return data && model.dropMimeData(data.get(), action, -1, -1, parent);
+}
+
+// Sequence of Move By, Delay Time and Ease In Out around Move To; then Rotate By.
+inline void buildNestedTree(ActionModel& model)
+{
+    QVERIFY(dropKind(model, "Sequence"));
+    QVERIFY(dropKind(model, "Rotate By"));
+    const QModelIndex sequence = model.index(0, 0);
+    for (const char* kind : {"Move By", "Delay Time", "Ease In Out"})
+        QVERIFY(dropKind(model, kind, sequence));
+    const QModelIndex ease = model.index(2, 0, sequence);
+    QVERIFY(dropKind(model, "Move To", ease));
+
+    const QModelIndex moveBy = model.index(0, 0, sequence);
+    QVERIFY(model.setData(model.index(1, 1, moveBy), 0.1 + 0.2));   // x
+    QVERIFY(model.setData(model.index(2, 1, moveBy), "-12.5"));     // y
+    QVERIFY(model.setData(model.index(0, 1, ease), "1.5"));        // rate
+    QVERIFY(model.setData(model.index(1, 1, model.index(1, 0)), "1e20")); // rotation
 }
 
 // The subtree as text: "Kind[param=value ...](children)", children separated by blanks.
@@ -87,4 +105,4 @@ inline bool readText(IONode& node, const QByteArray& text, EditorContext* contex
     return io.read(node);
 }
 
-#endif // ACTIONTESTSUPPORT_H
+#endif // ACTIONTREETESTSUPPORT_H
