@@ -39,7 +39,8 @@ void SpriteListView::setUp(EditorView* view, SpriteSheetItem* sheet)
         m_model = new SpriteListModel(this);
     setModel(m_model);
     setSelectionBehavior(QAbstractItemView::SelectItems);
-    connect(this, &QAbstractItemView::clicked, this, &SpriteListView::selectionChanged);
+    connect(this, &QAbstractItemView::clicked, this,
+            qOverload<const QModelIndex&>(&SpriteListView::selectionChanged));
 }
 
 // A canvas that still holds the tool as its current tool would hand its next

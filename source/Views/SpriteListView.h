@@ -36,6 +36,10 @@ public:
 signals:
     void toolSelected(AbstractItemTool* tool);
 
+protected:
+    // The view's own selection handler stays as it is beside the click slot.
+    using QListView::selectionChanged;
+
 private slots:
     void selectionChanged(const QModelIndex& index);
 
