@@ -122,12 +122,14 @@ KFLevelEditor::~KFLevelEditor()
     CCActionManager::get()->removeAllActions();
     EditorView* canvas = ui.editorView;
     canvas->setCurrentTool(nullptr);
+    // A tool may still hold engine objects (the physics pointer's drag joint),
+    // which it gives back while the space exists.
+    tools.clear();
     ui.propertyEditor->setObject(nullptr);
     // Items read the context and the panels' models in their destructors, and
     // both go before the window's child widgets do.
     canvas->clearAll();
     canvas->setLevelEditor(nullptr);
-    tools.clear();
 }
 
 void KFLevelEditor::setUpToolAction(QAction* action, const QString& statusTip, AbstractItemTool* tool)

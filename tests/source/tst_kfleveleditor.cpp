@@ -105,6 +105,7 @@ private slots:
     void playAndStopASpritesActions();
     void showPhysicsItems();
     void layoutSurvivesARestart();
+    void clearAndShutDownWhileEverythingRuns();
 };
 
 void TestKFLevelEditor::init()
@@ -449,6 +450,42 @@ void TestKFLevelEditor::layoutSurvivesARestart()
     QVERIFY(!Settings().mainWindowState().isEmpty());
     KFLevelEditor again;
     QCOMPARE(again.dockWidgetArea(again.form().dockWidget_4), Qt::LeftDockWidgetArea);
+}
+
+// Clear and the window's end take the running previews off the scheduler and
+// end a drag of the physics pointer, so no later tick reaches a freed sprite,
+// body or joint (the sanitizer build shows it).
+void TestKFLevelEditor::clearAndShutDownWhileEverythingRuns()
+{
+    auto window = std::make_unique<KFLevelEditor>();
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    Ui_KFLevelEditor& ui = window->form();
+    EditorView* canvas = ui.editorView;
+    for (int round = 0; round < 2; ++round) {
+        GraphicItem* sprite = addSprite(*window, QPointF(-100, 0));
+        QVERIFY(dropFromPalette(*window, sprite->actionModel(), QStringLiteral("Rotate By")));
+        sprite->setSelected(true);
+        QTest::mouseClick(ui.actionPlayButton, Qt::LeftButton);
+        runScheduler(0.2f);
+        addCircle(*window, QPointF(50, 0));
+        if (!ui.physicsButton->isChecked())
+            QTest::mouseClick(ui.physicsButton, Qt::LeftButton);
+        ui.physicsPointerAction->trigger();
+        const QPoint at = canvas->mapFromScene(QPointF(50, 0));
+        QTest::mousePress(canvas->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+        QTest::mouseMove(canvas->viewport(), at + QPoint(5, 5));
+        fireTimers(canvas);
+        if (round == 0) {
+            QTest::mouseClick(ui.clearButton, Qt::LeftButton);
+            runScheduler(0.2f);
+            fireTimers(canvas);
+            QCOMPARE(canvas->editorScene()->selectedItems().size(), 0);
+        }
+    }
+    window.reset();
+    runScheduler(0.2f);
+    flushDeletes();
 }
 
 LEVELEDITOR_GUI_TEST_MAIN(TestKFLevelEditor)
