@@ -6,6 +6,7 @@
 
 #include <QDragEnterEvent>
 #include <QDragLeaveEvent>
+#include <QDir>
 #include <QDragMoveEvent>
 #include <QDropEvent>
 #include <QFile>
@@ -19,7 +20,7 @@
 #include <QUndoStack>
 #include <QUrl>
 
-#include <map>
+#include <cmath>
 #include <set>
 
 #include "CCActionManager.h"
