@@ -9,6 +9,7 @@
 
 #include <cmath>
 
+#include "Items/PolyItem.h"
 #include "Items/item.h"
 #include "Toolkit/cpSupport.h"
 
@@ -249,4 +250,23 @@ void CircleShapeItem::paint(QPainter* painter, const QStyleOptionGraphicsItem* o
     const int markSize = int(r * 0.25f);
     painter->drawEllipse(QRectF(QRect(int(r * 0.5f), 0, markSize, markSize)).translated(centre));
     painter->drawEllipse(QRect(-2, -2, 4, 4));
+}
+
+QVariant CircleShapeItem::itemChange(GraphicsItemChange change, const QVariant& value)
+{
+    switch (change) {
+    case ItemParentHasChanged:
+        AbstractPolyItem::followHost(this);
+        break;
+    case ItemParentChange:
+    case ItemPositionChange:
+    case ItemRotationChange:
+    case ItemScaleChange:
+    case ItemTransformChange:
+        AbstractPolyItem::childGeometryChanging(this);
+        break;
+    default:
+        break;
+    }
+    return QGraphicsEllipseItem::itemChange(change, value);
 }

@@ -22,6 +22,7 @@
 #include "Views/EditorScene.h"
 #include "Views/EditorView.h"
 #include "cpSpaceSerializer.h"
+#include "CCActionManager.h"
 
 namespace {
 
@@ -141,6 +142,10 @@ GraphicItem::GraphicItem(int x, int y, QString key, cpSpace* space, SpriteSheetI
 
 GraphicItem::~GraphicItem()
 {
+    // Running actions hold this sprite's address: the scheduler drops them
+    // (nothing is put back on a sprite that is going away).
+    if (gSharedManager)
+        gSharedManager->forgetTarget(this);
     EditorView* view = canvas();
     if (!view)
         view = mGroupCanvas.data();

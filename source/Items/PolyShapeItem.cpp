@@ -288,3 +288,22 @@ void PolyShapeItem::paint(QPainter* painter, const QStyleOptionGraphicsItem* opt
     painter->setBrush(QBrush(QColor(0, 0, 255, 110), Qt::SolidPattern));
     painter->drawRect(QRect(-2, -2, 4, 4));
 }
+
+QVariant PolyShapeItem::itemChange(GraphicsItemChange change, const QVariant& value)
+{
+    switch (change) {
+    case ItemParentHasChanged:
+        AbstractPolyItem::followHost(this);
+        break;
+    case ItemParentChange:
+    case ItemPositionChange:
+    case ItemRotationChange:
+    case ItemScaleChange:
+    case ItemTransformChange:
+        AbstractPolyItem::childGeometryChanging(this);
+        break;
+    default:
+        break;
+    }
+    return AbstractPolyItem::itemChange(change, value);
+}

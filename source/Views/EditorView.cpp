@@ -14,6 +14,7 @@
 #include <QWheelEvent>
 
 #include <cmath>
+#include <vector>
 
 #include "IO/textcodec.h"
 #include "Items/ColorMarkerItem.h"
@@ -43,13 +44,13 @@ void eachBody(cpBody* body, void* data)
     if (cpBodyGetType(body) == CP_BODY_TYPE_STATIC)
         return;
     if (QObject* object = static_cast<QObject*>(cpBodyGetUserData(body)))
-        static_cast<QList<QPointer<QObject> >*>(data)->append(object);
+        static_cast<std::vector<QObject*>*>(data)->push_back(object);
 }
 
 void eachConstraint(cpConstraint* constraint, void* data)
 {
     if (QObject* object = static_cast<QObject*>(cpConstraintGetUserData(constraint)))
-        static_cast<QList<QPointer<QObject> >*>(data)->append(object);
+        static_cast<std::vector<QObject*>*>(data)->push_back(object);
 }
 
 void collectUnownedConstraint(cpConstraint* constraint, void* data)
@@ -246,16 +247,23 @@ QList<ColorMarkerItem*> EditorView::colorMarkers() const
 
 // ---------------------------------------------------------------- physics
 
+// While the simulation runs, every body's item moves each tick, and the scene's
+// tree index would take each one out and put it back; without an index a tick
+// costs less, and hit tests scan the items until the simulation stops and the
+// index is built again in one pass.
 void EditorView::startPhysics()
 {
     stopPhysics();
+    m_scene.setItemIndexMethod(QGraphicsScene::NoIndex);
     m_physicsTimerId = startTimer(physicsInterval);
 }
 
 void EditorView::stopPhysics()
 {
-    if (m_physicsTimerId != 0)
+    if (m_physicsTimerId != 0) {
         killTimer(m_physicsTimerId);
+        m_scene.setItemIndexMethod(QGraphicsScene::BspTreeIndex);
+    }
     m_physicsTimerId = 0;
 }
 
@@ -278,18 +286,20 @@ void EditorView::tick()
 
     cpSpaceStep(m_space, physicsStep);
 
-    QList<QPointer<QObject> > bodyItems;
-    cpSpaceEachBody(m_space, eachBody, &bodyItems);
-    QList<QPointer<QObject> > constraintItems;
-    cpSpaceEachConstraint(m_space, eachConstraint, &constraintItems);
+    // Kept between ticks, so that a tick allocates nothing.
+    m_tickBodies.clear();
+    cpSpaceEachBody(m_space, eachBody, &m_tickBodies);
+    m_tickConstraints.clear();
+    cpSpaceEachConstraint(m_space, eachConstraint, &m_tickConstraints);
 
-    // The space is unlocked again here, so an item may touch it while it adjusts.
-    for (const QPointer<QObject>& object : bodyItems) {
-        if (ShapeItem* item = dynamic_cast<ShapeItem*>(object.data()))
+    // The space is unlocked again here, so an item may touch it while it
+    // adjusts; placing items deletes none.
+    for (QObject* object : m_tickBodies) {
+        if (ShapeItem* item = qobject_cast<ShapeItem*>(object))
             item->adjust();
     }
-    for (const QPointer<QObject>& object : constraintItems) {
-        if (ConstraintItem* item = dynamic_cast<ConstraintItem*>(object.data()))
+    for (QObject* object : m_tickConstraints) {
+        if (ConstraintItem* item = qobject_cast<ConstraintItem*>(object))
             item->adjust();
     }
 }

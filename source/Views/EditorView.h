@@ -8,6 +8,8 @@
 #include <QPointF>
 #include <QString>
 
+#include <vector>
+
 #include <chipmunk/chipmunk.h>
 
 #include "IO/iotransformer.h"
@@ -147,6 +149,8 @@ private:
     void releaseSpace();
 
     ItemRegistry m_registry;
+    std::vector<QObject*> m_tickBodies;
+    std::vector<QObject*> m_tickConstraints;
     EditorScene m_scene;
     QGraphicsRectItem* m_boundsItem = nullptr;
     TriGradientItem* m_background = nullptr;
