@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "Actions/ActionModel.h"
 #include "IO/textcodec.h"
 #include "Commands/UndoCommands.h"
 #include "Items/ShapeItem.h"
@@ -160,8 +161,8 @@ void GraphicItem::init()
     pair = nullptr;
     mFlippedX = false;
     mFlippedY = false;
-    // The action tree (ActionModel, a child object of the sprite) is made here
-    // with mSpace once sprites carry actions.
+    // A child object, so the tree goes with the sprite.
+    mActionModel = new ActionModel(mSpace, this);
     mDragDropBehavior = new BasicDragDropBehavior();
     mColor = QColor(Qt::white);
     setFlags(QGraphicsItem::ItemIsSelectable | QGraphicsItem::ItemIsMovable
@@ -681,12 +682,14 @@ void GraphicItem::readShapeId(IOTransformer& io)
         shape->syncWithSyncee(this);
 }
 
-// The "actions" child belongs to the action tree; a sprite without one has
-// nothing to read or write here.
-void GraphicItem::readActions(IOTransformer&)
+void GraphicItem::readActions(IOTransformer& io)
 {
+    io.read(*mActionModel);
 }
 
-void GraphicItem::writeActions(IOTransformer&)
+// A sprite without actions stores no "actions" element.
+void GraphicItem::writeActions(IOTransformer& io)
 {
+    if (mActionModel->rowCount() > 0)
+        io.write(*mActionModel);
 }
