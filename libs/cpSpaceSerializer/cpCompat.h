@@ -39,6 +39,16 @@ const double cpSaneMaxAnchor = 1e6;
 inline bool cpIsSaneAnchor(cpVect p) { return std::fabs(p.x) < cpSaneMaxAnchor && std::fabs(p.y) < cpSaneMaxAnchor; }
 
 // ---------------------------------------------------------------------------
+// Angles: items turn in degrees, the engine in radians. These factors are the
+// ones every stored level was made with, so a round trip keeps every digit.
+
+const double cpRadiansPerDegree = 0.017453292519944444;
+const double cpDegreesPerRadian = 57.29577951307855;
+inline double cpRadiansFromDegrees(double degrees) { return degrees * cpRadiansPerDegree; }
+// Through single precision, as an item's rotation is shown.
+inline double cpDegreesFromRadians(double radians) { return double(float(radians)) * cpDegreesPerRadian; }
+
+// ---------------------------------------------------------------------------
 // Layers and groups over shape filters.
 // A shape's layers are its filter categories; it collides with another shape
 // when their layers share a bit and their groups differ (or are 0). Setting the

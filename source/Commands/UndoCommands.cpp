@@ -11,112 +11,27 @@ UndoItemRef::UndoItemRef(QGraphicsItem* item)
 }
 
 MoveCommand::MoveCommand(QGraphicsItem* item, QPointF oldPos, QPointF newPos)
-    : item(item), oldPos(oldPos), newPos(newPos)
+    : ValueCommand(MoveCommandId, item, oldPos, newPos,
+                   [](QGraphicsItem* target, const QPointF& pos) { target->setPos(pos); }, false)
 {
 }
-
-void MoveCommand::undo()
-{
-    if (QGraphicsItem* target = item.get())
-        target->setPos(oldPos);
-}
-
-void MoveCommand::redo()
-{
-    if (QGraphicsItem* target = item.get())
-        target->setPos(newPos);
-}
-
-bool MoveCommand::mergeWith(const QUndoCommand*)
-{
-    return false;
-}
-
-// ---------------------------------------------------------------------------
 
 RotateCommand::RotateCommand(QGraphicsItem* item, float oldRotation, float newRotation)
-    : item(item), oldRotation(oldRotation), newRotation(newRotation)
+    : ValueCommand(RotateCommandId, item, oldRotation, newRotation,
+                   [](QGraphicsItem* target, const float& degrees) { target->setRotation(degrees); }, true)
 {
 }
-
-void RotateCommand::undo()
-{
-    if (QGraphicsItem* target = item.get())
-        target->setRotation(oldRotation);
-}
-
-void RotateCommand::redo()
-{
-    if (QGraphicsItem* target = item.get())
-        target->setRotation(newRotation);
-}
-
-bool RotateCommand::mergeWith(const QUndoCommand* other)
-{
-    const auto* command = dynamic_cast<const RotateCommand*>(other);
-    if (!command || !item.get() || command->item.get() != item.get())
-        return false;
-    newRotation = command->newRotation;
-    setText(command->text());
-    return true;
-}
-
-// ---------------------------------------------------------------------------
 
 ScaleCommand::ScaleCommand(QGraphicsItem* item, float oldScale, float newScale)
-    : item(item), oldScale(oldScale), newScale(newScale)
+    : ValueCommand(ScaleCommandId, item, oldScale, newScale,
+                   [](QGraphicsItem* target, const float& scale) { target->setScale(scale); }, true)
 {
 }
-
-void ScaleCommand::undo()
-{
-    if (QGraphicsItem* target = item.get())
-        target->setScale(oldScale);
-}
-
-void ScaleCommand::redo()
-{
-    if (QGraphicsItem* target = item.get())
-        target->setScale(newScale);
-}
-
-bool ScaleCommand::mergeWith(const QUndoCommand* other)
-{
-    const auto* command = dynamic_cast<const ScaleCommand*>(other);
-    if (!command || !item.get() || command->item.get() != item.get())
-        return false;
-    newScale = command->newScale;
-    setText(command->text());
-    return true;
-}
-
-// ---------------------------------------------------------------------------
 
 OpacityCommand::OpacityCommand(QGraphicsItem* item, float oldOpacity, float newOpacity)
-    : item(item), oldOpacity(oldOpacity), newOpacity(newOpacity)
+    : ValueCommand(OpacityCommandId, item, oldOpacity, newOpacity,
+                   [](QGraphicsItem* target, const float& opacity) { target->setOpacity(opacity); }, true)
 {
-}
-
-void OpacityCommand::undo()
-{
-    if (QGraphicsItem* target = item.get())
-        target->setOpacity(oldOpacity);
-}
-
-void OpacityCommand::redo()
-{
-    if (QGraphicsItem* target = item.get())
-        target->setOpacity(newOpacity);
-}
-
-bool OpacityCommand::mergeWith(const QUndoCommand* other)
-{
-    const auto* command = dynamic_cast<const OpacityCommand*>(other);
-    if (!command || !item.get() || command->item.get() != item.get())
-        return false;
-    newOpacity = command->newOpacity;
-    setText(command->text());
-    return true;
 }
 
 // ---------------------------------------------------------------------------

@@ -6,7 +6,8 @@
 #include <QPointer>
 #include <QUndoCommand>
 
-class QGraphicsItem;
+#include <QGraphicsItem>
+
 class QGraphicsScene;
 
 // A command's pointer to an item that may be destroyed behind the stack's back
@@ -25,72 +26,86 @@ private:
     bool mWatched;
 };
 
-// Undoable edits of one graphics item. The creator sets the text before pushing.
-// Rotation, scale and opacity changes of the same item merge into one step;
-// moves and deletions never merge.
+// Ids of the undo commands; the stack only tries to merge commands of one id.
+enum UndoCommandId {
+    MoveCommandId = 1,
+    RotateCommandId = 2,
+    ScaleCommandId = 3,
+    OpacityCommandId = 4,
+    DeleteCommandId = 5
+};
 
-class MoveCommand : public QUndoCommand
+// Undoable change of one value of one graphics item: the setter is called with
+// the new value on redo and the old one on undo. The creator sets the text
+// before pushing. With merging on, a later change of the same item under the same
+// id folds into this step (a drag of the rotation is one step, not fifty).
+template <typename Value>
+class ValueCommand : public QUndoCommand
+{
+public:
+    using Setter = void (*)(QGraphicsItem* item, const Value& value);
+
+    ValueCommand(UndoCommandId id, QGraphicsItem* item, Value oldValue, Value newValue,
+                 Setter setter, bool merges)
+        : mId(id), mItem(item), mOld(oldValue), mNew(newValue), mSetter(setter), mMerges(merges)
+    {
+    }
+
+    void undo() override
+    {
+        if (QGraphicsItem* target = mItem.get())
+            mSetter(target, mOld);
+    }
+    void redo() override
+    {
+        if (QGraphicsItem* target = mItem.get())
+            mSetter(target, mNew);
+    }
+    int id() const override { return mId; }
+    bool mergeWith(const QUndoCommand* other) override
+    {
+        const auto* command = dynamic_cast<const ValueCommand<Value>*>(other);
+        if (!mMerges || !command || command->mId != mId || !mItem.get()
+            || command->mItem.get() != mItem.get())
+            return false;
+        mNew = command->mNew;
+        setText(command->text());
+        return true;
+    }
+
+private:
+    UndoCommandId mId;
+    UndoItemRef mItem;
+    Value mOld;
+    Value mNew;
+    Setter mSetter;
+    bool mMerges;
+};
+
+// Moves never merge: each drag is a step of its own.
+class MoveCommand : public ValueCommand<QPointF>
 {
 public:
     MoveCommand(QGraphicsItem* item, QPointF oldPos, QPointF newPos);
-
-    void undo() override;
-    void redo() override;
-    int id() const override { return 1; }
-    bool mergeWith(const QUndoCommand* other) override;
-
-private:
-    UndoItemRef item;
-    QPointF oldPos;
-    QPointF newPos;
 };
 
-class RotateCommand : public QUndoCommand
+// Rotation in degrees.
+class RotateCommand : public ValueCommand<float>
 {
 public:
     RotateCommand(QGraphicsItem* item, float oldRotation, float newRotation);
-
-    void undo() override;
-    void redo() override;
-    int id() const override { return 2; }
-    bool mergeWith(const QUndoCommand* other) override;
-
-private:
-    UndoItemRef item;
-    float oldRotation; // degrees
-    float newRotation;
 };
 
-class ScaleCommand : public QUndoCommand
+class ScaleCommand : public ValueCommand<float>
 {
 public:
     ScaleCommand(QGraphicsItem* item, float oldScale, float newScale);
-
-    void undo() override;
-    void redo() override;
-    int id() const override { return 3; }
-    bool mergeWith(const QUndoCommand* other) override;
-
-private:
-    UndoItemRef item;
-    float oldScale;
-    float newScale;
 };
 
-class OpacityCommand : public QUndoCommand
+class OpacityCommand : public ValueCommand<float>
 {
 public:
     OpacityCommand(QGraphicsItem* item, float oldOpacity, float newOpacity);
-
-    void undo() override;
-    void redo() override;
-    int id() const override { return 4; }
-    bool mergeWith(const QUndoCommand* other) override;
-
-private:
-    UndoItemRef item;
-    float oldOpacity;
-    float newOpacity;
 };
 
 // Takes the item out of its parent and scene, and puts it back on undo. While the
@@ -104,7 +119,7 @@ public:
 
     void undo() override;
     void redo() override;
-    int id() const override { return 5; }
+    int id() const override { return DeleteCommandId; }
     bool mergeWith(const QUndoCommand* other) override;
 
     bool inForce() const { return mInForce; }

@@ -42,13 +42,41 @@ xml_node<char>* IOTransformer::childElement(const std::string& name) const
 {
     if (!m_current)
         return nullptr;
+    Cursors& cursors = m_cursors[m_current];
+    auto cursor = cursors.find(name);
+    xml_node<char>* start = cursor != cursors.end() ? cursor->second : m_current->first_node();
     // Text children have empty names; only elements are looked up.
-    for (xml_node<char>* child = m_current->first_node(); child; child = child->next_sibling()) {
-        if (child->type() == rapidxml::node_element
-            && std::string(child->name(), child->name_size()) == name)
+    for (xml_node<char>* child = start; child; child = child->next_sibling()) {
+        if (child->type() == rapidxml::node_element && child->name_size() == name.size()
+            && name.compare(0, name.size(), child->name(), child->name_size()) == 0) {
+            cursors[name] = child;
             return child;
+        }
     }
+    // None left: elements written later are appended, so the next search
+    // starts from the first child again.
+    if (cursor != cursors.end())
+        cursors.erase(cursor);
     return nullptr;
+}
+
+void IOTransformer::removeChild(xml_node<char>* parent, xml_node<char>* child)
+{
+    auto found = m_cursors.find(parent);
+    if (found != m_cursors.end()) {
+        for (auto it = found->second.begin(); it != found->second.end();) {
+            if (it->second != child) {
+                ++it;
+            } else if (xml_node<char>* next = child->next_sibling()) {
+                it->second = next;
+                ++it;
+            } else {
+                it = found->second.erase(it);
+            }
+        }
+    }
+    m_cursors.erase(child);
+    parent->remove_node(child);
 }
 
 xml_attribute<char>* IOTransformer::attribute(const std::string& name) const
@@ -83,7 +111,7 @@ bool IOTransformer::read(IONode& node)
         return false;
     m_current = element;
     node.read(*this);
-    parent->remove_node(element);
+    removeChild(parent, element);
     m_current = parent;
     return true;
 }
@@ -181,6 +209,7 @@ bool IOTransformer::save(cpSpace* space)
 void IOTransformer::load(cpSpace* space)
 {
     m_document.clear();
+    m_cursors.clear();
     m_current = nullptr;
 
     auto buffer = std::make_unique<std::vector<char>>();
@@ -201,9 +230,11 @@ void IOTransformer::load(cpSpace* space)
     } catch (const rapidxml::parse_error&) {
         // Leave no half-parsed tree behind for a later read.
         m_document.clear();
+        m_cursors.clear();
         throw;
     } catch (const std::exception& e) {
         m_document.clear();
+        m_cursors.clear();
         qWarning("Could not read level file %s: %s", m_fileName.c_str(), e.what());
         return;
     }

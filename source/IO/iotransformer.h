@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -82,7 +83,17 @@ private:
     std::string physicsFileName() const;
     rapidxml::xml_node<char>* currentOrDocument();
     rapidxml::xml_node<char>* childElement(const std::string& name) const;
+    // Takes a child element out of the current element, keeping the lookup
+    // cursors of its siblings on remaining children.
+    void removeChild(rapidxml::xml_node<char>* parent, rapidxml::xml_node<char>* child);
     rapidxml::xml_attribute<char>* attribute(const std::string& name) const;
+
+    // Per element, per name: a child from which on the first remaining child of
+    // that name is found (none comes before it). Reading consumes in document
+    // order, so a level whose kinds are interleaved is still read in one pass
+    // per kind instead of one scan from the first child per element.
+    typedef std::unordered_map<std::string, rapidxml::xml_node<char>*> Cursors;
+    mutable std::unordered_map<const rapidxml::xml_node<char>*, Cursors> m_cursors;
 
     std::string m_fileName;
     std::unique_ptr<std::vector<char>> m_buffer;

@@ -33,3 +33,8 @@ double numberFromText(const QString& text)
     const double value = text.toDouble(&ok);
     return ok && std::isfinite(value) ? value : 0.0;
 }
+
+QString textFromNumber(double value)
+{
+    return QString::number(value, 'g', 6);
+}

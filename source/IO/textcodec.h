@@ -14,5 +14,7 @@ std::string encodeText(const QString& text);
 // A number read from a file: malformed text and values that are not finite
 // ("nan", "inf", overflow) read as 0, like any text that is no number.
 double numberFromText(const QString& text);
+// A number as level files write it: six significant digits.
+QString textFromNumber(double value);
 
 #endif // TEXTCODEC_H

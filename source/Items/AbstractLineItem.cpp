@@ -12,12 +12,9 @@
 
 namespace {
 
-const qreal kNodeZ = 1000000002.0;
-const qreal kLineZ = 10000.0;
-
 std::string numberText(qreal value)
 {
-    return encodeText(QString::number(value, 'g', 6));
+    return encodeText(textFromNumber(value));
 }
 
 } // namespace
@@ -115,7 +112,7 @@ LineItemNode::LineItemNode(AbstractEdge* e1, AbstractEdge* e2)
     // Qt 4's default pen: cosmetic, width 0.
     setPen(QPen(Qt::black, 0));
     setBrush(QBrush(Qt::blue));
-    setZValue(kNodeZ);
+    setZValue(LineEndNodeZ);
 }
 
 LineItemNode::~LineItemNode()
@@ -417,7 +414,7 @@ AbstractLineItem::AbstractLineItem(QGraphicsItem* parent)
     p.setWidthF(4.0);
     setPen(p);
     setFlags(QGraphicsItem::ItemIsSelectable | QGraphicsItem::ItemIsFocusable);
-    setZValue(kLineZ);
+    setZValue(LineZ);
 }
 
 AbstractLineItem::~AbstractLineItem() = default;

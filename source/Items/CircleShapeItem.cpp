@@ -9,11 +9,12 @@
 
 #include <cmath>
 
+#include "Items/PolyItem.h"
+#include "Items/item.h"
 #include "Toolkit/cpSupport.h"
 
 namespace {
 
-const double kDegToRad = 0.017453292519944444;
 const QColor kFreeColor(0, 100, 255, 200);
 const QColor kGluedColor(0, 100, 180, 200);
 
@@ -30,7 +31,7 @@ CircleShapeItem::CircleShapeItem(cpSpace* space, cpShape* shape, QGraphicsItem* 
     , mBehavior(new ShapeDragDropBehavior(shape, space))
 {
     updateRect();
-    setZValue(1000000000);
+    setZValue(PhysicsShapeZ);
     setBrush(QBrush(kFreeColor, Qt::SolidPattern));
     QPen pen(Qt::black);
     pen.setWidthF(0);
@@ -170,7 +171,7 @@ void CircleShapeItem::turnBy(float degrees)
     cpBody* body = cpShapeGetBody(shape);
     // The space's static body is shared by every static shape: never turn it.
     if (!space() || body != cpSpaceGetStaticBody(space()))
-        cpBodySetAngle(body, newRotation * kDegToRad);
+        cpBodySetAngle(body, newRotation * cpRadiansPerDegree);
     QGraphicsItem::setRotation(newRotation);
 }
 
@@ -249,4 +250,23 @@ void CircleShapeItem::paint(QPainter* painter, const QStyleOptionGraphicsItem* o
     const int markSize = int(r * 0.25f);
     painter->drawEllipse(QRectF(QRect(int(r * 0.5f), 0, markSize, markSize)).translated(centre));
     painter->drawEllipse(QRect(-2, -2, 4, 4));
+}
+
+QVariant CircleShapeItem::itemChange(GraphicsItemChange change, const QVariant& value)
+{
+    switch (change) {
+    case ItemParentHasChanged:
+        AbstractPolyItem::followHost(this);
+        break;
+    case ItemParentChange:
+    case ItemPositionChange:
+    case ItemRotationChange:
+    case ItemScaleChange:
+    case ItemTransformChange:
+        AbstractPolyItem::childGeometryChanging(this);
+        break;
+    default:
+        break;
+    }
+    return QGraphicsEllipseItem::itemChange(change, value);
 }

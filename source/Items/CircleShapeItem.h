@@ -41,6 +41,7 @@ public:
     ShapeDragDropBehavior* behavior() const { return mBehavior; }
 
 protected:
+    QVariant itemChange(GraphicsItemChange change, const QVariant& value) override;
     void keyPressEvent(QKeyEvent* event) override;
     void mousePressEvent(QGraphicsSceneMouseEvent* event) override;
     void mouseMoveEvent(QGraphicsSceneMouseEvent* event) override;

@@ -10,22 +10,9 @@
 
 #include <cmath>
 
+#include "Items/ItemRegistry.h"
 #include "Toolkit/cpSupport.h"
 #include "cpCompat.h"
-
-namespace {
-
-// Every live item, so that the owner of a body about to be freed can reach the
-// joints out of the space that still name it.
-QList<ConstraintItem*>& liveItems()
-{
-    static QList<ConstraintItem*> items;
-    return items;
-}
-
-const qreal kJointZ = 1000000001.0;
-
-} // namespace
 
 // ---------------------------------------------------------------------------
 // ConstraintItem
@@ -34,19 +21,24 @@ ConstraintItem::ConstraintItem(cpSpace* space, cpConstraint* constraint)
     : QObject(nullptr)
     , m_space(space)
     , m_constraint(constraint)
+    , m_registry(ItemRegistry::acquire(space))
 {
     if (m_constraint)
         cpConstraintSetUserData(m_constraint, static_cast<QObject*>(this));
-    liveItems().append(this);
+    if (m_registry)
+        m_registry->listConstraint(this);
 }
 
 ConstraintItem::~ConstraintItem()
 {
-    liveItems().removeOne(this);
+    if (m_registry)
+        m_registry->unlistConstraint(this);
     // This class's own removal: a joint's recolouring must not run any more.
     ConstraintItem::removeFromSpace();
     if (m_constraint)
         cpConstraintFree(m_constraint);
+    if (m_registry)
+        m_registry->release();
 }
 
 bool ConstraintItem::isRotary(const cpConstraint* constraint)
@@ -71,6 +63,9 @@ bool ConstraintItem::solvable(const cpConstraint* constraint, const cpBody* a, c
 
 void ConstraintItem::addToSpace()
 {
+    // The kinds bind the constraint to new bodies just before.
+    if (m_registry)
+        m_registry->listConstraint(this);
     if (!m_space || !m_constraint || cpSpaceContainsConstraint(m_space, m_constraint))
         return;
     // Chipmunk aborts on a constraint without bodies, and its solver on one
@@ -147,12 +142,13 @@ void ConstraintItem::setMaxBias(float value)
 
 void ConstraintItem::forgetBody(cpSpace* space, cpBody* body)
 {
-    if (!body)
+    ItemRegistry* registry = space ? static_cast<ItemRegistry*>(cpSpaceGetUserData(space)) : nullptr;
+    if (!body || !registry)
         return;
     // Copied: an item may remove or delete others while it is told.
-    const QList<ConstraintItem*> items = liveItems();
+    const QList<ConstraintItem*> items = registry->constraintItemsNaming(body);
     for (ConstraintItem* item : items) {
-        if (!liveItems().contains(item) || item->m_space != space || !item->m_constraint)
+        if (!registry->listed(item) || item->m_space != space || !item->m_constraint)
             continue;
         if (cpConstraintGetBodyA(item->m_constraint) == body
             || cpConstraintGetBodyB(item->m_constraint) == body)
@@ -169,6 +165,8 @@ void ConstraintItem::bodyFreed(cpBody* body)
         m_constraint->a = nullptr;
     if (m_constraint->b == body)
         m_constraint->b = nullptr;
+    if (m_registry)
+        m_registry->listConstraint(this);
 }
 
 // ---------------------------------------------------------------------------
@@ -198,7 +196,7 @@ AbstractLineJointItem::AbstractLineJointItem(cpSpace* space, cpConstraint* const
     p.setWidthF(4.0);
     p.setCapStyle(Qt::RoundCap);
     setPen(p);
-    setZValue(kJointZ);
+    setZValue(JointZ);
 }
 
 // The ConstraintItem part goes next (out of the space, freed), then the line

@@ -8,6 +8,7 @@
 
 #include "Items/AbstractLineItem.h"
 
+class ItemRegistry;
 class QGraphicsPixmapItem;
 
 // The QObject side of a joint item: it owns one constraint of the level's space,
@@ -73,6 +74,7 @@ protected:
 
     cpSpace* m_space;
     cpConstraint* m_constraint;
+    ItemRegistry* m_registry; // the space's, shared
 };
 
 // A joint drawn as a coloured line between two end nodes, with the kind's icon

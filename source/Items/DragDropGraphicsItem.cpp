@@ -22,17 +22,20 @@ bool isSpaceStaticBody(cpSpace* space, cpBody* body)
     return space && body == cpSpaceGetStaticBody(space);
 }
 
-// Puts a shape onto another body; Chipmunk refuses a body change while the
-// shape is in the space.
-void moveShapeToBody(cpSpace* space, cpShape* shape, cpBody* body)
+// Puts an item's shape onto another body; Chipmunk refuses a body change while
+// the shape is in the space.
+void moveShapeToBody(cpSpace* space, ShapeItem* item, cpBody* body)
 {
-    if (cpShapeGetBody(shape) == body)
+    cpShape* shape = item->cpshape();
+    cpBody* previous = cpShapeGetBody(shape);
+    if (previous == body)
         return;
     if (cpSpaceContainsShape(space, shape))
         cpSpaceRemoveShape(space, shape);
     cpShapeSetBody(shape, body);
     if (!cpSpaceContainsShape(space, shape))
         cpSpaceAddShape(space, shape);
+    item->shapeBodyChanged(previous);
 }
 
 // Shape items below item in the item tree, parents before children.
@@ -56,7 +59,7 @@ void moveGluedDescendants(QGraphicsItem* item, cpSpace* space, cpBody* from, cpB
     collectShapeDescendants(item, glued);
     for (ShapeItem* shape : glued) {
         if (shape->cpshape() && cpShapeGetBody(shape->cpshape()) == from)
-            moveShapeToBody(space, shape->cpshape(), to);
+            moveShapeToBody(space, shape, to);
     }
 }
 
@@ -281,7 +284,7 @@ void ShapeDragDropBehavior::handleDrop(QGraphicsItem* item, QGraphicsItem* targe
         }
     }
 
-    moveShapeToBody(mSpace, shape, hostBody);
+    moveShapeToBody(mSpace, dropped, hostBody);
     moveGluedDescendants(item, mSpace, current, hostBody);
 
     BasicDragDropBehavior::handleDrop(item, target);
@@ -322,6 +325,7 @@ void ShapeDragDropBehavior::handleMouseRelease(QGraphicsItem* item, QGraphicsIte
         cpBodySetPosition(ownBody, cpv(scenePos.x(), scenePos.y()));
     }
     shapeItem->setOldBody(nullptr);
+    shapeItem->shapeBodyChanged(hostBody);
 
     // The body goes back before its shape; only a dynamic body returns to the
     // simulation (a static or infinite one was out of it before).

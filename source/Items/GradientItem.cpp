@@ -12,7 +12,7 @@ TriGradientItem::TriGradientItem()
     , mMidColor(100, 216, 100, 255)
     , mTopColor(100, 196, 100, 255)
 {
-    setZValue(0);
+    setZValue(BackgroundZ);
 }
 
 QRectF TriGradientItem::boundingRect() const

@@ -9,9 +9,6 @@
 
 namespace {
 
-const double kDegToRad = 0.017453292519944444;
-const double kRadToDeg = 57.29577951307855;
-
 QPointF toPoint(cpVect v)
 {
     return QPointF(v.x, v.y);
@@ -661,8 +658,8 @@ void RotaryLimitJointItem::addToSpace()
     if (!bodiesAtEnds(&a, &b))
         return;
     // The kept limits pass through their degree getters.
-    cpRotaryLimitJointInit(as<cpRotaryLimitJoint>(m_constraint), a, b, minAngle() * kDegToRad,
-                           maxAngle() * kDegToRad);
+    cpRotaryLimitJointInit(as<cpRotaryLimitJoint>(m_constraint), a, b, minAngle() * cpRadiansPerDegree,
+                           maxAngle() * cpRadiansPerDegree);
     AbstractLineJointItem::addToSpace();
 }
 
@@ -673,22 +670,22 @@ int RotaryLimitJointItem::type() const
 
 float RotaryLimitJointItem::minAngle() const
 {
-    return float(cpRotaryLimitJointGetMin(m_constraint) * kRadToDeg);
+    return float(cpRotaryLimitJointGetMin(m_constraint) * cpDegreesPerRadian);
 }
 
 void RotaryLimitJointItem::setMinAngle(float degrees)
 {
     if (std::isfinite(degrees))
-        cpRotaryLimitJointSetMin(m_constraint, degrees * kDegToRad);
+        cpRotaryLimitJointSetMin(m_constraint, degrees * cpRadiansPerDegree);
 }
 
 float RotaryLimitJointItem::maxAngle() const
 {
-    return float(cpRotaryLimitJointGetMax(m_constraint) * kRadToDeg);
+    return float(cpRotaryLimitJointGetMax(m_constraint) * cpDegreesPerRadian);
 }
 
 void RotaryLimitJointItem::setMaxAngle(float degrees)
 {
     if (std::isfinite(degrees))
-        cpRotaryLimitJointSetMax(m_constraint, degrees * kDegToRad);
+        cpRotaryLimitJointSetMax(m_constraint, degrees * cpRadiansPerDegree);
 }

@@ -7,19 +7,6 @@
 #include "Views/EditorScene.h"
 #include "Views/EditorView.h"
 
-namespace {
-
-// The canvas that keeps the group registry of the scene the item is in, if any.
-EditorView* canvasOf(const QGraphicsItem* item)
-{
-    EditorScene* s = qobject_cast<EditorScene*>(item->scene());
-    if (!s || !s->context())
-        return nullptr;
-    return s->context()->view;
-}
-
-} // namespace
-
 LineItem::LineItem()
     : QObject(nullptr)
     , AbstractLineItem(nullptr)
@@ -51,7 +38,7 @@ LineItem::LineItem(QGraphicsScene* scene, QPointF p1, QPointF p2, bool mergeEnds
 
 LineItem::~LineItem()
 {
-    if (EditorView* view = canvasOf(this))
+    if (EditorView* view = EditorScene::canvasOf(this))
         view->removeItemFromGroup(this, groupId());
 }
 
@@ -124,7 +111,7 @@ void LineItem::setActive(bool active)
 
 void LineItem::setGroupId(QString groupId)
 {
-    if (EditorView* view = canvasOf(this))
+    if (EditorView* view = EditorScene::canvasOf(this))
         view->updateItemInGroup(this, groupId, this->groupId());
     GroupableItem::setGroupId(groupId);
 }

@@ -17,19 +17,6 @@
 
 namespace {
 
-EditorView* canvasOf(const QGraphicsItem* item)
-{
-    EditorScene* s = qobject_cast<EditorScene*>(item->scene());
-    if (!s || !s->context())
-        return nullptr;
-    return s->context()->view;
-}
-
-QString numberText(double value)
-{
-    return QString::number(value, 'g', 6);
-}
-
 bool isPathSegment(AbstractEdge* edge)
 {
     const QGraphicsItem* item = dynamic_cast<QGraphicsItem*>(edge);
@@ -79,8 +66,8 @@ void IOPoint::read(IOTransformer& io)
 
 void IOPoint::write(IOTransformer& io)
 {
-    io.writeAttribute("x", encodeText(numberText(mPoint.x())));
-    io.writeAttribute("y", encodeText(numberText(mPoint.y())));
+    io.writeAttribute("x", encodeText(textFromNumber(mPoint.x())));
+    io.writeAttribute("y", encodeText(textFromNumber(mPoint.y())));
 }
 
 std::string IOPoint::key()
@@ -100,13 +87,13 @@ PathItem::PathItem(QPointF pos)
     setBrush(QBrush(Qt::green, Qt::SolidPattern));
     setPen(QPen(Qt::black, 0));
     setFlags(QGraphicsItem::ItemIsSelectable | QGraphicsItem::ItemIsFocusable | QGraphicsItem::ItemIsMovable);
-    setZValue(1000000000);
+    setZValue(PhysicsShapeZ);
     setPos(pos);
 }
 
 PathItem::~PathItem()
 {
-    if (EditorView* view = canvasOf(this))
+    if (EditorView* view = EditorScene::canvasOf(this))
         view->removeItemFromGroup(this, groupId());
 }
 
@@ -208,7 +195,7 @@ LineItemNode* PathItem::walkChain(const std::function<void(LineItemNode*)>& visi
 
 void PathItem::setGroupId(QString group)
 {
-    if (EditorView* view = canvasOf(this))
+    if (EditorView* view = EditorScene::canvasOf(this))
         view->updateItemInGroup(this, group, groupId());
     GroupableItem::setGroupId(group);
 }
@@ -230,8 +217,8 @@ void PathItem::setActive(bool on)
 
 void PathItem::write(IOTransformer& io)
 {
-    io.writeAttribute("x", encodeText(numberText(pos().x())));
-    io.writeAttribute("y", encodeText(numberText(pos().y())));
+    io.writeAttribute("x", encodeText(textFromNumber(pos().x())));
+    io.writeAttribute("y", encodeText(textFromNumber(pos().y())));
     io.writeAttribute("group", encodeText(groupId()));
     if (!name().isEmpty())
         io.writeAttribute("name", encodeText(name()));

@@ -56,6 +56,17 @@ AbstractPolyItem::~AbstractPolyItem()
     nodes.clear();
 }
 
+void AbstractPolyItem::childGeometryChanging(QGraphicsItem* child)
+{
+    if (auto* host = child ? dynamic_cast<AbstractPolyItem*>(child->parentItem()) : nullptr)
+        host->prepareGeometryChange();
+}
+
+void AbstractPolyItem::followHost(QGraphicsItem* child)
+{
+    child->setFlag(QGraphicsItem::ItemSendsGeometryChanges, child->parentItem() != nullptr);
+}
+
 QRectF AbstractPolyItem::boundingRect() const
 {
     return rect.united(childrenBoundingRect());

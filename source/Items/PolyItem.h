@@ -50,6 +50,13 @@ public:
     void calcRect();
     void colorNodes();
 
+    // The polygon's bounding rectangle takes in its children (handles and glued
+    // shapes): a child about to move or leave tells its host first, so that the
+    // scene's index drops the host under the rectangle it was filed under.
+    static void childGeometryChanging(QGraphicsItem* child);
+    // The geometry changes a glued child reports; on while it has a host.
+    static void followHost(QGraphicsItem* child);
+
 protected:
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;

@@ -15,7 +15,6 @@
 
 namespace {
 
-const double kDegToRad = 0.017453292519944444;
 const QColor kFreeColor(0, 100, 255, 200);
 const QColor kGluedColor(0, 100, 180, 200);
 
@@ -32,7 +31,7 @@ PolyShapeItem::PolyShapeItem(cpSpace* space, cpShape* shape, QGraphicsItem* pare
     , mBehavior(new ShapeDragDropBehavior(shape, space))
 {
     color = kFreeColor;
-    setZValue(1000000000);
+    setZValue(PhysicsShapeZ);
     setFlags(QGraphicsItem::ItemIsSelectable | QGraphicsItem::ItemIsFocusable
              | QGraphicsItem::ItemIsMovable);
 
@@ -222,7 +221,7 @@ void PolyShapeItem::turnBy(float degrees)
         adjustShape();
         return;
     }
-    cpBodySetAngle(body, newRotation * kDegToRad);
+    cpBodySetAngle(body, newRotation * cpRadiansPerDegree);
 }
 
 void PolyShapeItem::keyPressEvent(QKeyEvent* event)
@@ -288,4 +287,23 @@ void PolyShapeItem::paint(QPainter* painter, const QStyleOptionGraphicsItem* opt
     painter->setPen(pen);
     painter->setBrush(QBrush(QColor(0, 0, 255, 110), Qt::SolidPattern));
     painter->drawRect(QRect(-2, -2, 4, 4));
+}
+
+QVariant PolyShapeItem::itemChange(GraphicsItemChange change, const QVariant& value)
+{
+    switch (change) {
+    case ItemParentHasChanged:
+        AbstractPolyItem::followHost(this);
+        break;
+    case ItemParentChange:
+    case ItemPositionChange:
+    case ItemRotationChange:
+    case ItemScaleChange:
+    case ItemTransformChange:
+        AbstractPolyItem::childGeometryChanging(this);
+        break;
+    default:
+        break;
+    }
+    return AbstractPolyItem::itemChange(change, value);
 }

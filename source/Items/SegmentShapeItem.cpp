@@ -28,7 +28,7 @@ SegmentShapeItem::SegmentShapeItem(cpSpace* space, cpShape* shape)
     QPen pen(QColor(0, 100, 255, 200));
     pen.setCapStyle(Qt::RoundCap);
     pen.setWidthF(2.0 * double(float(radius())));
-    setZValue(1000000000);
+    setZValue(PhysicsShapeZ);
     setPen(pen);
     adjust();
     setFlags(QGraphicsItem::ItemIsSelectable | QGraphicsItem::ItemIsFocusable);

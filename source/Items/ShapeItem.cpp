@@ -5,21 +5,14 @@
 
 #include <cmath>
 
+#include "IO/textcodec.h"
 #include "Items/ConstraintItem.h"
+#include "Items/ItemRegistry.h"
 #include "Toolkit/cpSupport.h"
 #include "cpCompat.h"
 
 namespace {
 
-const double kDegToRad = 0.017453292519944444;
-
-// Every live shape item, in the order they were made. A body's user data is
-// handed on through it, and a body still used by an item is never freed.
-QList<ShapeItem*>& liveItems()
-{
-    static QList<ShapeItem*> items;
-    return items;
-}
 
 // Chipmunk 7 clears a body's force after each step; a force set on a body keeps
 // acting until it is changed, as the level format expects.
@@ -98,15 +91,9 @@ void endJoints(cpSpace* space, cpBody* body)
 }
 
 // No shape of the space and no live item uses the body any more.
-bool unused(cpBody* body)
+bool unused(const ItemRegistry* registry, cpBody* body)
 {
-    if (shapeCountOnBody(body) != 0)
-        return false;
-    for (ShapeItem* item : liveItems()) {
-        if (item->oldBody() == body || (item->cpshape() && cpShapeGetBody(item->cpshape()) == body))
-            return false;
-    }
-    return true;
+    return shapeCountOnBody(body) == 0 && !(registry && registry->bodyUsed(body));
 }
 
 void freeBody(cpSpace* space, cpBody* body)
@@ -122,18 +109,20 @@ void freeBody(cpSpace* space, cpBody* body)
     cpBodyFree(body);
 }
 
-// When the body names the dying item, another live item on the body takes
-// over, or nobody.
-void handOverUserData(cpBody* body, ShapeItem* dying)
+// When the body names the leaving item, the oldest other live item on the body
+// takes over, or nobody.
+void handOverUserData(const ItemRegistry* registry, cpBody* body, ShapeItem* leaving)
 {
-    if (cpBodyGetUserData(body) != static_cast<QObject*>(dying))
+    if (!body || cpBodyGetUserData(body) != static_cast<QObject*>(leaving))
         return;
     QObject* next = nullptr;
-    for (ShapeItem* item : liveItems()) {
-        if (item != dying && item->space() == dying->space() && item->cpshape()
-            && cpShapeGetBody(item->cpshape()) == body) {
-            next = item;
-            break;
+    if (registry) {
+        const QList<ShapeItem*> items = registry->shapeItemsOn(body);
+        for (ShapeItem* item : items) {
+            if (item != leaving) {
+                next = item;
+                break;
+            }
         }
     }
     cpBodySetUserData(body, next);
@@ -145,8 +134,10 @@ ShapeItem::ShapeItem(cpSpace* space, cpShape* shape)
     : QObject(nullptr)
     , m_space(space)
     , m_shape(shape)
+    , m_registry(ItemRegistry::acquire(space))
 {
-    liveItems().append(this);
+    if (m_registry)
+        m_registry->listShape(this);
     if (cpBody* b = body()) {
         if (!cpBodyGetUserData(b))
             cpBodySetUserData(b, static_cast<QObject*>(this));
@@ -158,13 +149,19 @@ ShapeItem::ShapeItem(cpSpace* space, cpShape* shape)
 
 ShapeItem::~ShapeItem()
 {
-    liveItems().removeOne(this);
-    if (!m_shape)
-        return;
-    if (!m_space) {
+    // Out of the registry first: this item no longer counts as a user below.
+    if (m_registry)
+        m_registry->unlistShape(this);
+    if (m_shape && m_space)
+        releaseShape();
+    else if (m_shape)
         cpShapeFree(m_shape);
-        return;
-    }
+    if (m_registry)
+        m_registry->release();
+}
+
+void ShapeItem::releaseShape()
+{
 
     cpBody* staticBody = cpSpaceGetStaticBody(m_space);
     cpBody* current = body();
@@ -176,19 +173,20 @@ ShapeItem::~ShapeItem()
         cpSpaceRemoveShape(m_space, m_shape);
 
     if (current) {
-        if (current != staticBody && unused(current))
+        if (current != staticBody && unused(m_registry, current))
             freeBody(m_space, current);
         else
-            handOverUserData(current, this);
+            handOverUserData(m_registry, current, this);
     }
 
-    // The own body kept aside while glued belongs to nobody else.
-    if (m_oldBody && m_oldBody != current && m_oldBody != staticBody) {
-        if (unused(m_oldBody)) {
+    // The own body kept aside while glued belongs to nobody else; the static
+    // body it came from must not keep naming this item either.
+    if (m_oldBody && m_oldBody != current) {
+        if (m_oldBody != staticBody && unused(m_registry, m_oldBody)) {
             endJoints(m_space, m_oldBody);
             freeBody(m_space, m_oldBody);
         } else {
-            handOverUserData(m_oldBody, this);
+            handOverUserData(m_registry, m_oldBody, this);
         }
     }
 
@@ -203,7 +201,7 @@ cpBody* ShapeItem::body() const
 void ShapeItem::moveBodyToItem(cpBody* body, const QGraphicsItem* item)
 {
     const QPointF p = item->pos();
-    const double angle = item->rotation() * kDegToRad;
+    const double angle = item->rotation() * cpRadiansPerDegree;
     if (std::isfinite(p.x()) && std::isfinite(p.y()))
         cpBodySetPosition(body, cpv(p.x(), p.y()));
     if (std::isfinite(angle))
@@ -228,6 +226,20 @@ void ShapeItem::sync(AbstractSyncItem*)
 void ShapeItem::setOldBody(cpBody* body)
 {
     m_oldBody = body;
+    if (m_registry)
+        m_registry->listShape(this);
+}
+
+void ShapeItem::shapeBodyChanged(cpBody* previous)
+{
+    if (m_registry)
+        m_registry->listShape(this);
+    // A static body is shared by every static shape: once the shape left it,
+    // it names another of them. A dynamic own body kept aside while glued still
+    // names this item, which takes it back when freed.
+    if (previous && previous != body() && m_space
+        && (previous == cpSpaceGetStaticBody(m_space) || cpBodyIsStaticKind(previous)))
+        handOverUserData(m_registry, previous, this);
 }
 
 bool ShapeItem::bodyInSpace() const
@@ -438,7 +450,7 @@ QString ShapeItem::determineAndSetObjectName()
 {
     const float m = mass();
     const QString name = QStringLiteral("mass: ")
-        + (std::isinf(m) ? QStringLiteral("static") : QString::number(m, 'g', 6));
+        + (std::isinf(m) ? QStringLiteral("static") : textFromNumber(m));
     setObjectName(name);
     return name;
 }

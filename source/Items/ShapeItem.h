@@ -9,6 +9,8 @@
 
 #include "Items/item.h"
 
+class ItemRegistry;
+
 // Base of the scene items that wrap one Chipmunk shape. The concrete item adds
 // the graphics item as its second base; QObject comes first so that the body's
 // user data (this item as QObject*) can be read back as a QObject.
@@ -82,6 +84,8 @@ public:
     // A shape item never follows its partner.
     void sync(AbstractSyncItem* other) override;
     virtual void setOldBody(cpBody* body);
+    // Called after the shape was put onto another body (glued or freed).
+    void shapeBodyChanged(cpBody* previous);
     // Negative: infinite moment. Zero and NaN are refused.
     virtual void setMoment(float moment);
 
@@ -192,11 +196,14 @@ protected:
 
     cpSpace* m_space;
     cpShape* m_shape;
+    ItemRegistry* m_registry; // the space's, shared
     cpBody* m_oldBody = nullptr;
     float m_savedMoment = 0;
     bool m_hasSavedMoment = false;
 
 private:
+    // Teardown of the shape in its space (the destructor's work).
+    void releaseShape();
     // Bit n-1 of the layer mask.
     bool layer(int n) const;
     void setLayer(int n, bool on);

@@ -61,10 +61,10 @@ void TextItem::focusOutEvent(QFocusEvent* event)
 
 void TextItem::write(IOTransformer& io)
 {
-    io.writeAttribute("x", encodeText(QString::number(pos().x(), 'g', 6)));
-    io.writeAttribute("y", encodeText(QString::number(pos().y(), 'g', 6)));
+    io.writeAttribute("x", encodeText(textFromNumber(pos().x())));
+    io.writeAttribute("y", encodeText(textFromNumber(pos().y())));
     if (rotation() != 0)
-        io.writeAttribute("angle", encodeText(QString::number(rotation(), 'g', 6)));
+        io.writeAttribute("angle", encodeText(textFromNumber(rotation())));
     QString text = toPlainText();
     text.replace(QLatin1Char('\n'), QStringLiteral("\\n"));
     io.writeAttribute("text", encodeText(text));

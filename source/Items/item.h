@@ -32,6 +32,18 @@ enum ItemType : int {
     LineItemNodeType = QGraphicsItem::UserType + 23
 };
 
+// Stacking order of the canvas, lowest first. The level file keeps no z values:
+// each kind always takes its own.
+enum ItemZ : qint64 {
+    BackgroundZ = 0,
+    SpriteZ = 1,
+    BoundsZ = 1000,
+    LineZ = 10000,
+    PhysicsShapeZ = 1000000000,
+    JointZ = 1000000001,
+    LineEndNodeZ = 1000000002
+};
+
 // Items the property panel may show: every id above UserType (signed compare).
 bool propertiesType(ItemType type);
 // Circle, segment and polygon physics shapes.

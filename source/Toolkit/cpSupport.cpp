@@ -38,9 +38,8 @@ void ShapeItemAdjust(QGraphicsItem* item, cpShape* shape)
     if (!body)
         return;
     const cpVect p = cpBodyGetPosition(body);
-    const float angle = float(cpBodyGetAngle(body));
     item->setPos(p.x, p.y);
-    item->setRotation(angle * 57.29577951307855);
+    item->setRotation(cpDegreesFromRadians(cpBodyGetAngle(body)));
 }
 
 void countShapesOnBody(cpBody*, cpShape*, void* data)

@@ -1,5 +1,6 @@
 #include "Views/EditorScene.h"
 
+#include <QGraphicsItem>
 #include <QUndoStack>
 
 EditorContext::EditorContext()
@@ -26,6 +27,14 @@ void EditorScene::setContext(EditorContext* context)
     mContext = context;
     if (context && !context->mScenes.contains(this))
         context->mScenes.append(this);
+}
+
+EditorView* EditorScene::canvasOf(const QGraphicsItem* item)
+{
+    EditorScene* s = item ? qobject_cast<EditorScene*>(item->scene()) : nullptr;
+    if (!s || !s->context())
+        return nullptr;
+    return s->context()->view;
 }
 
 void EditorScene::updatedObject(QObject* object)

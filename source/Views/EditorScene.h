@@ -7,6 +7,7 @@
 
 class EditorScene;
 class EditorView;
+class QGraphicsItem;
 class QUndoStack;
 
 // Ties the canvas to the level's undo stack. Held by the main window; items reach
@@ -40,6 +41,9 @@ public:
 
     void setContext(EditorContext* context);
     EditorContext* context() const { return mContext; }
+
+    // The canvas of the scene the item is in, or null (no scene, no context).
+    static EditorView* canvasOf(const QGraphicsItem* item);
 
     // Called by items after their properties changed by dragging or by keys.
     void updatedObject(QObject* object);

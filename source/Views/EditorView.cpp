@@ -10,9 +10,11 @@
 #include <QPointer>
 #include <QStatusBar>
 #include <QTimerEvent>
+#include <QUndoStack>
 #include <QWheelEvent>
 
 #include <cmath>
+#include <vector>
 
 #include "IO/textcodec.h"
 #include "Items/ConstraintItem.h"
@@ -41,13 +43,13 @@ void eachBody(cpBody* body, void* data)
     if (cpBodyGetType(body) == CP_BODY_TYPE_STATIC)
         return;
     if (QObject* object = static_cast<QObject*>(cpBodyGetUserData(body)))
-        static_cast<QList<QPointer<QObject> >*>(data)->append(object);
+        static_cast<std::vector<QObject*>*>(data)->push_back(object);
 }
 
 void eachConstraint(cpConstraint* constraint, void* data)
 {
     if (QObject* object = static_cast<QObject*>(cpConstraintGetUserData(constraint)))
-        static_cast<QList<QPointer<QObject> >*>(data)->append(object);
+        static_cast<std::vector<QObject*>*>(data)->push_back(object);
 }
 
 void collectUnownedConstraint(cpConstraint* constraint, void* data)
@@ -141,7 +143,6 @@ void EditorView::setStatusBar(QStatusBar* statusBar)
 
 void EditorView::setContext(EditorContext* context)
 {
-    m_context = context;
     m_scene.setContext(context);
 }
 
@@ -161,6 +162,7 @@ void EditorView::init()
     cpSpaceSetIterations(m_space, 25);
     cpSpaceSetGravity(m_space, cpv(0, -10));
     cpSpaceSetDamping(m_space, 0.98);
+    m_registry.attach(m_space);
 
     m_background = new TriGradientItem();
     m_background->setPos(0, 0);
@@ -168,12 +170,11 @@ void EditorView::init()
     m_scene.addItem(m_background);
 
     m_editScale = 1.0f;
-    m_context = nullptr;
 
     m_groups.clear();
 
     m_boundsItem = new QGraphicsRectItem(initialBounds);
-    m_boundsItem->setZValue(1000);
+    m_boundsItem->setZValue(BoundsZ);
     m_boundsItem->setPen(QPen(QBrush(Qt::white, Qt::SolidPattern), 0, Qt::DashLine, Qt::SquareCap, Qt::BevelJoin));
     m_scene.addItem(m_boundsItem);
 
@@ -207,9 +208,17 @@ void EditorView::releaseSpace()
         }
     }
 
+    // Deleted items held by the undo stack belong to this space: they go with
+    // it, and no undo may bring them into the next level.
+    if (EditorContext* context = m_scene.context()) {
+        if (context->undoStack)
+            context->undoStack->clear();
+    }
+
     m_scene.clear();
 
     if (m_space) {
+        m_registry.detach();
         cpSpaceFree(m_space);
         m_space = nullptr;
     }
@@ -239,27 +248,34 @@ QList<ColorMarkerItem*> EditorView::colorMarkers() const
 
 // ---------------------------------------------------------------- physics
 
+// While the simulation runs, every body's item moves each tick, and the scene's
+// tree index would take each one out and put it back; without an index a tick
+// costs less, and hit tests scan the items until the simulation stops and the
+// index is built again in one pass.
 void EditorView::startPhysics()
 {
     stopPhysics();
+    m_scene.setItemIndexMethod(QGraphicsScene::NoIndex);
     m_physicsTimerId = startTimer(physicsInterval);
 }
 
 void EditorView::stopPhysics()
 {
-    if (m_physicsTimerId != 0)
+    if (m_physicsTimerId != 0) {
         killTimer(m_physicsTimerId);
+        m_scene.setItemIndexMethod(QGraphicsScene::BspTreeIndex);
+    }
     m_physicsTimerId = 0;
 }
 
 void EditorView::timerEvent(QTimerEvent* event)
 {
     if (event->timerId() == m_physicsTimerId && m_physicsTimerId != 0)
-        stepPhysics();
+        tick();
     QGraphicsView::timerEvent(event);
 }
 
-void EditorView::stepPhysics()
+void EditorView::tick()
 {
     if (!m_space)
         return;
@@ -271,18 +287,20 @@ void EditorView::stepPhysics()
 
     cpSpaceStep(m_space, physicsStep);
 
-    QList<QPointer<QObject> > bodyItems;
-    cpSpaceEachBody(m_space, eachBody, &bodyItems);
-    QList<QPointer<QObject> > constraintItems;
-    cpSpaceEachConstraint(m_space, eachConstraint, &constraintItems);
+    // Kept between ticks, so that a tick allocates nothing.
+    m_tickBodies.clear();
+    cpSpaceEachBody(m_space, eachBody, &m_tickBodies);
+    m_tickConstraints.clear();
+    cpSpaceEachConstraint(m_space, eachConstraint, &m_tickConstraints);
 
-    // The space is unlocked again here, so an item may touch it while it adjusts.
-    for (const QPointer<QObject>& object : bodyItems) {
-        if (ShapeItem* item = dynamic_cast<ShapeItem*>(object.data()))
+    // The space is unlocked again here, so an item may touch it while it
+    // adjusts; placing items deletes none.
+    for (QObject* object : m_tickBodies) {
+        if (ShapeItem* item = qobject_cast<ShapeItem*>(object))
             item->adjust();
     }
-    for (const QPointer<QObject>& object : constraintItems) {
-        if (ConstraintItem* item = dynamic_cast<ConstraintItem*>(object.data()))
+    for (QObject* object : m_tickConstraints) {
+        if (ConstraintItem* item = qobject_cast<ConstraintItem*>(object))
             item->adjust();
     }
 }

@@ -8,9 +8,12 @@
 #include <QPointF>
 #include <QString>
 
+#include <vector>
+
 #include <chipmunk/chipmunk.h>
 
 #include "IO/iotransformer.h"
+#include "Items/ItemRegistry.h"
 #include "Views/EditorScene.h"
 
 class QGraphicsRectItem;
@@ -74,6 +77,10 @@ public:
     void startPhysics();
     void stopPhysics();
     bool physicsRunning() const { return m_physicsTimerId != 0; }
+    // One physics step and the items placed after it; the physics timer calls it.
+    void tick();
+    // The live physics items of the space, by body.
+    ItemRegistry* registry() { return &m_registry; }
 
     // Group registry: group name -> items of that group, in joining order.
     QMap<QString, QList<GroupableItem*> >* groupMap() { return &m_groups; }
@@ -131,10 +138,11 @@ protected:
 
 private:
     void setBoundsRect(const QRectF& rect);
-    void stepPhysics();
     void releaseSpace();
 
-    EditorContext* m_context = nullptr;
+    ItemRegistry m_registry;
+    std::vector<QObject*> m_tickBodies;
+    std::vector<QObject*> m_tickConstraints;
     EditorScene m_scene;
     QGraphicsRectItem* m_boundsItem = nullptr;
     TriGradientItem* m_background = nullptr;

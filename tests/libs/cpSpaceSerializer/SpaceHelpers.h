@@ -5,6 +5,7 @@
 #include "cpSpaceSerializer.h"
 
 #include "PhysicsFileText.h"
+#include "SpaceTestSupport.h"
 
 #include <QByteArray>
 #include <QFile>
@@ -15,25 +16,6 @@
 #include <set>
 #include <vector>
 
-// Counts of what a space simulates.
-inline int shapeCount(cpSpace* space)
-{
-    int n = 0;
-    cpSpaceEachShape(space, [](cpShape*, void* d) { ++*static_cast<int*>(d); }, &n);
-    return n;
-}
-inline int bodyCount(cpSpace* space)
-{
-    int n = 0;
-    cpSpaceEachBody(space, [](cpBody*, void* d) { ++*static_cast<int*>(d); }, &n);
-    return n;
-}
-inline int constraintCount(cpSpace* space)
-{
-    int n = 0;
-    cpSpaceEachConstraint(space, [](cpConstraint*, void* d) { ++*static_cast<int*>(d); }, &n);
-    return n;
-}
 inline std::vector<cpShape*> shapesOf(cpSpace* space)
 {
     std::vector<cpShape*> out;

@@ -271,13 +271,13 @@ void TestUndoCommands::deleteOfItemOutsideAnyScene()
 
 // A sprite inside a shape goes with the shape, whose deletion no command
 // records. Undo and redo afterwards must not reach the freed sprite or host.
-enum HostCase { ValueCommand, DeletionInForce, DeletionUndone };
+enum HostCase { ValueEdit, DeletionInForce, DeletionUndone };
 Q_DECLARE_METATYPE(HostCase)
 
 void TestUndoCommands::hostDestroyedBehindTheStack_data()
 {
     QTest::addColumn<HostCase>("hostCase");
-    QTest::newRow("rotation of the inner item") << ValueCommand;
+    QTest::newRow("rotation of the inner item") << ValueEdit;
     QTest::newRow("inner item deleted") << DeletionInForce;
     QTest::newRow("inner item deleted, undone") << DeletionUndone;
 }
@@ -294,7 +294,7 @@ void TestUndoCommands::hostDestroyedBehindTheStack()
     QPointer<QObject> innerGuard(inner);
 
     QUndoStack stack;
-    if (hostCase == ValueCommand)
+    if (hostCase == ValueEdit)
         stack.push(makeKind(Rotate, inner, 0, 5, QStringLiteral("rotate")));
     else
         stack.push(new DeleteCommand(inner));

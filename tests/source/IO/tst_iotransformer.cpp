@@ -109,6 +109,7 @@ class TestIOTransformer : public QObject
     Q_OBJECT
 private slots:
     void readTakesLikeNamedSiblingsInOrder();
+    void interleavedKindsReadKindByKind();
     void readingConsumesAttributes();
     void nothingIsCurrentBeforeFirstReadOrWrite();
     void peekSeesTextChildren();
@@ -164,6 +165,38 @@ void TestIOTransformer::readTakesLikeNamedSiblingsInOrder()
     Element again("view");
     QVERIFY(!io.read(again));
     QVERIFY(!io.nodeExists("view"));
+}
+
+// The root reader takes one kind after the other while the writer mixes them in
+// stacking order; an element written after a kind ran out is still found.
+void TestIOTransformer::interleavedKindsReadKindByKind()
+{
+    IOTransformer io("unused.xml", nullptr, nullptr);
+    Element written("view");
+    for (const char* id : {"a1", "b1", "a2", "a3", "b2", "c1", "a4"})
+        written.add(Element(std::string(1, id[0]), {{"id", id}}));
+    io.write(written);
+
+    std::vector<std::string> order;
+    Element view("view");
+    view.onRead = [&](IOTransformer& t) {
+        auto take = [&](const std::string& kind) {
+            while (t.nodeExists(kind)) {
+                Element e(kind);
+                e.onRead = [&](IOTransformer& it) { order.push_back(it.readAttribute("id")); };
+                QVERIFY(t.read(e));
+            }
+        };
+        take("b");
+        take("a");
+        Element late("b", {{"id", "b3"}});
+        t.write(late);
+        take("b");
+        take("c");
+        QCOMPARE(t.peekNextNode(), std::string());
+    };
+    QVERIFY(io.read(view));
+    QCOMPARE(order, std::vector<std::string>({"b1", "b2", "a1", "a2", "a3", "a4", "b3", "c1"}));
 }
 
 void TestIOTransformer::readingConsumesAttributes()

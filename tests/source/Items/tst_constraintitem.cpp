@@ -6,6 +6,8 @@
 #include <cmath>
 #include <limits>
 
+#include "SpaceTestSupport.h"
+
 namespace {
 
 const float kNaN = std::numeric_limits<float>::quiet_NaN();
@@ -128,7 +130,7 @@ void TestConstraintItem::destructorLeavesTheSpace()
     QPointer<TestJoint> joint = new TestJoint(m_space, cpPivotJointNew(m_body, cpSpaceGetStaticBody(m_space), cpv(0, 20)));
     joint->addToSpace();
     joint->deleteLater();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    flushDeletes();
     QVERIFY(!joint);
     int count = 0;
     cpSpaceEachConstraint(m_space, [](cpConstraint*, void* data) { ++*static_cast<int*>(data); }, &count);

@@ -12,6 +12,8 @@
 #include "Items/JointItems.h"
 #include "cpCompat.h"
 
+#include "SpaceTestSupport.h"
+
 namespace {
 
 enum Kind { Spring, Pin, Pivot, Motor, Slide, Gear, RotarySpring, RotaryLimit, Groove };
@@ -21,17 +23,9 @@ const int kKindCount = 9;
 
 enum State { Unbound, ToStatic, Between };
 
-const QColor kUnbound(255, 0, 30, 200);
-const QColor kStatic(255, 255, 30, 200);
-const QColor kBetween(200, 0, 255, 200);
 
 const float kNaN = std::numeric_limits<float>::quiet_NaN();
 const float kInf = std::numeric_limits<float>::infinity();
-
-void flushDeletes()
-{
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-}
 
 QPointF toPoint(cpVect v) { return QPointF(v.x, v.y); }
 cpVect toVect(QPointF p) { return cpv(p.x(), p.y()); }
@@ -60,13 +54,6 @@ AbstractLineJointItem* makeJoint(Kind kind, cpSpace* space)
     case Groove: return new GrooveJointItem(space, GrooveJointItem::defaultConstraint());
     }
     return nullptr;
-}
-
-int constraintCount(cpSpace* space)
-{
-    int n = 0;
-    cpSpaceEachConstraint(space, [](cpConstraint*, void* d) { ++*static_cast<int*>(d); }, &n);
-    return n;
 }
 
 // A scene and a space with gravity; the scene is emptied before the space goes.
@@ -230,7 +217,7 @@ void TestJointItems::binding()
     cpBody* staticBody = cpSpaceGetStaticBody(w.space);
 
     QCOMPARE(w.inSpace(j), expected != Unbound);
-    const QColor colours[] = {kUnbound, kStatic, kBetween};
+    const QColor colours[] = {kJointUnbound, kJointStatic, kJointBetween};
     QCOMPARE(j->pen().color(), colours[expected]);
     QCOMPARE(j->pen().widthF(), 4.0);
     QVERIFY(j->endA() && j->endB());
@@ -359,12 +346,12 @@ void TestJointItems::valuesAfterBindingAndRebinding()
     // Pressing the end node takes the joint out of the space and turns it red.
     dragNode(j->endB(), QPointF(100, 0), false);
     QVERIFY(!w.inSpace(j));
-    QCOMPARE(j->pen().color(), kUnbound);
+    QCOMPARE(j->pen().color(), kJointUnbound);
     QCOMPARE(j->dragDepth(), 1);
     j->dragEnded(j->endB());
     QCOMPARE(j->dragDepth(), 0);
     QVERIFY(w.inSpace(j));
-    QCOMPARE(j->pen().color(), kBetween);
+    QCOMPARE(j->pen().color(), kJointBetween);
     QCOMPARE(j->maxForce(), 1000.0f);
     QCOMPARE(j->maxBias(), 5.0f);
     QCOMPARE(j->errorBias(), 0.25f);
@@ -646,7 +633,7 @@ void TestJointItems::loadedJointKeepsTheFileValues()
     QCOMPARE(pin->anchor1(), QPointF(1, 2));
     QCOMPARE(pin->line(), QLineF(1, 2, 97, 4));
     QCOMPARE(pin->endB()->pos(), QPointF(97, 4));
-    QCOMPARE(pin->pen().color(), kBetween);
+    QCOMPARE(pin->pen().color(), kJointBetween);
     QCOMPARE(cpConstraintGetUserData(c), static_cast<void*>(static_cast<QObject*>(pin)));
     w.step();
 }
@@ -708,7 +695,7 @@ void TestJointItems::faults()
         gear->dragEnded(gear->endB());
         QVERIFY(w.inSpace(pivot) && w.inSpace(gear));
         QCOMPARE(cpConstraintGetBodyA(pivot->constraint()), cpSpaceGetStaticBody(w.space));
-        QCOMPARE(pivot->pen().color(), kStatic);
+        QCOMPARE(pivot->pen().color(), kJointStatic);
     } else if (fault == "freedWhileBound") {
         QPointer<QObject> bound(static_cast<ConstraintItem*>(w.joint(Spring, QPointF(0, 0), QPointF(100, 0))));
         // An unbound joint on the same body: pressed, so out of the space.

@@ -19,6 +19,8 @@
 #include <cmath>
 #include <memory>
 
+#include "SpaceTestSupport.h"
+
 namespace {
 
 // An edge that cannot be split and whose pointA()/pointB() report stale points,
@@ -30,14 +32,6 @@ public:
     QPointF pointA() const override { return QPointF(-500, 300); }
     QPointF pointB() const override { return QPointF(-500, 300); }
 };
-
-// A deletion can orphan nodes, which then ask for their own deletion: flush
-// until that chain has run out.
-void flushDeletions()
-{
-    for (int i = 0; i < 3; ++i)
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-}
 
 int nodeCount(QGraphicsScene* scene)
 {
@@ -117,7 +111,7 @@ void TestLineItems::init()
 
 void TestLineItems::cleanup()
 {
-    flushDeletions();
+    flushDeletes();
     view.reset();
     context.reset();
     scene = nullptr;
@@ -210,7 +204,7 @@ void TestLineItems::mergeOnRelease()
         QVERIFY(!target->isDeletionPending());
         QCOMPARE(first->endB(), target);
         QCOMPARE(second->endA(), dropped);
-        flushDeletions();
+        flushDeletes();
         QCOMPARE(nodeCount(scene), 4);
         return;
     }
@@ -227,7 +221,7 @@ void TestLineItems::mergeOnRelease()
     // Freeing an edge before the absorbed node's deferred deletion runs.
     delete first;
     QPointer<LineItemNode> gone(target);
-    flushDeletions();
+    flushDeletes();
     QVERIFY(gone.isNull());
     QCOMPARE(nodeCount(scene), 2);
     QCOMPARE(dropped->edges(), (QList<AbstractEdge*>{second}));
@@ -246,7 +240,7 @@ void TestLineItems::mergeRefusals()
     node->mergeWithNode(nullptr);
     QCOMPARE(node->edges(), (QList<AbstractEdge*>{tiny}));
     QVERIFY(!node->isDeletionPending());
-    flushDeletions();
+    flushDeletes();
     QCOMPARE(nodeCount(scene), 2);
 }
 
@@ -270,13 +264,13 @@ void TestLineItems::mergeSkipsNodesGoingAway()
     QCOMPARE(l2->endA(), shared);
     QCOMPARE(shared->edges().size(), 3);
 
-    flushDeletions();
+    flushDeletes();
     QCOMPARE(nodeCount(scene), 4);
     // Every edge still reaches a live node.
     delete l1;
     delete l2;
     delete l3;
-    flushDeletions();
+    flushDeletes();
     QCOMPARE(nodeCount(scene), 0);
 }
 
@@ -287,7 +281,7 @@ void TestLineItems::breakAway()
     LineItem* l3 = makeLine(QPointF(10, 0), QPointF(20, 0));
     l2->endA()->mergeWithTouchingNode();
     l3->endA()->mergeWithTouchingNode();
-    flushDeletions();
+    flushDeletes();
     LineItemNode* hub = l3->endA();
     AbstractEdge* firstEdge = hub->edges().first();
     const bool wasEndA = firstEdge->endA() == hub;
@@ -392,7 +386,7 @@ void TestLineItems::deleteDissolvesTwoEdges()
 
     // The surviving edge goes before the dissolved node's deferred deletion runs.
     delete s2;
-    flushDeletions();
+    flushDeletes();
     QVERIFY(middle.isNull());
     QCOMPARE(nodeCount(scene), 0);
 }
@@ -425,11 +419,11 @@ void TestLineItems::deleteCascade()
                 line->endB()->mergeWithTouchingNode();
         }
     }
-    flushDeletions();
+    flushDeletes();
     // A further line shares one far node, which must survive the cascade.
     LineItem* keeper = makeLine(lines.first()->endB()->pos(), QPointF(-70, 30));
     keeper->endA()->mergeWithTouchingNode();
-    flushDeletions();
+    flushDeletes();
     LineItemNode* hub = lines.first()->endA();
     QCOMPARE(hub->edges().size(), spokes);
 
@@ -437,7 +431,7 @@ void TestLineItems::deleteCascade()
 
     for (const QPointer<LineItem>& line : lines)
         QVERIFY(line.isNull());
-    flushDeletions();
+    flushDeletes();
     QCOMPARE(nodeCount(scene), 2);
     QVERIFY(keeper->endA() && keeper->endB());
     QCOMPARE(keeper->endA()->edges(), (QList<AbstractEdge*>{keeper}));
@@ -450,13 +444,13 @@ void TestLineItems::deleteKeyOnLine()
     LineItem* doomed = makeLine(QPointF(0, 0), QPointF(10, 0));
     LineItem* other = makeLine(QPointF(10, 0), QPointF(20, 0));
     other->endA()->mergeWithTouchingNode();
-    flushDeletions();
+    flushDeletes();
     QPointer<LineItem> watch(doomed);
     QPointer<LineItemNode> lonely(doomed->endA());
 
     sendKey(scene, doomed, Qt::Key_Backspace);
     QVERIFY(!watch.isNull());
-    flushDeletions();
+    flushDeletes();
 
     QVERIFY(watch.isNull());
     QVERIFY(lonely.isNull());
@@ -600,7 +594,7 @@ void TestLineItems::widthKeys()
 
     QCOMPARE(line->pen().width(), expected);
     QCOMPARE(line->pen().capStyle(), Qt::RoundCap);
-    flushDeletions();
+    flushDeletes();
     QCOMPARE(nodeCount(scene), 2);
 }
 
@@ -732,7 +726,7 @@ void TestLineItems::readSharedEnds()
 
     QCOMPARE(first->endB(), second->endA());
     QCOMPARE(second->endA()->edges().size(), 2);
-    flushDeletions();
+    flushDeletes();
     QCOMPARE(nodeCount(scene), 3);
 }
 
@@ -745,7 +739,7 @@ void TestLineItems::readJoinsExistingNode()
 
     QCOMPARE(read->endB(), drawn->endB());
     QCOMPARE(read->endB()->pos(), QPointF(50, 0));
-    flushDeletions();
+    flushDeletes();
     QCOMPARE(nodeCount(scene), 3);
 }
 

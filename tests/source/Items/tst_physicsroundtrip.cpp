@@ -24,6 +24,8 @@
 
 #include "PhysicsFileText.h"
 
+#include "SpaceTestSupport.h"
+
 namespace {
 
 // Chipmunk lists the shapes of static-type bodies after all others, and a body
@@ -323,7 +325,7 @@ void TestPhysicsRoundTrip::shapesSurviveTheFile()
     freeLoadedSpace(copy);
 
     scene.clear();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    flushDeletes();
     cpSpaceFree(space);
 }
 
@@ -513,7 +515,7 @@ void TestPhysicsRoundTrip::constraintsSurviveTheFile()
 
     // The shape items take the item-less ratchet out of the space with its bodies.
     scene.clear();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    flushDeletes();
     QVERIFY(!cpSpaceContainsConstraint(space, ratchet));
     cpConstraintFree(ratchet);
     cpSpaceFree(space);

@@ -8,6 +8,7 @@
 #include <QKeyEvent>
 #include <QMetaProperty>
 #include <QPointer>
+#include <QUndoStack>
 #include <QtTest>
 
 #include <climits>
@@ -20,7 +21,9 @@
 #include "Items/GrooveJointItem.h"
 #include "Items/JointItems.h"
 #include "Items/PolyShapeItem.h"
+#include "Commands/UndoCommands.h"
 #include "Items/SegmentShapeItem.h"
+#include "Toolkit/cpSupport.h"
 #include "Tools/JointTools.h"
 #include "Tools/ShapeTools.h"
 #include "Tools/cpMouseTool.h"
@@ -29,16 +32,12 @@
 
 #include "SceneMouse.h"
 
+#include "SpaceTestSupport.h"
+
 namespace {
 
 const float kNaN = std::numeric_limits<float>::quiet_NaN();
 const float kInf = std::numeric_limits<float>::infinity();
-
-void flushDeletes()
-{
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-}
 
 cpVect toVect(QPointF p) { return cpv(p.x(), p.y()); }
 
@@ -309,12 +308,7 @@ struct Level
         }
     }
 
-    int constraintsInSpace() const
-    {
-        int n = 0;
-        cpSpaceEachConstraint(space, [](cpConstraint*, void* d) { ++*static_cast<int*>(d); }, &n);
-        return n;
-    }
+    int constraintsInSpace() const { return constraintCount(space); }
 
     bool bodiesSane() const
     {
@@ -336,6 +330,9 @@ class TestPhysicsTorture : public QObject
     Q_OBJECT
 
 private slots:
+    void hostShrinkingAfterGlueKeepsSceneIndex();
+    void staticBodyNamesNoShapeGluedAway();
+    void clearAllTakesHeldItemsWithTheSpace();
     void hostileActions_data();
     void hostileActions();
     void clearAllWhileSimulating();
@@ -606,12 +603,15 @@ void TestPhysicsTorture::clearAllWhileSimulating()
     {
         Level level(&view);
         view.startPhysics();
-        QTest::qWait(120);
+        for (int i = 0; i < 7; ++i)
+            view.tick();
         view.clearAll();
         flushDeletes();
         QVERIFY(!level.circle && !level.box && !level.glued && level.joints.first().isNull());
         view.init();
-        QTest::qWait(60);
+        // A tick after clearAll() and init() meets the fresh space only.
+        for (int i = 0; i < 4; ++i)
+            view.tick();
         view.stopPhysics();
     }
     flushDeletes();
@@ -748,7 +748,7 @@ void TestPhysicsTorture::toolSequences()
                 flushDeletes();
                 view.init();
                 view.startPhysics();
-                QTest::qWait(40);
+                view.tick();
             }
             ++at;
             for (int i = 0; i < 5; ++i)
@@ -763,4 +763,103 @@ void TestPhysicsTorture::toolSequences()
 }
 
 QTEST_MAIN(TestPhysicsTorture)
+// A glued child moved out widens its host's bounding rectangle, freeing it
+// narrows it again: the scene's index must drop the host under the rectangle it
+// was filed under each time, or it keeps the host after its deletion.
+void TestPhysicsTorture::hostShrinkingAfterGlueKeepsSceneIndex()
+{
+    Level level;
+    QGraphicsScene* scene = level.scene;
+    QPointer<PolyShapeItem> box = level.box;
+    CircleShapeItem* glued = level.glued;
+    QCOMPARE(glued->parentItem(), static_cast<QGraphicsItem*>(box.data()));
+
+    // Index lookups by bounding rectangle, as a click's item search makes them.
+    auto hits = [scene](QPointF at) {
+        return scene->items(QRectF(at - QPointF(1, 1), QSizeF(2, 2)), Qt::IntersectsItemBoundingRect);
+    };
+    glued->setPos(glued->pos() + QPointF(300, 300));
+    const QPointF far = glued->scenePos();
+    QVERIFY(hits(far).contains(box.data()));
+    box->setPos(box->pos() + QPointF(5, 0));
+    hits(far);
+
+    // Shift-released on empty ground: the circle leaves the box.
+    sendSceneMouse(scene, QEvent::GraphicsSceneMousePress, far, far, Qt::ShiftModifier);
+    sendSceneMouse(scene, QEvent::GraphicsSceneMouseMove, far + QPointF(40, 0), far, Qt::ShiftModifier);
+    sendSceneMouse(scene, QEvent::GraphicsSceneMouseRelease, far + QPointF(40, 0), far, Qt::ShiftModifier);
+    QVERIFY(!glued->parentItem());
+
+    box->setRotation(box->rotation() + 10);
+    delete box;
+    QVERIFY(!box);
+    const QList<QGraphicsItem*> found = hits(far);
+    for (QGraphicsItem* item : found)
+        QVERIFY(item->type() >= 0);
+}
+
+// The space's static body names one live static shape. A static circle glued
+// onto a dynamic one and deleted there must not stay named, or the next joint's
+// body search reads the freed item.
+void TestPhysicsTorture::staticBodyNamesNoShapeGluedAway()
+{
+    QGraphicsScene scene;
+    cpSpace* space = cpSpaceNew();
+    {
+        cpBody* staticBody = cpSpaceGetStaticBody(space);
+        auto* staticCircle =
+            new CircleShapeItem(space, cpSpaceAddShape(space, cpCircleShapeNew(staticBody, 10, cpv(-50, 50))));
+        scene.addItem(staticCircle);
+        staticCircle->adjust();
+        cpBody* body = cpSpaceAddBody(space, cpBodyNew(130, cpMomentForCircle(130, 10, 10, cpvzero)));
+        cpBodySetPosition(body, cpv(50, 50));
+        auto* dynamicCircle = new CircleShapeItem(space, cpSpaceAddShape(space, cpCircleShapeNew(body, 10, cpvzero)));
+        scene.addItem(dynamicCircle);
+        dynamicCircle->adjust();
+        auto* ground = new SegmentShapeItem(
+            space, cpSpaceAddShape(space, cpSegmentShapeNew(staticBody, cpv(-300, 0), cpv(300, 0), 3)));
+        scene.addItem(ground);
+        QCOMPARE(static_cast<QObject*>(cpBodyGetUserData(staticBody)), static_cast<QObject*>(staticCircle));
+
+        dynamicCircle->dropped(staticCircle);
+        QCOMPARE(cpShapeGetBody(staticCircle->cpshape()), body);
+        QCOMPARE(static_cast<QObject*>(cpBodyGetUserData(staticBody)), static_cast<QObject*>(ground));
+        delete staticCircle;
+        QCOMPARE(static_cast<QObject*>(cpBodyGetUserData(staticBody)), static_cast<QObject*>(ground));
+
+        auto* pin = new PinJointItem(space, PinJointItem::defaultConstraint());
+        pin->setLine(QLineF(QPointF(0, 0), QPointF(50, 50)));
+        scene.addItem(pin);
+        pin->setupNodes();
+        QVERIFY(cpSpaceContainsConstraint(space, pin->constraint()));
+        scene.clear();
+        flushDeletes();
+    }
+    cpSpaceFree(space);
+}
+
+// Deleted items held by the undo stack belong to the level's space: a cleared
+// level takes them along, and no undo brings them into the next one.
+void TestPhysicsTorture::clearAllTakesHeldItemsWithTheSpace()
+{
+    EditorView view;
+    EditorContext context;
+    context.view = &view;
+    view.setContext(&context);
+    Level level(&view);
+    QPointer<CircleShapeItem> circle = level.circle;
+    context.undoStack->push(new DeleteCommand(circle));
+    QVERIFY(!circle->scene());
+
+    view.clearAll();
+    QVERIFY(!circle);
+    QCOMPARE(context.undoStack->count(), 0);
+    view.init();
+    context.undoStack->undo();
+    context.undoStack->clear();
+    for (QGraphicsItem* item : view.scene()->items())
+        QVERIFY(!shapeType(ItemType(item->type())));
+    flushDeletes();
+}
+
 #include "tst_physicstorture.moc"

@@ -10,6 +10,8 @@
 #include <cmath>
 #include <limits>
 
+#include "SpaceTestSupport.h"
+
 namespace {
 
 const double kStep = 1.0 / 30.0;
@@ -64,20 +66,10 @@ public:
     int adjusted = 0;
 };
 
-void countBody(cpBody*, void* data)
-{
-    ++*static_cast<int*>(data);
-}
-
 void collectBodyItem(cpBody* body, void* data)
 {
     if (QObject* object = static_cast<QObject*>(cpBodyGetUserData(body)))
         static_cast<QList<QObject*>*>(data)->append(object);
-}
-
-void countConstraint(cpConstraint*, void* data)
-{
-    ++*static_cast<int*>(data);
 }
 
 } // namespace
@@ -113,8 +105,8 @@ private:
     cpShape* makeCircle(cpVect at, double mass = 130, double moment = 5000);
     TestCircleItem* makeItem(cpVect at, double mass = 130, double moment = 5000);
     void step(int times = 3);
-    int bodyCount() const;
-    int constraintCount() const;
+    int bodyCount() const { return ::bodyCount(m_space); }
+    int constraintCount() const { return ::constraintCount(m_space); }
 
     cpSpace* m_space = nullptr;
     QList<QGraphicsItem*> m_items; // deleted before the space
@@ -131,7 +123,7 @@ void TestShapeItem::cleanup()
 {
     qDeleteAll(m_items);
     m_items.clear();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    flushDeletes();
     cpSpaceFree(m_space);
     m_space = nullptr;
 }
@@ -157,20 +149,6 @@ void TestShapeItem::step(int times)
 {
     for (int i = 0; i < times; ++i)
         cpSpaceStep(m_space, kStep);
-}
-
-int TestShapeItem::bodyCount() const
-{
-    int n = 0;
-    cpSpaceEachBody(m_space, countBody, &n);
-    return n;
-}
-
-int TestShapeItem::constraintCount() const
-{
-    int n = 0;
-    cpSpaceEachConstraint(m_space, countConstraint, &n);
-    return n;
 }
 
 void TestShapeItem::newItemNamesItself()
@@ -442,14 +420,14 @@ void TestShapeItem::teardownFreesLastBodyAndEndsJoints()
     QCOMPARE(constraintCount(), 1);
     QVERIFY(bound);
     QCOMPARE(bodyCount(), 1);
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    flushDeletes();
     QVERIFY(!bound);
     QVERIFY(other);
     step();
 
     m_items.removeOne(b);
     delete b;
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    flushDeletes();
     QVERIFY(!other);
     QCOMPARE(bodyCount(), 0);
     QCOMPARE(constraintCount(), 0);
@@ -472,7 +450,7 @@ void TestShapeItem::teardownKeepsSharedBodyAndHandsOverUserData()
     QCOMPARE(cpBodyGetUserData(body), static_cast<void*>(static_cast<QObject*>(second)));
     // The joints of the shared body end with either shape.
     QCOMPARE(constraintCount(), 0);
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    flushDeletes();
     QVERIFY(!joint);
 
     QList<QObject*> objects;
@@ -505,7 +483,7 @@ void TestShapeItem::staticBodyUserDataHandOver()
     QCOMPARE(cpBodyGetUserData(staticBody), static_cast<void*>(nullptr));
 
     // Deleting a static shape ends no joint.
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    flushDeletes();
     QVERIFY(joint);
     QCOMPARE(constraintCount(), 1);
     step();

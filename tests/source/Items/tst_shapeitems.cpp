@@ -17,32 +17,12 @@
 
 #include "SceneMouse.h"
 
+#include "SpaceTestSupport.h"
+
 namespace {
 
 const QColor kFree(0, 100, 255, 200);
 const QColor kGlued(0, 100, 180, 200);
-
-void countBody(cpBody*, void* data) { ++*static_cast<int*>(data); }
-void countShape(cpShape*, void* data) { ++*static_cast<int*>(data); }
-
-int bodyCount(cpSpace* space)
-{
-    int n = 0;
-    cpSpaceEachBody(space, countBody, &n);
-    return n;
-}
-
-int shapeCount(cpSpace* space)
-{
-    int n = 0;
-    cpSpaceEachShape(space, countShape, &n);
-    return n;
-}
-
-void flushDeletes()
-{
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-}
 
 QPointF toPoint(cpVect v) { return QPointF(v.x, v.y); }
 

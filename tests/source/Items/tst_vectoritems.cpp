@@ -18,6 +18,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "SpaceTestSupport.h"
+
 namespace {
 
 // Exposes the vertex list and the key handler of a polygon.
@@ -58,7 +60,7 @@ void pressKey(ProbeText& text, int key, Qt::KeyboardModifiers modifiers, const Q
 
 void flushDeletions()
 {
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    flushDeletes();
 }
 
 // The element as the level file prints it.

@@ -17,17 +17,12 @@
 
 #include "ToolEvents.h"
 
+#include "SpaceTestSupport.h"
+
 namespace {
 
 QPointF toPoint(cpVect v) { return QPointF(v.x, v.y); }
 cpVect toVect(QPointF p) { return cpv(p.x(), p.y()); }
-
-int constraintCount(cpSpace* space)
-{
-    int n = 0;
-    cpSpaceEachConstraint(space, [](cpConstraint*, void* d) { ++*static_cast<int*>(d); }, &n);
-    return n;
-}
 
 QList<AbstractLineJointItem*> joints(QGraphicsScene* scene)
 {
@@ -120,7 +115,7 @@ void TestJointTools::cleanup()
 {
     delete view;
     view = nullptr;
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    flushDeletes();
 }
 
 void TestJointTools::jointTools_data()
@@ -166,7 +161,7 @@ void TestJointTools::jointTools()
     QVERIFY(cpSpaceContainsConstraint(space, j->constraint()));
     QCOMPARE(cpConstraintGetBodyA(j->constraint()), cpShapeGetBody(a->cpshape()));
     QCOMPARE(cpConstraintGetBodyB(j->constraint()), cpShapeGetBody(b->cpshape()));
-    QCOMPARE(j->pen().color(), QColor(200, 0, 255, 200));
+    QCOMPARE(j->pen().color(), kJointBetween);
     QVERIFY(j->isSelected());
     QCOMPARE(view->scene()->selectedItems().size(), 1);
     if (auto* groove = dynamic_cast<GrooveJointItem*>(j))
@@ -295,7 +290,7 @@ void TestJointTools::physicsPointerFaults()
     } else if (fault == "shapeDeleted") {
         QVERIFY(press(*tool, QPoint(200, 200)));
         delete circle;
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        flushDeletes();
         QCOMPARE(constraintCount(view->space()), 0);
         QVERIFY(!move(*tool, QPoint(250, 200)));
         QVERIFY(!release(*tool, QPoint(250, 200)));

@@ -14,6 +14,8 @@
 
 #include "ToolEvents.h"
 
+#include "SpaceTestSupport.h"
+
 namespace {
 
 template <typename Item>
@@ -66,7 +68,7 @@ void TestShapeTools::cleanup()
 {
     delete view;
     view = nullptr;
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    flushDeletes();
 }
 
 // The circle tool drops a dynamic body of mass 130 and moment 13000 and drags it.
@@ -241,7 +243,7 @@ void TestShapeTools::idleAnswers()
     for (AbstractItemTool* tool : QList<AbstractItemTool*>{&circle, &box, &segment}) {
         QVERIFY(press(*tool, QPoint(80, 80)));
         view->clearAll();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        flushDeletes();
         view->init();
         QVERIFY(!move(*tool, QPoint(90, 90)));
         QVERIFY(!key(*tool, Qt::Key_Control));

@@ -20,7 +20,16 @@
 #include "Views/EditorScene.h"
 #include "Views/EditorView.h"
 
+#include "SpaceTestSupport.h"
+
 namespace {
+
+// Physics steps as the timer would make them.
+void stepTimes(EditorView& view, int times)
+{
+    for (int i = 0; i < times; ++i)
+        view.tick();
+}
 
 // Records what reaches it; answers `answer` to everything.
 class RecordingTool : public AbstractItemTool
@@ -279,7 +288,7 @@ void TestEditorView::levelValuesRefuseWhatChipmunkWouldAbortOn()
     QCOMPARE(view.editScale(), 1.0f);
 
     view.startPhysics();
-    QTest::qWait(50); // the space still steps
+    stepTimes(view, 3); // the space still steps
     view.stopPhysics();
 }
 
@@ -302,7 +311,7 @@ void TestEditorView::gapBetweenClearAndInit()
     view.setDamping(0.5f);
     view.setGravity(QPointF(1, 1));
     view.startPhysics();
-    QTest::qWait(40);
+    stepTimes(view, 3);
     view.stopPhysics();
     QVERIFY(view.scene()->items().isEmpty());
 
@@ -575,7 +584,7 @@ void TestEditorView::tickSkipsBodiesWithoutItems()
     cpConstraintSetUserData(joint, &stranger);
 
     view.startPhysics();
-    QTest::qWait(100);
+    stepTimes(view, 6);
     view.stopPhysics();
     QVERIFY(cpBodyGetPosition(a).y < 0); // it fell
 
@@ -676,18 +685,18 @@ void TestEditorView::clearAllWithItemsWhileRunning()
     cpConstraint* drag = cpSpaceAddConstraint(space, cpPivotJointNew(cpSpaceGetStaticBody(space), bodyA, cpvzero));
 
     view.startPhysics();
-    QTest::qWait(60);
+    stepTimes(view, 4);
     view.clearAll();
     QVERIFY(!view.space());
     QVERIFY(!view.physicsRunning());
     QVERIFY(view.scene()->items().isEmpty());
     QVERIFY(!cpConstraintGetSpace(drag));
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    flushDeletes();
 
     view.clearAll();
     view.init();
     view.startPhysics();
-    QTest::qWait(40);
+    stepTimes(view, 3);
     view.stopPhysics();
     QVERIFY(!cpSpaceContainsConstraint(view.space(), drag));
     cpConstraintFree(drag);
@@ -701,12 +710,12 @@ void TestEditorView::clearAllWhileRunning()
     cpShape* shape = cpSpaceAddShape(view.space(), cpCircleShapeNew(body, 2, cpvzero));
 
     view.startPhysics();
-    QTest::qWait(40);
+    stepTimes(view, 3);
     view.clearAll();
     QVERIFY(!view.physicsRunning());
     QVERIFY(!view.space());
-    // A late tick from the old timer, had it survived, would meet no space.
-    QTest::qWait(40);
+    // A late tick, had the old timer survived, meets no space.
+    view.tick();
 
     view.clearAll();
     view.init();
@@ -732,7 +741,7 @@ void TestEditorView::unownedConstraintLeavesSpaceBeforeTeardown()
     cpConstraint* drag = cpSpaceAddConstraint(space, cpPivotJointNew(cpSpaceGetStaticBody(space), body, cpvzero));
 
     view.startPhysics();
-    QTest::qWait(40);
+    stepTimes(view, 3);
     view.clearAll();
     QVERIFY(!cpConstraintGetSpace(drag));
 
@@ -753,7 +762,7 @@ void TestEditorView::destroyWhileRunning()
     view->scene()->addItem(grouped);
     grouped->setGroupId(QStringLiteral("g"));
     view->startPhysics();
-    QTest::qWait(40);
+    stepTimes(*view, 3);
     delete view; // items leave the registry while it still exists
 }
 

@@ -1,0 +1,270 @@
+// Side-by-side timings of the canvas against the bare engine:
+//   tick      one canvas tick (step and every item placed) against cpSpaceStep
+//             of a bit-identical space without items, at 500, 2,000 and 4,000
+//             bodies with a pin joint per ten bodies, piled in a static box;
+//   teardown  clearAll() of 8,000 bodies with 800 joints against building them;
+//   read      a level of 20,000 "line" and 20,000 "path" elements read kind by
+//             kind, interleaved in the file against grouped.
+// Run a Release build: bench_canvas [rounds]
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QGraphicsScene>
+#include <QLineF>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "IO/iotransformer.h"
+#include "Items/CircleShapeItem.h"
+#include "Items/JointItems.h"
+#include "Items/PolyShapeItem.h"
+#include "Tools/ShapeTools.h"
+#include "Views/EditorView.h"
+#include "cpCompat.h"
+
+namespace {
+
+const double kStep = EditorView::physicsStep;
+
+double msSince(const QElapsedTimer& t)
+{
+    return double(t.nsecsElapsed()) / 1e6;
+}
+
+double median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+// Where body i of n starts: a grid above the floor of the box.
+cpVect pileSlot(int i)
+{
+    const int perRow = 60;
+    return cpv(-900 + (i % perRow) * 31, 20 + (i / perRow) * 31);
+}
+
+void addBox(cpSpace* space)
+{
+    cpBody* ground = cpSpaceGetStaticBody(space);
+    const cpVect corners[4] = {cpv(-950, 0), cpv(950, 0), cpv(950, 8000), cpv(-950, 8000)};
+    for (int i = 0; i < 3; ++i) {
+        cpShape* wall = cpSegmentShapeNew(ground, corners[i], corners[i + 1], 3);
+        cpShapeSetFriction(wall, 0.8);
+        cpShapeSetElasticity(wall, 0.5);
+        cpSpaceAddShape(space, wall);
+    }
+}
+
+// The pile made the editor's way: shape tools' default shapes with their items,
+// pin joint items between neighbours.
+void buildCanvasPile(EditorView& view, int bodies)
+{
+    cpSpace* space = view.space();
+    QGraphicsScene* scene = view.scene();
+    addBox(space);
+    for (int i = 0; i < bodies; ++i) {
+        const cpVect p = pileSlot(i);
+        QGraphicsItem* item;
+        if (i % 2 == 0)
+            item = new CircleShapeItem(space, CircleTool::createDefaultShape(space, p), nullptr);
+        else
+            item = new PolyShapeItem(space, PolyTool::createDefaultShape(space, p), nullptr);
+        scene->addItem(item);
+        dynamic_cast<ShapeItem*>(item)->adjust();
+    }
+    for (int i = 0; i + 1 < bodies; i += 10) {
+        auto* joint = new PinJointItem(space, PinJointItem::defaultConstraint());
+        const cpVect a = pileSlot(i);
+        const cpVect b = pileSlot(i + 1);
+        joint->setLine(QLineF(a.x, a.y, b.x, b.y));
+        scene->addItem(joint);
+        joint->setupNodes();
+    }
+}
+
+// The same bodies, shapes and joints in a space of its own.
+cpSpace* buildRawPile(int bodies)
+{
+    cpSpace* space = cpSpaceNew();
+    cpSpaceSetIterations(space, 25);
+    cpSpaceSetGravity(space, cpv(0, -10));
+    cpSpaceSetDamping(space, 0.98);
+    addBox(space);
+    std::vector<cpBody*> made;
+    for (int i = 0; i < bodies; ++i) {
+        cpShape* shape = i % 2 == 0 ? CircleTool::createDefaultShape(space, pileSlot(i))
+                                    : PolyTool::createDefaultShape(space, pileSlot(i));
+        made.push_back(cpShapeGetBody(shape));
+    }
+    for (int i = 0; i + 1 < bodies; i += 10)
+        cpSpaceAddConstraint(space, cpPinJointNew(made[i], made[i + 1], cpvzero, cpvzero));
+    return space;
+}
+
+void benchTick(int bodies, int steps)
+{
+    EditorView view;
+    buildCanvasPile(view, bodies);
+    cpSpace* raw = buildRawPile(bodies);
+    QCoreApplication::processEvents();
+    // As the editor runs it; the timer never fires here, the ticks are called.
+    view.startPhysics();
+    // Settle both the same way first, so that the timed steps see a pile.
+    for (int i = 0; i < 30; ++i) {
+        view.tick();
+        cpSpaceStep(raw, kStep);
+    }
+    std::vector<double> canvas, bare;
+    for (int i = 0; i < steps; ++i) {
+        QElapsedTimer t;
+        t.start();
+        view.tick();
+        canvas.push_back(msSince(t));
+        t.restart();
+        cpSpaceStep(raw, kStep);
+        bare.push_back(msSince(t));
+    }
+    const double c = median(canvas);
+    const double r = median(bare);
+    std::printf("tick     %5d bodies %4d joints: canvas %7.3f ms  raw %7.3f ms  ratio %.2f\n", bodies,
+                (bodies + 9) / 10, c, r, c / r);
+    view.stopPhysics();
+    cpSpaceFreeWithContents(raw);
+}
+
+void benchTeardown(int bodies)
+{
+    EditorView view;
+    QElapsedTimer t;
+    t.start();
+    buildCanvasPile(view, bodies);
+    const double build = msSince(t);
+    // The scene polishes new items from the event loop, as it does once a level
+    // is shown; until then each item taken out searches the list of unpolished ones.
+    t.restart();
+    QCoreApplication::processEvents();
+    const double polish = msSince(t);
+    t.restart();
+    view.clearAll();
+    const double teardown = msSince(t);
+    view.init();
+    std::printf("teardown %5d bodies %4d joints: build %7.1f ms (+ %.1f ms polish)  clearAll %7.1f ms  ratio %.2f\n",
+                bodies, (bodies + 9) / 10, build, polish, teardown, teardown / build);
+}
+
+// An element of one kind with a few attributes, as lines and paths carry.
+class Element : public IONode
+{
+public:
+    Element(const char* kind, int id) : m_kind(kind), m_id(id) {}
+    void write(IOTransformer& io) override
+    {
+        io.writeAttribute("id", std::to_string(m_id));
+        io.writeAttribute("x", "12.5");
+        io.writeAttribute("y", "-3");
+    }
+    void read(IOTransformer& io) override { m_read = io.readAttribute("id"); }
+    std::string key() override { return m_kind; }
+
+private:
+    const char* m_kind;
+    int m_id;
+    std::string m_read;
+};
+
+class Root : public IONode
+{
+public:
+    explicit Root(bool interleaved, int each) : m_interleaved(interleaved), m_each(each) {}
+    void write(IOTransformer& io) override
+    {
+        for (int i = 0; i < m_each * 2; ++i) {
+            const bool line = m_interleaved ? i % 2 == 0 : i < m_each;
+            Element e(line ? "line" : "path", i);
+            io.write(e);
+        }
+    }
+    // Kind by kind, as the canvas reads its root element.
+    void read(IOTransformer& io) override
+    {
+        for (const char* kind : {"line", "path"}) {
+            while (io.nodeExists(kind)) {
+                Element e(kind, 0);
+                io.read(e);
+                ++count;
+            }
+        }
+    }
+    std::string key() override { return "view"; }
+    int count = 0;
+
+private:
+    bool m_interleaved;
+    int m_each;
+};
+
+double readLevel(const std::string& path, bool interleaved, int each)
+{
+    {
+        IOTransformer out(path, nullptr, nullptr);
+        Root root(interleaved, each);
+        out.write(root);
+        if (!out.save(nullptr)) {
+            std::fprintf(stderr, "could not save %s\n", path.c_str());
+            std::exit(1);
+        }
+    }
+    IOTransformer in(path, nullptr, nullptr);
+    in.load(nullptr);
+    Root root(interleaved, each);
+    QElapsedTimer t;
+    t.start();
+    in.read(root);
+    const double ms = msSince(t);
+    if (root.count != 2 * each) {
+        std::fprintf(stderr, "read %d of %d elements\n", root.count, 2 * each);
+        std::exit(1);
+    }
+    return ms;
+}
+
+void benchRead(int each, int rounds)
+{
+    const std::string path = "/tmp/bench_canvas_level.xml";
+    std::vector<double> grouped, interleaved;
+    for (int i = 0; i < rounds; ++i) {
+        grouped.push_back(readLevel(path, false, each));
+        interleaved.push_back(readLevel(path, true, each));
+    }
+    std::remove(path.c_str());
+    std::remove((path + ".phyxml").c_str());
+    const double g = median(grouped);
+    const double m = median(interleaved);
+    std::printf("read     %5d lines %5d paths: grouped %7.2f ms  interleaved %7.2f ms  ratio %.2f\n", each, each,
+                g, m, m / g);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
+    QApplication app(argc, argv);
+    const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
+    // A second argument runs one part only: tick, teardown or read.
+    const std::string only = argc > 2 ? argv[2] : "";
+    if (only.empty() || only == "tick") {
+        for (int bodies : {500, 2000, 4000})
+            benchTick(bodies, 20 * rounds);
+    }
+    if (only.empty() || only == "teardown")
+        benchTeardown(8000);
+    if (only.empty() || only == "read")
+        benchRead(20000, rounds);
+    return 0;
+}
