@@ -9,9 +9,12 @@
 #include <QPainter>
 #include <QUndoStack>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <vector>
 
+#include "Actions/ActionModel.h"
 #include "IO/textcodec.h"
 #include "Commands/UndoCommands.h"
 #include "Items/ShapeItem.h"
@@ -23,11 +26,6 @@
 #include "CCActionManager.h"
 
 namespace {
-
-QString numberText(double value)
-{
-    return QString::number(value, 'g', 6);
-}
 
 double numberAttribute(IOTransformer& io, const char* name)
 {
@@ -82,20 +80,6 @@ QPixmap mirrored(const QPixmap& pixmap, bool horizontal, bool vertical)
     QPixmap result = QPixmap::fromImage(pixmap.toImage().mirrored(horizontal, vertical));
     Q_ASSERT(!result.isNull());
     return result;
-}
-
-// The attributes that the element's reader takes by name; a leftover of the
-// same name (a repeated attribute) is not kept, so it is never written twice.
-bool isFixedAttribute(const std::string& name)
-{
-    static const char* const names[] = {"file", "group", "name", "x", "y", "z", "scale", "angle",
-                                        "flipX", "flipY", "anchorX", "anchorY", "r", "g", "b",
-                                        "opacity", "shape_id"};
-    for (const char* fixed : names) {
-        if (name == fixed)
-            return true;
-    }
-    return false;
 }
 
 // The shape item that wraps shape: the body's user data names the first item
@@ -177,14 +161,14 @@ void GraphicItem::init()
     pair = nullptr;
     mFlippedX = false;
     mFlippedY = false;
-    // The action tree (ActionModel, a child object of the sprite) is made here
-    // with mSpace once sprites carry actions.
+    // A child object, so the tree goes with the sprite.
+    mActionModel = new ActionModel(mSpace, this);
     mDragDropBehavior = new BasicDragDropBehavior();
     mColor = QColor(Qt::white);
     setFlags(QGraphicsItem::ItemIsSelectable | QGraphicsItem::ItemIsMovable
              | QGraphicsItem::ItemIsFocusable);
     setTransformationMode(Qt::SmoothTransformation);
-    setZValue(1);
+    setZValue(SpriteZ);
     setProperty("uid", -1);
 }
 
@@ -281,10 +265,7 @@ void GraphicItem::setFlipY(bool flip)
 
 EditorView* GraphicItem::canvas() const
 {
-    EditorScene* s = qobject_cast<EditorScene*>(scene());
-    if (!s || !s->context())
-        return nullptr;
-    return s->context()->view;
+    return EditorScene::canvasOf(this);
 }
 
 QUndoStack* GraphicItem::undoStack() const
@@ -518,6 +499,13 @@ void GraphicItem::paint(QPainter* painter, const QStyleOptionGraphicsItem* optio
 
 void GraphicItem::write(IOTransformer& io)
 {
+    // Names written here; a dynamic property of the same name (a leftover of a
+    // colour written without "r") is not written a second time.
+    std::vector<std::string> written;
+    auto attribute = [&io, &written](const char* name, const std::string& value) {
+        io.writeAttribute(name, value);
+        written.emplace_back(name);
+    };
     QPointF position = pos();
     if (GraphicItem* parent = parentSprite(this))
         position -= parent->offset();
@@ -525,40 +513,40 @@ void GraphicItem::write(IOTransformer& io)
     const QString file = mSpriteSheet
         ? getSpriteFileNameFromPixmapKey(storedKey(), mSpriteSheet->imageFileName())
         : storedKey();
-    io.writeAttribute("file", encodeText(file));
+    attribute("file", encodeText(file));
     if (!groupId().isEmpty())
-        io.writeAttribute("group", encodeText(groupId()));
+        attribute("group", encodeText(groupId()));
     if (!name().isEmpty())
-        io.writeAttribute("name", encodeText(name()));
-    io.writeAttribute("x", encodeText(numberText(position.x())));
-    io.writeAttribute("y", encodeText(numberText(position.y())));
-    io.writeAttribute("z", encodeText(numberText(zValue())));
+        attribute("name", encodeText(name()));
+    attribute("x", encodeText(textFromNumber(position.x())));
+    attribute("y", encodeText(textFromNumber(position.y())));
+    attribute("z", encodeText(textFromNumber(zValue())));
     if (scale() != 1.0)
-        io.writeAttribute("scale", encodeText(numberText(scale())));
+        attribute("scale", encodeText(textFromNumber(scale())));
     if (rotation() != 0.0)
-        io.writeAttribute("angle", encodeText(numberText(rotation())));
+        attribute("angle", encodeText(textFromNumber(rotation())));
     if (mFlippedX)
-        io.writeAttribute("flipX", "true");
+        attribute("flipX", "true");
     if (mFlippedY)
-        io.writeAttribute("flipY", "true");
+        attribute("flipY", "true");
     const QPointF a = anchor();
     if (!samePoint(a, QPointF(0.5, 0.5))) {
-        io.writeAttribute("anchorX", encodeText(numberText(a.x())));
-        io.writeAttribute("anchorY", encodeText(numberText(a.y())));
+        attribute("anchorX", encodeText(textFromNumber(a.x())));
+        attribute("anchorY", encodeText(textFromNumber(a.y())));
     }
     if (mColor.isValid() && (mColor.red() != 255 || mColor.green() != 255 || mColor.blue() != 255)) {
-        io.writeAttribute("r", encodeText(QString::number(mColor.red())));
-        io.writeAttribute("g", encodeText(QString::number(mColor.green())));
-        io.writeAttribute("b", encodeText(QString::number(mColor.blue())));
+        attribute("r", encodeText(QString::number(mColor.red())));
+        attribute("g", encodeText(QString::number(mColor.green())));
+        attribute("b", encodeText(QString::number(mColor.blue())));
     }
     if (opacity() != 1.0)
-        io.writeAttribute("opacity", encodeText(numberText(opacity() * 255)));
+        attribute("opacity", encodeText(textFromNumber(opacity() * 255)));
     if (pair && pair->syncee() == this) {
         ShapeItem* shape = dynamic_cast<ShapeItem*>(pair->syncer());
         if (shape && shape->cpshape()) {
             // The id the physics writer gives the shape without a delegate.
             const long long id = static_cast<long long>(reinterpret_cast<std::intptr_t>(shape->cpshape()));
-            io.writeAttribute("shape_id", std::to_string(id));
+            attribute("shape_id", std::to_string(id));
         }
     }
 
@@ -575,7 +563,7 @@ void GraphicItem::write(IOTransformer& io)
     const QList<QByteArray> names = dynamicPropertyNames();
     for (const QByteArray& propertyName : names) {
         const std::string attributeName = propertyName.toStdString();
-        if (isFixedAttribute(attributeName))
+        if (std::find(written.begin(), written.end(), attributeName) != written.end())
             continue;
         dynamic.emplace_back(attributeName, encodeText(property(propertyName.constData()).toString()));
     }
@@ -664,7 +652,7 @@ void GraphicItem::read(IOTransformer& io)
         // A declared property would be set through its setter, and the
         // position, rotation, scale and opacity setters push undo commands:
         // only names that are no property become dynamic ones.
-        if (isFixedAttribute(attribute.first) || metaObject()->indexOfProperty(attribute.first.c_str()) >= 0)
+        if (metaObject()->indexOfProperty(attribute.first.c_str()) >= 0)
             continue;
         setProperty(attribute.first.c_str(), QVariant(decodeText(attribute.second)));
     }
@@ -689,12 +677,14 @@ void GraphicItem::readShapeId(IOTransformer& io)
         shape->syncWithSyncee(this);
 }
 
-// The "actions" child belongs to the action tree; a sprite without one has
-// nothing to read or write here.
-void GraphicItem::readActions(IOTransformer&)
+void GraphicItem::readActions(IOTransformer& io)
 {
+    io.read(*mActionModel);
 }
 
-void GraphicItem::writeActions(IOTransformer&)
+// A sprite without actions stores no "actions" element.
+void GraphicItem::writeActions(IOTransformer& io)
 {
+    if (mActionModel->rowCount() > 0)
+        io.write(*mActionModel);
 }

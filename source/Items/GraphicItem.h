@@ -79,7 +79,7 @@ public:
 
     SpriteSheetItem* spriteSheet() const { return mSpriteSheet; }
     cpSpace* space() const { return mSpace; }
-    // Null until the sprite carries an action tree.
+    // The sprite's action tree; never null.
     ActionModel* actionModel() const { return mActionModel; }
 
     QPointF anchor() const;
