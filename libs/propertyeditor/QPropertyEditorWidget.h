@@ -6,7 +6,6 @@
 
 #include "QPropertyModel.h"
 
-
 // The property panel: a tree of the user properties of the shown objects,
 // edited in place. The objects are not owned; one that is destroyed while
 // shown is dropped from the panel.

@@ -55,6 +55,15 @@ void TestCanvasProperties::canvasValues()
     QCOMPARE(cpSpaceGetGravity(view.space()).x, 1.5);
     QCOMPARE(cpSpaceGetGravity(view.space()).y, -4.0);
     QCOMPARE(valueIndex(model, 0, "midColor").data(Qt::EditRole).value<QColor>(), QColor(100, 216, 100));
+
+    // A canvas destroyed while shown leaves an empty panel that still paints.
+    auto* doomed = new EditorView;
+    panel.setObject(doomed);
+    panel.show();
+    delete doomed;
+    QVERIFY(panel.objects().isEmpty());
+    QCOMPARE(model->rowCount(), 0);
+    panel.grab();
 }
 
 void TestCanvasProperties::circleShapeRows()

@@ -301,6 +301,11 @@ void TestPropertyEditorWidget::editFinishedCommitsAndCloses()
     QCOMPARE(editor->text(), QStringLiteral("2..5"));
     QCOMPARE(panel.indexWidget(index), editor);
     QCOMPARE(holder.writes, 0);
+    // Nor may reloading it when the value changes while it is open.
+    QVERIFY(panel.model()->setData(index, QVariant::fromValue(Span{4, 6})));
+    QCOMPARE(editor->text(), QStringLiteral("4..6"));
+    QCOMPARE(panel.indexWidget(index), editor);
+    QCOMPARE(holder.writes, 1);
 
     editor->setText(QStringLiteral("7..9"));
     emit editor->editFinished();

@@ -206,7 +206,12 @@ void TestPropertyModel::dynamicRowsReconciled()
     model.updateItem(&item);
     QCOMPARE(childNames(model, derived), declared + QStringList({"tag", "speed"}));
     QCOMPARE(spy.removed.count(), 2);
+    // Each removal is announced at the row's place after the earlier removals.
+    QCOMPARE(spy.removed.at(0).at(1).toInt(), 5);
+    QCOMPARE(spy.removed.at(1).at(1).toInt(), 6);
+    QCOMPARE(spy.removed.at(1).at(0).value<QModelIndex>(), derived);
     QCOMPARE(spy.inserted.count(), 1);
+    QCOMPARE(spy.inserted.first().at(1).toInt(), 6);
     const QModelIndex speed = model.index(6, 1, derived);
     QCOMPARE(speed.data(), QVariant(2.5));
     QVERIFY(rowAt(speed)->property("__Dynamic").toBool());
