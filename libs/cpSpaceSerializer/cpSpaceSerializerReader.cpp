@@ -547,17 +547,6 @@ namespace {
 
 enum class JointKind { Linear, Rotary };
 
-// Chipmunk needs a body it can move: for a linear joint one of finite mass, for
-// a rotary one of finite moment. Otherwise the solver divides by zero.
-bool solvable(cpBody* a, cpBody* b, JointKind kind)
-{
-    if (!a || !b)
-        return false;
-    if (kind == JointKind::Linear)
-        return !std::isinf(cpBodyGetMass(a)) || !std::isinf(cpBodyGetMass(b));
-    return !std::isinf(cpBodyGetMoment(a)) || !std::isinf(cpBodyGetMoment(b));
-}
-
 // A pivot or groove solves a 2x2 system whose determinant must not cancel out.
 bool wellConditioned(cpBody* a, cpBody* b, double ra2, double rb2)
 {
@@ -574,7 +563,7 @@ bool usableBodies(cpBody* a, cpBody* b, JointKind kind, TiXmlElement* elm)
         trace("constraint from a body to itself", createValue<long long>("id", elm));
         return false;
     }
-    if (solvable(a, b, kind))
+    if (cpJointBodiesSolvable(a, b, kind == JointKind::Rotary))
         return true;
     trace(a && b ? "constraint between two bodies it cannot move" : "constraint on an unknown or refused body",
           createValue<long long>("id", elm));
@@ -624,8 +613,7 @@ cpConstraint* cpSpaceSerializer::createConstraint(TiXmlElement* elm)
 
     const long long id = createValue<long long>("id", elm);
     if (delegate && !delegate->reading(constraint, id)) {
-        if (cpSpace* owner = cpConstraintGetSpace(constraint))
-            cpSpaceRemoveConstraint(owner, constraint);
+        cpSpaceTakeOutConstraint(cpConstraintGetSpace(constraint), constraint);
         cpConstraintFree(constraint);
         return nullptr;
     }

@@ -5,13 +5,13 @@
 #include <QPainter>
 #include <QPen>
 
-#include <chipmunk/chipmunk_unsafe.h>
 
 #include <cmath>
 
 #include "Items/PolyItem.h"
 #include "Items/item.h"
 #include "Toolkit/cpSupport.h"
+#include "cpCompat.h"
 
 namespace {
 

@@ -5,7 +5,6 @@
 #include <QPainter>
 #include <QPen>
 
-#include <chipmunk/chipmunk_unsafe.h>
 
 #include <cmath>
 #include <vector>

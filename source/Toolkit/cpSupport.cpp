@@ -111,9 +111,7 @@ bool getBodiesAtPoints(cpVect p1, cpVect p2, cpBody** a, cpBody** b, cpSpace* sp
     *a = s1 ? cpShapeGetBody(s1) : staticBody;
     *b = s2 ? cpShapeGetBody(s2) : staticBody;
 
-    if (!*a || !*b || *a == *b)
-        return false;
-    return !(cpBodyHasInfiniteMass(*a) && cpBodyHasInfiniteMass(*b));
+    return cpJointBodiesSolvable(*a, *b, false);
 }
 
 void cpPolyShapeApplyOffset(cpShape* polygon, cpVect offset)

@@ -86,20 +86,10 @@ void collectRunaway(cpBody* body, void* data)
 void stopRunaway(cpSpace* space, cpBody* body)
 {
     const QList<cpConstraint*> constraints = getConstraintsOnBody(body);
-    for (cpConstraint* constraint : constraints) {
-        QObject* owner = static_cast<QObject*>(cpConstraintGetUserData(constraint));
-        if (ConstraintItem* item = dynamic_cast<ConstraintItem*>(owner))
-            item->removeFromSpace();
-        // The physics pointer's joint has no item; its tool frees it.
-        if (cpSpaceContainsConstraint(space, constraint))
-            cpSpaceRemoveConstraint(space, constraint);
-    }
-    // Written directly: Chipmunk's setters check the whole body and would abort
-    // on the very state being cleared.
-    body->v = cpvzero;
-    body->w = 0;
-    body->f = cpvzero;
-    body->t = 0;
+    // The physics pointer's joint has no item; its tool frees it.
+    for (cpConstraint* constraint : constraints)
+        ConstraintItem::takeOut(space, constraint);
+    cpBodyClearMotion(body);
     if (cpSpaceContainsBody(space, body))
         cpSpaceRemoveBody(space, body);
 }
@@ -202,10 +192,8 @@ void EditorView::releaseSpace()
         // the space first. Their owner frees them.
         QList<cpConstraint*> unowned;
         cpSpaceEachConstraint(m_space, collectUnownedConstraint, &unowned);
-        for (cpConstraint* constraint : unowned) {
-            if (cpSpaceContainsConstraint(m_space, constraint))
-                cpSpaceRemoveConstraint(m_space, constraint);
-        }
+        for (cpConstraint* constraint : unowned)
+            cpSpaceTakeOutConstraint(m_space, constraint);
     }
 
     // Deleted items held by the undo stack belong to this space: they go with
