@@ -1,7 +1,7 @@
 #include "IO/iotransformer.h"
 
 #include "IO/textcodec.h"
-#include "IO/xmlnesting.h"
+#include "xmlnesting.h"
 
 #include "cpSpaceSerializer.h"
 
