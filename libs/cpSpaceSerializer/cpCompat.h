@@ -382,4 +382,32 @@ inline void cpSpaceFreeWithContents(cpSpace* space)
     cpSpaceFree(space);
 }
 
+// ---------------------------------------------------------------------------
+// Collision handlers of a pair of collision types, as the older API had them:
+// one per unordered pair, carrying a post-solve callback and its data, and
+// removable. Chipmunk 7 only makes or returns a pair's handler (and keeps the
+// type order of its first registration), so removal is emulated by putting
+// back the post-solve callback that the handler had before and clearing its data.
+
+// The handler of the unordered pair (a, b); made with the default callbacks when missing.
+inline cpCollisionHandler* cpSpacePairHandler(cpSpace* space, cpCollisionType a, cpCollisionType b)
+{
+    return cpSpaceAddCollisionHandler(space, a, b);
+}
+// Installs a post-solve callback with its data; returns the callback it replaced.
+inline cpCollisionPostSolveFunc cpPairHandlerSetPostSolve(cpCollisionHandler* handler,
+                                                          cpCollisionPostSolveFunc func, cpDataPointer data)
+{
+    cpCollisionPostSolveFunc previous = handler->postSolveFunc;
+    handler->postSolveFunc = func;
+    handler->userData = data;
+    return previous;
+}
+// The emulated removal: the handler's earlier post-solve callback back, no data.
+inline void cpPairHandlerReset(cpCollisionHandler* handler, cpCollisionPostSolveFunc previous)
+{
+    handler->postSolveFunc = previous;
+    handler->userData = nullptr;
+}
+
 #endif // CPCOMPAT_H

@@ -17,19 +17,20 @@
 #include <vector>
 
 #include "IO/textcodec.h"
+#include "Items/ColorMarkerItem.h"
 #include "Items/ConstraintItem.h"
 #include "Items/GradientItem.h"
+#include "Items/GraphicItem.h"
+#include "Items/LineItem.h"
+#include "Items/PathItem.h"
+#include "Items/PolyItem.h"
 #include "Items/ShapeItem.h"
+#include "Items/SpriteSheetItem.h"
+#include "Items/TextItem.h"
 #include "Items/item.h"
 #include "Toolkit/cpSupport.h"
 #include "Tools/AbstractItemTool.h"
 
-// The colour marker reaches the canvas later than the canvas itself; until its
-// header exists there is no marker to list.
-#if __has_include("Items/ColorMarkerItem.h")
-#include "Items/ColorMarkerItem.h"
-#define EDITORVIEW_HAS_COLORMARKERITEM 1
-#endif
 
 namespace {
 
@@ -224,13 +225,11 @@ void EditorView::scaleView(double factor)
 QList<ColorMarkerItem*> EditorView::colorMarkers() const
 {
     QList<ColorMarkerItem*> markers;
-#ifdef EDITORVIEW_HAS_COLORMARKERITEM
     const QList<QGraphicsItem*> all = m_scene.items();
     for (QGraphicsItem* item : all) {
         if (item->type() == ColorMarkerItemType)
             markers.append(static_cast<ColorMarkerItem*>(item));
     }
-#endif
     return markers;
 }
 
@@ -541,12 +540,132 @@ std::string EditorView::key()
     return "view";
 }
 
-// The root element is left empty: the transformer makes it, and the canvas
-// adds no attributes and no children to it.
-void EditorView::write(IOTransformer&)
+namespace {
+
+// The attributes the root element always writes; a dynamic property of one of
+// these names is not written a second time.
+const char* const rootAttributes[] = {"bottom", "left", "top", "right", "editScale",
+                                      "topColor", "midColor", "bottomColor"};
+
+bool isRootAttribute(const QByteArray& name)
 {
+    for (const char* fixed : rootAttributes) {
+        if (name == fixed)
+            return true;
+    }
+    return false;
 }
 
-void EditorView::read(IOTransformer&)
+std::string numberAttribute(float value)
 {
+    return encodeText(textFromNumber(double(value)));
+}
+
+} // namespace
+
+void EditorView::write(IOTransformer& transformer)
+{
+    transformer.writeAttribute("bottom", numberAttribute(boundsBottom()));
+    transformer.writeAttribute("left", numberAttribute(boundsLeft()));
+    transformer.writeAttribute("top", numberAttribute(boundsTop()));
+    transformer.writeAttribute("right", numberAttribute(boundsRight()));
+    transformer.writeAttribute("editScale", numberAttribute(editScale()));
+    transformer.writeAttribute("topColor", encodeText(topColor().name()));
+    transformer.writeAttribute("midColor", encodeText(midColor().name()));
+    transformer.writeAttribute("bottomColor", encodeText(bottomColor().name()));
+
+    IOTransformer::Attributes dynamic;
+    const QList<QByteArray> names = dynamicPropertyNames();
+    for (const QByteArray& name : names) {
+        // Qt keeps its own bookkeeping on widgets under "_q_" names: no level data.
+        if (isRootAttribute(name) || name.startsWith("_q_"))
+            continue;
+        dynamic.emplace_back(name.toStdString(), encodeText(property(name.constData()).toString()));
+    }
+    transformer.writeAttributes(dynamic);
+
+    // Lowest first: the reader stacks later elements of a kind above earlier
+    // ones, so a saved and reopened level keeps its stacking. Children are
+    // written by their parents, and the physics items go to the physics file.
+    const QList<QGraphicsItem*> all = m_scene.items(Qt::AscendingOrder);
+    for (QGraphicsItem* item : all) {
+        if (!writeableType(ItemType(item->type())) || item->parentItem())
+            continue;
+        if (IONode* node = dynamic_cast<IONode*>(item))
+            transformer.write(*node);
+    }
+}
+
+template <typename Item, typename Make, typename Registered>
+void EditorView::readItems(IOTransformer& transformer, Make make, Registered registered)
+{
+    while (transformer.nodeExists(Item::key_str())) {
+        Item* item = make();
+        m_scene.addItem(item);
+        if (!transformer.read(*item)) {
+            delete item;
+            return;
+        }
+        registered(item);
+    }
+}
+
+void EditorView::read(IOTransformer& transformer)
+{
+    auto number = [&transformer](const char* name) {
+        return float(numberFromText(decodeText(transformer.readAttribute(name))));
+    };
+    if (transformer.attributeExists("bottom"))
+        setBoundsBottom(number("bottom"));
+    if (transformer.attributeExists("left"))
+        setBoundsLeft(number("left"));
+    if (transformer.attributeExists("top"))
+        setBoundsTop(number("top"));
+    if (transformer.attributeExists("right"))
+        setBoundsRight(number("right"));
+    if (transformer.attributeExists("editScale"))
+        setEditScale(number("editScale"));
+    setTopColor(QColor(decodeText(transformer.readAttribute("topColor"))));
+    setMidColor(QColor(decodeText(transformer.readAttribute("midColor"))));
+    setBottomColor(QColor(decodeText(transformer.readAttribute("bottomColor"))));
+
+    IOTransformer::Attributes rest;
+    transformer.readAttributes(rest);
+    const QMetaObject* meta = metaObject();
+    for (const auto& attribute : rest) {
+        const QByteArray name = QByteArray::fromStdString(attribute.first);
+        const QVariant value(decodeText(attribute.second));
+        const int index = meta->indexOfProperty(name.constData());
+        // The canvas's own level properties are applied; the widget properties
+        // it inherits (visibility, style sheet, ...) are no level data.
+        if (index >= meta->propertyOffset())
+            setProperty(name.constData(), value);
+        else if (index < 0 && !isRootAttribute(name))
+            setProperty(name.constData(), value);
+    }
+
+    auto nothing = [](QGraphicsItem*) {};
+    readItems<PolyItem>(transformer, [] { return new PolyItem(false); }, nothing);
+    readItems<SpriteSheetItem>(transformer, [] { return new SpriteSheetItem(); },
+                               [this](SpriteSheetItem* sheet) { registerSpriteSheet(sheet); });
+    readItems<GraphicItem>(transformer, [this] { return new GraphicItem(nullptr, m_space); },
+                           [this](GraphicItem* sprite) { registerSprite(sprite->pixmapKey()); });
+    readItems<LineItem>(transformer, [] { return new LineItem(); }, nothing);
+    readItems<PathItem>(transformer, [] { return new PathItem(QPointF(0, 0)); }, nothing);
+    readItems<TextItem>(transformer, [] { return new TextItem(nullptr); }, nothing);
+    readItems<ColorMarkerItem>(transformer, [] { return new ColorMarkerItem(); }, nothing);
+}
+
+// The one place where the level reader reaches the main window: its
+// addSpriteSheet and addSprite calls belong in these two functions.
+void EditorView::registerSpriteSheet(SpriteSheetItem* sheet)
+{
+    if (!m_levelEditor || !sheet)
+        return;
+}
+
+void EditorView::registerSprite(const QString& pixmapKey)
+{
+    if (!m_levelEditor || pixmapKey.isEmpty())
+        return;
 }

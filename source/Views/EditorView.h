@@ -24,6 +24,7 @@ class AbstractItemTool;
 class ColorMarkerItem;
 class GroupableItem;
 class KFLevelEditor;
+class SpriteSheetItem;
 class TriGradientItem;
 
 // The y-up level canvas. It shows the level's scene, owns the physics space and
@@ -138,6 +139,13 @@ protected:
 
 private:
     void setBoundsRect(const QRectF& rect);
+    // Reads every child element of one kind, each into a new item.
+    template <typename Item, typename Make, typename Registered>
+    void readItems(IOTransformer& transformer, Make make, Registered registered);
+    // The main window's panels learn of what the reader made; nothing happens
+    // without a main window, so the canvas reads levels alone.
+    void registerSpriteSheet(SpriteSheetItem* sheet);
+    void registerSprite(const QString& pixmapKey);
     void releaseSpace();
 
     ItemRegistry m_registry;

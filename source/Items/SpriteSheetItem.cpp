@@ -1,0 +1,146 @@
+#include "Items/SpriteSheetItem.h"
+
+#include <QDebug>
+#include <QFileInfo>
+#include <QMetaType>
+#include <QPixmap>
+#include <QRect>
+
+#include "IO/plistReader.h"
+#include "IO/textcodec.h"
+#include "Items/GraphicItem.h"
+#include "Items/item.h"
+#include "Models/SpriteListModel.h"
+#include "Toolkit/PixmapCache.h"
+#include "Views/EditorScene.h"
+#include "Views/EditorView.h"
+
+namespace {
+
+bool isDictionary(const QVariant& value)
+{
+    return value.typeId() == QMetaType::QVariantMap;
+}
+
+cpSpace* spaceOf(IOTransformer& transformer)
+{
+    EditorContext* context = transformer.context();
+    return context && context->view ? context->view->space() : nullptr;
+}
+
+} // namespace
+
+SpriteSheetItem::SpriteSheetItem(const QString& plistPath)
+    : QObject(nullptr)
+    , QGraphicsEllipseItem(-3, -3, 6, 6)
+    , mPlistPath(plistPath)
+    , mModel(nullptr)
+{
+    setUp();
+    parsePlist();
+}
+
+SpriteSheetItem::SpriteSheetItem()
+    : QObject(nullptr)
+    , QGraphicsEllipseItem(-3, -3, 6, 6)
+    , mModel(nullptr)
+{
+    setUp();
+}
+
+void SpriteSheetItem::setUp()
+{
+    mModel = new SpriteListModel(this);
+    setZValue(100);
+    setFlags(QGraphicsItem::GraphicsItemFlags());
+}
+
+int SpriteSheetItem::type() const
+{
+    return SpriteSheetItemType;
+}
+
+std::string SpriteSheetItem::key()
+{
+    return key_str();
+}
+
+void SpriteSheetItem::parsePlist()
+{
+    plistReader plist;
+    // A missing or malformed file leaves the map empty: the sheet keeps no frames
+    // and the level goes on opening.
+    if (!plist.readFile(mPlistPath))
+        qDebug("Sprite sheet has no readable property list: %s", encodeText(mPlistPath).c_str());
+
+    const QVariant metadata = plist.value(QStringLiteral("metadata"));
+    if (!isDictionary(metadata))
+        return;
+    mImageFileName = metadata.toMap().value(QStringLiteral("textureFileName")).toString();
+
+    const QFileInfo plistInfo(mPlistPath);
+    // absolutePath, not canonicalPath: the latter is "." for a file that is gone.
+    const QString folder = plistInfo.absolutePath();
+    QString texturePath = folder + QLatin1Char('/') + mImageFileName;
+    if (!QFileInfo(texturePath).isFile())
+        texturePath = folder + QLatin1Char('/') + plistInfo.baseName() + QStringLiteral(".png");
+
+    PixmapCache* cache = PixmapCache::get();
+    QPixmap texture;
+    if (!cache->find(texturePath, &texture)) {
+        texture = QPixmap(texturePath);
+        cache->insert(texturePath, texture);
+    }
+
+    const QVariant frames = plist.value(QStringLiteral("frames"));
+    if (!isDictionary(frames))
+        return;
+    const QVariantMap frameMap = frames.toMap();
+    for (auto it = frameMap.constBegin(); it != frameMap.constEnd(); ++it) {
+        if (!isDictionary(it.value()))
+            continue;
+        const QRect rect = plistReader::parseStringToRect(
+            it.value().toMap().value(QStringLiteral("frame")).toString());
+        const QString frameKey = makeSpriteSheetPixmapKey(mImageFileName, it.key());
+        QPixmap pixmap;
+        if (!cache->find(frameKey, &pixmap)) {
+            pixmap = texture.copy(rect);
+            cache->insert(frameKey, pixmap);
+            qDebug("Inserted pixmap key: %s", encodeText(frameKey).c_str());
+        }
+        mModel->appendRow(new SpriteListModelItem(pixmap, it.key(), frameKey));
+    }
+}
+
+void SpriteSheetItem::write(IOTransformer& transformer)
+{
+    transformer.writeAttribute("file", encodeText(mPlistPath));
+    transformer.writeAttribute("z", encodeText(QString::number(zValue(), 'g', 6)));
+    const QList<QGraphicsItem*> children = childItems();
+    for (QGraphicsItem* child : children) {
+        if (child->type() != GraphicItemType)
+            continue;
+        if (IONode* node = dynamic_cast<IONode*>(child))
+            transformer.write(*node);
+    }
+}
+
+void SpriteSheetItem::read(IOTransformer& transformer)
+{
+    mPlistPath = decodeText(transformer.readAttribute("file"));
+    setZValue(numberFromText(decodeText(transformer.readAttribute("z"))));
+
+    if (QFileInfo::exists(mPlistPath))
+        parsePlist();
+
+    // The sprites are read even without the plist: they keep their frame names
+    // and are written back, so a sheet that is missing for now loses nothing.
+    cpSpace* space = spaceOf(transformer);
+    while (transformer.nodeExists(GraphicItem::key_str())) {
+        GraphicItem* sprite = new GraphicItem(this, space);
+        if (!transformer.read(*sprite)) {
+            delete sprite;
+            break;
+        }
+    }
+}

@@ -1,0 +1,23 @@
+#include "Models/SpriteListModel.h"
+
+#include <QIcon>
+
+SpriteListModel::SpriteListModel(QObject* parent)
+    : QStandardItemModel(parent)
+{
+}
+
+SpriteListModelItem::SpriteListModelItem(const QPixmap& pixmap, const QString& name, const QString& key)
+    : QStandardItem(QIcon(pixmap), name)
+    , mPixmap(pixmap)
+{
+    setToolTip(key);
+    setEditable(false);
+}
+
+QVariant SpriteListModelItem::data(int role) const
+{
+    if (role == SpritePixmapRole)
+        return mPixmap;
+    return QStandardItem::data(role);
+}

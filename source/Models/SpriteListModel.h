@@ -1,0 +1,37 @@
+#ifndef SPRITELISTMODEL_H
+#define SPRITELISTMODEL_H
+
+#include <QPixmap>
+#include <QStandardItem>
+#include <QStandardItemModel>
+#include <QString>
+
+// Item data role under which an image list entry holds its full pixmap (the
+// icon is only a scaled view of it).
+constexpr int SpritePixmapRole = 33;
+
+// A flat list of images: one sprite sheet's frames, or the loose images.
+class SpriteListModel : public QStandardItemModel
+{
+    Q_OBJECT
+public:
+    explicit SpriteListModel(QObject* parent = nullptr);
+};
+
+// One image of a list: the name as its text, the pixmap as its icon and in
+// SpritePixmapRole, and the pixmap key (or file path) as its tool tip.
+class SpriteListModelItem : public QStandardItem
+{
+public:
+    SpriteListModelItem(const QPixmap& pixmap, const QString& name, const QString& key);
+
+    QPixmap pixmap() const { return mPixmap; }
+    QString pixmapKey() const { return toolTip(); }
+
+    QVariant data(int role = Qt::UserRole + 1) const override;
+
+private:
+    QPixmap mPixmap;
+};
+
+#endif // SPRITELISTMODEL_H
