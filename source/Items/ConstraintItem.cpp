@@ -161,8 +161,8 @@ QColor AbstractLineJointItem::boundColor()
 }
 
 AbstractLineJointItem::AbstractLineJointItem(cpSpace* space, cpConstraint* constraint)
-    : AbstractLineItem(nullptr)
-    , ConstraintItem(space, constraint)
+    : ConstraintItem(space, constraint)
+    , AbstractLineItem(nullptr)
 {
     const bool inSpace = space && constraint && cpSpaceContainsConstraint(space, constraint);
     QPen p(inSpace ? boundColor() : unboundColor());
@@ -172,9 +172,13 @@ AbstractLineJointItem::AbstractLineJointItem(cpSpace* space, cpConstraint* const
     setZValue(JointZ);
 }
 
-// The ConstraintItem part goes next (out of the space, freed), then the line
-// with its symbol, then the edge part, which lets go of the end nodes.
-AbstractLineJointItem::~AbstractLineJointItem() = default;
+// The constraint leaves the space first (without recolouring: the line is
+// going), then the line with its symbol and the edge part, which lets go of
+// the end nodes, and last the ConstraintItem part, which frees the constraint.
+AbstractLineJointItem::~AbstractLineJointItem()
+{
+    ConstraintItem::removeFromSpace();
+}
 
 AbstractEdge* AbstractLineJointItem::clone()
 {

@@ -75,9 +75,9 @@ protected:
 
 // A joint drawn as a coloured line between two end nodes, with the kind's icon
 // at its middle. Dropping an end node binds the joint again to the bodies under
-// the two ends. QObject comes in through the SECOND base: the constraint's user
-// data is the ConstraintItem part, so readers cast from QObject*.
-class AbstractLineJointItem : public AbstractLineItem, public ConstraintItem
+// the two ends. QObject comes first, through the ConstraintItem part: the
+// constraint's user data is that part, so readers cast from QObject*.
+class AbstractLineJointItem : public ConstraintItem, public AbstractLineItem
 {
 public:
     AbstractLineJointItem(cpSpace* space, cpConstraint* constraint);

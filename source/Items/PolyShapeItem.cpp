@@ -14,9 +14,6 @@
 
 namespace {
 
-const QColor kFreeColor(0, 100, 255, 200);
-const QColor kGluedColor(0, 100, 180, 200);
-
 bool finitePoint(const QPointF& p)
 {
     return std::isfinite(p.x()) && std::isfinite(p.y());
@@ -26,10 +23,9 @@ bool finitePoint(const QPointF& p)
 
 PolyShapeItem::PolyShapeItem(cpSpace* space, cpShape* shape, QGraphicsItem* parent)
     : ShapeItem(space, shape)
-    , AbstractPolyItem(true, parent)
-    , mBehavior(new ShapeDragDropBehavior(shape, space))
+    , ShapeGraphicsItem<AbstractPolyItem>(this, true, parent)
 {
-    color = kFreeColor;
+    color = shapeColor(false);
     setZValue(PhysicsShapeZ);
     setFlags(QGraphicsItem::ItemIsSelectable | QGraphicsItem::ItemIsFocusable
              | QGraphicsItem::ItemIsMovable);
@@ -47,20 +43,11 @@ PolyShapeItem::PolyShapeItem(cpSpace* space, cpShape* shape, QGraphicsItem* pare
     adjust();
 }
 
-PolyShapeItem::~PolyShapeItem()
-{
-    delete mBehavior;
-    mBehavior = nullptr;
-}
+PolyShapeItem::~PolyShapeItem() = default;
 
 int PolyShapeItem::type() const
 {
     return PolyShapeItemType;
-}
-
-std::string PolyShapeItem::key()
-{
-    return "invalid-polyshapeitem";
 }
 
 const QList<ItemNode*>& PolyShapeItem::handles() const
@@ -149,7 +136,7 @@ void PolyShapeItem::adjustShape()
 void PolyShapeItem::setOldBody(cpBody* body)
 {
     ShapeItem::setOldBody(body);
-    color = body ? kGluedColor : kFreeColor;
+    color = shapeColor(body != nullptr);
     update();
 }
 
@@ -161,18 +148,6 @@ void PolyShapeItem::setMoment(float moment)
         return;
     }
     ShapeItem::setMoment(moment);
-}
-
-void PolyShapeItem::setPosition(const QPointF& position)
-{
-    if (finitePoint(position))
-        setPos(position);
-}
-
-void PolyShapeItem::setItemRotation(float degrees)
-{
-    if (std::isfinite(degrees))
-        QGraphicsItem::setRotation(degrees);
 }
 
 void PolyShapeItem::addPoint(QPointF point)
@@ -206,31 +181,17 @@ void PolyShapeItem::deleteNode(ItemNode* node)
     deleteLater();
 }
 
-void PolyShapeItem::turnBy(float degrees)
-{
-    cpShape* shape = cpshape();
-    if (!shape)
-        return;
-    const float newRotation = float(rotation()) + degrees;
-    cpBody* body = cpShapeGetBody(shape);
-    const bool onStaticBody = space() && body == cpSpaceGetStaticBody(space());
-    QGraphicsItem::setRotation(newRotation);
-    if (onStaticBody) {
-        // The space's static body is shared and never turned: the vertices turn.
-        adjustShape();
-        return;
-    }
-    cpBodySetAngle(body, newRotation * cpRadiansPerDegree);
-}
-
 void PolyShapeItem::keyPressEvent(QKeyEvent* event)
 {
     switch (event->key()) {
+    // On the space's shared static body the vertices turn instead of the body.
     case Qt::Key_Left:
-        turnBy(1.0f);
+        if (turnBy(1.0f))
+            adjustShape();
         break;
     case Qt::Key_Right:
-        turnBy(-1.0f);
+        if (turnBy(-1.0f))
+            adjustShape();
         break;
     case Qt::Key_Delete:
     case Qt::Key_Backspace:
@@ -242,41 +203,6 @@ void PolyShapeItem::keyPressEvent(QKeyEvent* event)
     }
 }
 
-void PolyShapeItem::mousePressEvent(QGraphicsSceneMouseEvent* event)
-{
-    AbstractPolyItem::mousePressEvent(event);
-    mBehavior->handleMouseMove(this, event);
-}
-
-void PolyShapeItem::mouseMoveEvent(QGraphicsSceneMouseEvent* event)
-{
-    AbstractPolyItem::mouseMoveEvent(event);
-    adjustShape();
-    mBehavior->freezeShape();
-    mBehavior->handleMouseMove(this, event);
-}
-
-void PolyShapeItem::mouseReleaseEvent(QGraphicsSceneMouseEvent* event)
-{
-    AbstractPolyItem::mouseReleaseEvent(event);
-    mBehavior->handleMouseRelease(this, nullptr, event);
-}
-
-bool PolyShapeItem::dragEntering(QGraphicsItem* item)
-{
-    return mBehavior->handleDragEntering(item, this);
-}
-
-void PolyShapeItem::dragLeaving(QGraphicsItem* item)
-{
-    mBehavior->handleDragLeaving(item, this);
-}
-
-void PolyShapeItem::dropped(QGraphicsItem* item)
-{
-    mBehavior->handleDrop(item, this);
-}
-
 void PolyShapeItem::paint(QPainter* painter, const QStyleOptionGraphicsItem* option,
                           QWidget* widget)
 {
@@ -286,23 +212,4 @@ void PolyShapeItem::paint(QPainter* painter, const QStyleOptionGraphicsItem* opt
     painter->setPen(pen);
     painter->setBrush(QBrush(QColor(0, 0, 255, 110), Qt::SolidPattern));
     painter->drawRect(QRect(-2, -2, 4, 4));
-}
-
-QVariant PolyShapeItem::itemChange(GraphicsItemChange change, const QVariant& value)
-{
-    switch (change) {
-    case ItemParentHasChanged:
-        AbstractPolyItem::followHost(this);
-        break;
-    case ItemParentChange:
-    case ItemPositionChange:
-    case ItemRotationChange:
-    case ItemScaleChange:
-    case ItemTransformChange:
-        AbstractPolyItem::childGeometryChanging(this);
-        break;
-    default:
-        break;
-    }
-    return AbstractPolyItem::itemChange(change, value);
 }
