@@ -48,7 +48,9 @@ double sane(double v)
     return cpIsSaneMagnitude(v) ? v : 0.0;
 }
 
-// A value that must not be negative (radius, damping, elasticity, friction).
+// A value that must not be negative (radius, elasticity, friction, a spring's
+// stiffness and damping: a negative spring constant pushes the bodies apart
+// ever faster until the step aborts on an infinite velocity).
 double saneNonNegative(double v)
 {
     return v > 0 ? sane(v) : 0.0;
@@ -568,7 +570,7 @@ cpConstraint* cpSpaceSerializer::createSpringJoint(TiXmlElement* elm)
         return nullptr;
     return cpDampedSpringNew(a, b, createPoint("anchr1", elm), createPoint("anchr2", elm),
                              sane(createValue<double>("restLength", elm)),
-                             sane(createValue<double>("stiffness", elm)),
+                             saneNonNegative(createValue<double>("stiffness", elm)),
                              saneNonNegative(createValue<double>("damping", elm)));
 }
 
@@ -604,7 +606,7 @@ cpConstraint* cpSpaceSerializer::createRotarySpringJoint(TiXmlElement* elm)
     if (!usableBodies(a, b, JointKind::Rotary, elm))
         return nullptr;
     return cpDampedRotarySpringNew(a, b, sane(createValue<double>("restAngle", elm)),
-                                   sane(createValue<double>("stiffness", elm)),
+                                   saneNonNegative(createValue<double>("stiffness", elm)),
                                    saneNonNegative(createValue<double>("damping", elm)));
 }
 

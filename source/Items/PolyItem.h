@@ -37,6 +37,9 @@ public:
     int type() const override;
 
     virtual void addPoint(QPointF point);
+    // All the points at once, with one rectangle and colour update at the end
+    // (adding one by one recomputes both over every handle each time).
+    void addPoints(const QList<QPointF>& points);
 
     void updatePosition(ItemNode* node) override;
     void deleteNode(ItemNode* node) override = 0;

@@ -33,12 +33,15 @@ PolyShapeItem::PolyShapeItem(cpSpace* space, cpShape* shape, QGraphicsItem* pare
     if (shape) {
         const bool standsForBody = ShapeDragDropBehavior::standsForBody(this, shape, space);
         const std::vector<cpVect> verts = cpPolyShapeGetVertsClockwise(shape);
+        QList<QPointF> points;
+        points.reserve(qsizetype(verts.size()));
         for (const cpVect& v : verts) {
             QPointF p(v.x, v.y);
             if (!standsForBody)
                 p = mapFromParent(ShapeDragDropBehavior::mapFromBodyFrame(this, shape, space, p));
-            AbstractPolyItem::addPoint(p);
+            points.append(p);
         }
+        addPoints(points);
     }
     adjust();
 }
