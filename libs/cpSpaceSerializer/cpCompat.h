@@ -141,6 +141,19 @@ inline void cpBodyClearMotion(cpBody* body)
     body->f = cpvzero;
     body->t = 0;
 }
+// True when the body's position, velocity, angle or spin is no number or at
+// least limit in size. Read from the fields: the canvas checks every body
+// before every step, where a call per value would cost more than the check.
+inline bool cpBodyMotionBeyond(const cpBody* body, double limit)
+{
+    const cpVect p = cpTransformPoint(body->transform, cpvzero);
+    // Written so that a value that is no number counts as well.
+    for (double x : {p.x, p.y, body->v.x, body->v.y, body->a, body->w}) {
+        if (!(std::fabs(x) < limit))
+            return true;
+    }
+    return false;
+}
 // True when the body is one that the space simulates: added to it and dynamic.
 // The space's static body, other static bodies and rogue bodies are not.
 inline bool cpSpaceSimulatesBody(cpSpace* space, cpBody* body)

@@ -24,10 +24,21 @@ void keepForceVelocity(cpBody* body, cpVect gravity, cpFloat damping, cpFloat dt
         cpBodySetForce(body, force);
 }
 
+// Only bodies with a force get the own velocity update: for the others it
+// does exactly what the engine's does, at a call more per body and step.
 void keepForce(cpSpace* space, cpBody* body)
 {
     if (body && !cpSpaceIsStaticBody(space, body))
         cpBodySetVelocityUpdateFunc(body, keepForceVelocity);
+}
+
+void keepForceIfSet(cpSpace* space, cpBody* body)
+{
+    if (!body)
+        return;
+    const cpVect force = cpBodyGetForce(body);
+    if (force.x != 0 || force.y != 0)
+        keepForce(space, body);
 }
 
 ConstraintItem* constraintItem(cpConstraint* constraint)
@@ -113,7 +124,7 @@ ShapeItem::ShapeItem(cpSpace* space, cpShape* shape)
     if (cpBody* b = body()) {
         if (!cpBodyGetUserData(b))
             cpBodySetUserData(b, static_cast<QObject*>(this));
-        keepForce(m_space, b);
+        keepForceIfSet(m_space, b);
     }
     setProperty("uid", -1);
     determineAndSetObjectName();

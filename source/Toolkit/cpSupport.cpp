@@ -39,7 +39,11 @@ void ShapeItemAdjust(QGraphicsItem* item, cpShape* shape)
         return;
     const cpVect p = cpBodyGetPosition(body);
     item->setPos(p.x, p.y);
-    item->setRotation(cpDegreesFromRadians(cpBodyGetAngle(body)));
+    // Turning asks the scene for a geometry change even when the angle stays;
+    // a resting body keeps its angle.
+    const qreal rotation = cpDegreesFromRadians(cpBodyGetAngle(body));
+    if (rotation != item->rotation())
+        item->setRotation(rotation);
 }
 
 void countShapesOnBody(cpBody*, cpShape*, void* data)

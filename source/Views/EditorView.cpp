@@ -66,21 +66,9 @@ void collectUnownedConstraint(cpConstraint* constraint, void* data)
 // before the next step, and the joints on it leave the space.
 const double runawayLimit = 1e12;
 
-bool runaway(cpBody* body)
-{
-    const cpVect p = cpBodyGetPosition(body);
-    const cpVect v = cpBodyGetVelocity(body);
-    // Written so that a value that is no number counts as well.
-    for (double x : {p.x, p.y, v.x, v.y, cpBodyGetAngle(body), cpBodyGetAngularVelocity(body)}) {
-        if (!(std::fabs(x) < runawayLimit))
-            return true;
-    }
-    return false;
-}
-
 void collectRunaway(cpBody* body, void* data)
 {
-    if (cpBodyGetType(body) == CP_BODY_TYPE_DYNAMIC && runaway(body))
+    if (cpBodyGetType(body) == CP_BODY_TYPE_DYNAMIC && cpBodyMotionBeyond(body, runawayLimit))
         static_cast<QList<cpBody*>*>(data)->append(body);
 }
 
