@@ -182,6 +182,11 @@ std::string GraphicItem::key()
     return key_str();
 }
 
+SpriteSheetItem* GraphicItem::spriteSheet() const
+{
+    return mSpriteSheet.data();
+}
+
 QString GraphicItem::pixmapKeyDisplay() const
 {
     return QFileInfo(mPixmapKey).fileName();
@@ -444,7 +449,7 @@ void GraphicItem::mouseMoveEvent(QGraphicsSceneMouseEvent* event)
 void GraphicItem::mouseReleaseEvent(QGraphicsSceneMouseEvent* event)
 {
     QGraphicsPixmapItem::mouseReleaseEvent(event);
-    mDragDropBehavior->handleMouseRelease(this, mSpriteSheet, event);
+    mDragDropBehavior->handleMouseRelease(this, spriteSheet(), event);
     QGraphicsItem* parent = parentItem();
     if (parent && shapeType(ItemType(parent->type())))
         setPos(0, 0);
@@ -636,7 +641,7 @@ void GraphicItem::read(IOTransformer& io)
     readShapeId(io);
 
     while (io.nodeExists(key_str())) {
-        GraphicItem* child = new GraphicItem(mSpriteSheet, mSpace);
+        GraphicItem* child = new GraphicItem(spriteSheet(), mSpace);
         child->setParentItem(this);
         if (!io.read(*child)) {
             delete child;

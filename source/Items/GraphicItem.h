@@ -77,7 +77,7 @@ public:
     // image was never found the key it was asked to show, so saving keeps it.
     QString storedKey() const;
 
-    SpriteSheetItem* spriteSheet() const { return mSpriteSheet; }
+    SpriteSheetItem* spriteSheet() const;
     cpSpace* space() const { return mSpace; }
     // The sprite's action tree; never null.
     ActionModel* actionModel() const { return mActionModel; }
@@ -150,7 +150,8 @@ private:
     QString mPixmapKey;
     QString mUnresolvedKey;
     ActionModel* mActionModel = nullptr;
-    SpriteSheetItem* mSpriteSheet;
+    // Watched: a deleted sprite kept by its undo command may outlive its sheet.
+    QPointer<SpriteSheetItem> mSpriteSheet;
     bool mFlippedX = false;
     bool mFlippedY = false;
     cpSpace* mSpace;

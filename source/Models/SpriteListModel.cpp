@@ -21,3 +21,13 @@ QVariant SpriteListModelItem::data(int role) const
         return mPixmap;
     return QStandardItem::data(role);
 }
+
+SpriteAnimationModelItem::SpriteAnimationModelItem(SpriteListModel* model, const QPixmap& pixmap,
+                                                   const QString& name, const QString& toolTip)
+    : QObject(nullptr)
+    , SpriteListModelItem(pixmap, name, toolTip)
+    , mFrames(model)
+{
+    if (mFrames)
+        mFrames->setParent(this);
+}

@@ -1,7 +1,9 @@
 #ifndef SPRITELISTMODEL_H
 #define SPRITELISTMODEL_H
 
+#include <QObject>
 #include <QPixmap>
+#include <QPointer>
 #include <QStandardItem>
 #include <QStandardItemModel>
 #include <QString>
@@ -32,6 +34,21 @@ public:
 
 private:
     QPixmap mPixmap;
+};
+
+// An entry of the animation list: the first frame's image, and the frames in
+// playing order. Owns the frames model as a child object, so removing the entry
+// deletes its frames.
+class SpriteAnimationModelItem : public QObject, public SpriteListModelItem
+{
+public:
+    SpriteAnimationModelItem(SpriteListModel* model, const QPixmap& pixmap, const QString& name,
+                             const QString& toolTip);
+
+    SpriteListModel* framesModel() const { return mFrames; }
+
+private:
+    QPointer<SpriteListModel> mFrames;
 };
 
 #endif // SPRITELISTMODEL_H

@@ -82,6 +82,7 @@ private slots:
     void arrowKeys();
     void deleteKeysUndoAndRedo_data();
     void deleteKeysUndoAndRedo();
+    void deletedSpriteOutlivesItsSheet();
     void mouseDragPushesOneMove();
     void outsideAnySceneEditsApplyDirectly();
     void groupRegistryNeverKeepsAFreedSprite();
@@ -335,6 +336,24 @@ void TestGraphicItem::deleteKeysUndoAndRedo()
     // The stack owns the deleted sprite and frees it once.
     level.stack()->clear();
     QVERIFY(alive.isNull());
+}
+
+void TestGraphicItem::deletedSpriteOutlivesItsSheet()
+{
+    Level level;
+    auto* sheet = new SpriteSheetItem(spritePath(QStringLiteral("sheet.plist")));
+    level.scene()->addItem(sheet);
+    auto* sprite = new ProbeSprite(0, 0, makeSpriteSheetPixmapKey(QStringLiteral("sheet.png"), QStringLiteral("b.png")),
+                                   level.view.space(), sheet);
+    press(sprite, Qt::Key_Delete);
+    delete sheet;
+    QVERIFY(!sprite->spriteSheet());
+    // Undone, it comes back at the top level and is still usable.
+    level.stack()->undo();
+    QCOMPARE(sprite->scene(), level.scene());
+    QVERIFY(!sprite->parentItem());
+    sprite->setPixmapKey(QStringLiteral("gone.png"));
+    QCOMPARE(sprite->pixmapKey(), makeSpriteSheetPixmapKey(QStringLiteral("sheet.png"), QStringLiteral("b.png")));
 }
 
 void TestGraphicItem::mouseDragPushesOneMove()

@@ -86,6 +86,9 @@ void TestSpriteElements::newSpriteWritesOnlyWhatDiffers()
     GraphicItem sprite(10, 20, QStringLiteral("images/ball.png"), nullptr, nullptr);
     QCOMPARE(printedElement(sprite),
              QStringLiteral("<item file=\"images/ball.png\" x=\"10\" y=\"20\" z=\"1\" uid=\"-1\"/>"));
+    // Defaults are compared exactly, values written with six digits.
+    sprite.setScale(1.0000001);
+    QVERIFY(printedElement(sprite).contains(QStringLiteral(" scale=\"1\" ")));
 }
 
 void TestSpriteElements::everyAttributeRoundTrips()

@@ -1,0 +1,38 @@
+#ifndef GRAPHICITEMTOOL_H
+#define GRAPHICITEMTOOL_H
+
+#include <QPointer>
+#include <QString>
+
+#include "Tools/AbstractItemTool.h"
+
+class GraphicItem;
+class SpriteSheetItem;
+
+// Places sprites of the chosen pixmap key: under its sprite sheet, or loose in
+// the scene when made without one. Owned by the sprite list that offers the keys.
+class GraphicItemTool : public AbstractItemTool
+{
+public:
+    GraphicItemTool(EditorView* view, SpriteSheetItem* sheet);
+
+    void setPixmapKey(QString key);
+    QString pixmapKey() const { return m_pixmapKey; }
+    SpriteSheetItem* spriteSheet() const { return m_sheet; }
+
+    bool mousePressEvent(QMouseEvent* event) override;
+    bool mouseMoveEvent(QMouseEvent* event) override;
+    bool mouseReleaseEvent(QMouseEvent* event) override;
+    bool keyPressEvent(QKeyEvent* event) override;
+    bool priorityClick(QMouseEvent* event) override;
+
+private:
+    QString m_pixmapKey;
+    QPointer<GraphicItem> m_item;
+    // Guarded: clearing the level deletes the sheet, and a tool made for a
+    // sheet must not place loose sprites after that.
+    QPointer<SpriteSheetItem> m_sheet;
+    bool m_forSheet;
+};
+
+#endif // GRAPHICITEMTOOL_H
