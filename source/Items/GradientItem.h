@@ -13,8 +13,6 @@
 // element of its own.
 class TriGradientItem : public QObject, public SelectableQGraphicsItem
 {
-    Q_OBJECT
-
 public:
     TriGradientItem();
 
