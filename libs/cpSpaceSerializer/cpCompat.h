@@ -5,7 +5,8 @@
 // and groups, clockwise polygons, "first shape at a point"); Chipmunk 7 spells
 // these differently. Every such mapping lives here, so that the items, tools
 // and the serializer agree on it. This is also the only header that reaches
-// into Chipmunk's private structures.
+// into Chipmunk's private structures or includes its unsafe setters (shape
+// radius, offset, endpoints and vertices), which callers reach through it.
 
 #include <chipmunk/chipmunk.h>
 #include <chipmunk/chipmunk_private.h>
@@ -119,6 +120,40 @@ inline cpVect cpBodyWorld2Local(const cpBody* body, cpVect world) { return cpBod
 inline bool cpBodyIsStaticKind(const cpBody* body) { return cpBodyGetType(const_cast<cpBody*>(body)) == CP_BODY_TYPE_STATIC; }
 // True when the body has infinite mass (static or kinematic): it is never moved by forces.
 inline bool cpBodyHasInfiniteMass(const cpBody* body) { return std::isinf(cpBodyGetMass(body)); }
+// True for the space's own static body and every other static-type body.
+inline bool cpSpaceIsStaticBody(cpSpace* space, const cpBody* body)
+{
+    return body && (body == cpSpaceGetStaticBody(space) || cpBodyIsStaticKind(body));
+}
+// True when the body takes no part in the simulation of the space: it is
+// static, or it has been taken out of the space (or never was in it).
+inline bool cpSpaceBodyIsStaticOrOutside(cpSpace* space, cpBody* body)
+{
+    return !body || cpSpaceIsStaticBody(space, body) || !cpSpaceContainsBody(space, body);
+}
+// Stops the body dead: velocities, force and torque become zero. Written into
+// the fields: the public setters check the whole body first and abort on the
+// very state (infinite or no number) being cleared.
+inline void cpBodyClearMotion(cpBody* body)
+{
+    body->v = cpvzero;
+    body->w = 0;
+    body->f = cpvzero;
+    body->t = 0;
+}
+// True when the body's position, velocity, angle or spin is no number or at
+// least limit in size. Read from the fields: the canvas checks every body
+// before every step, where a call per value would cost more than the check.
+inline bool cpBodyMotionBeyond(const cpBody* body, double limit)
+{
+    const cpVect p = cpTransformPoint(body->transform, cpvzero);
+    // Written so that a value that is no number counts as well.
+    for (double x : {p.x, p.y, body->v.x, body->v.y, body->a, body->w}) {
+        if (!(std::fabs(x) < limit))
+            return true;
+    }
+    return false;
+}
 // True when the body is one that the space simulates: added to it and dynamic.
 // The space's static body, other static bodies and rogue bodies are not.
 inline bool cpSpaceSimulatesBody(cpSpace* space, cpBody* body)
@@ -238,6 +273,66 @@ inline cpFloat cpGearJointGetJAcc(const cpConstraint* c) { return reinterpret_ca
 inline cpFloat cpRotaryLimitJointGetJAcc(const cpConstraint* c) { return reinterpret_cast<const cpRotaryLimitJoint*>(c)->jAcc; }
 // Accumulated impulse of a ratchet joint.
 inline cpFloat cpRatchetJointGetJAcc(const cpConstraint* c) { return reinterpret_cast<const cpRatchetJoint*>(c)->jAcc; }
+
+// ---------------------------------------------------------------------------
+// What the solver can take, and how a constraint leaves the space.
+
+// True for the kinds that act on the bodies' angles only (gear, motor, rotary
+// spring, rotary limit, ratchet).
+inline bool cpConstraintIsRotaryKind(const cpConstraint* c)
+{
+    return c
+        && (cpConstraintIsGearJoint(c) || cpConstraintIsSimpleMotor(c) || cpConstraintIsDampedRotarySpring(c)
+            || cpConstraintIsRotaryLimitJoint(c) || cpConstraintIsRatchetJoint(c));
+}
+// True when a joint between a and b can be solved: two different bodies of
+// which one can move (for a rotary kind: one can turn). Otherwise the solver
+// divides by zero, and a body joined to itself breaks its own joint list.
+inline bool cpJointBodiesSolvable(const cpBody* a, const cpBody* b, bool rotary)
+{
+    if (!a || !b || a == b)
+        return false;
+    if (std::isinf(cpBodyGetMass(a)) && std::isinf(cpBodyGetMass(b)))
+        return false;
+    return !(rotary && std::isinf(cpBodyGetMoment(a)) && std::isinf(cpBodyGetMoment(b)));
+}
+// True when the constraint could be solved between the bodies a and b.
+inline bool cpConstraintSolvable(const cpConstraint* c, const cpBody* a, const cpBody* b)
+{
+    return c && cpJointBodiesSolvable(a, b, cpConstraintIsRotaryKind(c));
+}
+// True when the constraint could be solved between the bodies it names now.
+inline bool cpConstraintSolvableNow(const cpConstraint* c)
+{
+    return c && cpConstraintSolvable(c, cpConstraintGetBodyA(c), cpConstraintGetBodyB(c));
+}
+// Takes the constraint out of the space if it is in it, and clears its user
+// data, which names an owner only while the constraint is in the space.
+inline void cpSpaceTakeOutConstraint(cpSpace* space, cpConstraint* c)
+{
+    if (!space || !c || !cpSpaceContainsConstraint(space, c))
+        return;
+    cpSpaceRemoveConstraint(space, c);
+    cpConstraintSetUserData(c, nullptr);
+}
+// Drops the body from the constraint's ends (to null), for a body about to be
+// freed. Only for a constraint outside the space: there it is on no body's
+// list and its body pointers are plain fields.
+inline void cpConstraintForgetBody(cpConstraint* c, const cpBody* body)
+{
+    if (c->a == body)
+        c->a = nullptr;
+    if (c->b == body)
+        c->b = nullptr;
+}
+// Sets the three solver limits without waking the bodies (the public setters
+// wake both, which would start a sleeping level moving).
+inline void cpConstraintStoreLimits(cpConstraint* c, cpFloat maxForce, cpFloat maxBias, cpFloat errorBias)
+{
+    c->maxForce = maxForce;
+    c->maxBias = maxBias;
+    c->errorBias = errorBias;
+}
 
 // ---------------------------------------------------------------------------
 // Collision handlers with a post-solve callback.

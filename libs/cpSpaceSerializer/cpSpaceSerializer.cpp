@@ -1,18 +1,12 @@
 #include "cpSpaceSerializer.h"
+#include "atomicsave.h"
 #include "cpCompat.h"
 
-#include <cerrno>
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <limits>
 #include <sstream>
 #include <string>
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
@@ -36,52 +30,6 @@ bool isPositiveInfinity(T value)
 long long addressId(const void* p)
 {
     return static_cast<long long>(reinterpret_cast<std::intptr_t>(p));
-}
-
-// Writes the printed document to a temporary file beside path and renames it
-// over path, so that the previous file survives any failure on the way.
-bool writeAtomically(TiXmlDocument& doc, const char* path)
-{
-    if (!path || !*path)
-        return false;
-
-    // Write through a symbolic link to its target, as an in-place write would.
-    std::string target = path;
-    if (char* resolved = realpath(path, nullptr)) {
-        target = resolved;
-        std::free(resolved);
-    }
-
-    mode_t mode;
-    struct stat st;
-    if (stat(target.c_str(), &st) == 0) {
-        mode = st.st_mode & 07777;
-    } else {
-        const mode_t mask = umask(0);
-        umask(mask);
-        mode = 0666 & ~mask;
-    }
-
-    std::string tmp = target + ".XXXXXX";
-    const int fd = mkstemp(&tmp[0]);
-    if (fd < 0)
-        return false;
-    fchmod(fd, mode);
-    FILE* file = fdopen(fd, "w");
-    if (!file) {
-        close(fd);
-        unlink(tmp.c_str());
-        return false;
-    }
-    bool ok = doc.SaveFile(file);
-    ok = ok && std::fflush(file) == 0 && !std::ferror(file);
-    ok = ok && fsync(fileno(file)) == 0;
-    ok = (std::fclose(file) == 0) && ok;
-    if (ok)
-        ok = std::rename(tmp.c_str(), target.c_str()) == 0;
-    if (!ok)
-        unlink(tmp.c_str());
-    return ok;
 }
 
 } // namespace
@@ -148,7 +96,15 @@ cpSpaceSerializer::~cpSpaceSerializer() = default;
 
 bool cpSpaceSerializer::save(cpSpace* s, const char* filename)
 {
-    if (!s)
+    AtomicSave file;
+    if (!addToSave(file, s, filename))
+        return false;
+    return file.commit();
+}
+
+bool cpSpaceSerializer::addToSave(AtomicSave& files, cpSpace* s, const char* filename)
+{
+    if (!s || !filename)
         return false;
     space = s;
     bodyMap.clear();
@@ -168,7 +124,8 @@ bool cpSpaceSerializer::save(cpSpace* s, const char* filename)
     cpSpaceEachShape(space, writeShape, &ctx);
     cpSpaceEachConstraint(space, writeConstraint, &ctx);
 
-    return writeAtomically(doc, filename);
+    files.add(filename, [this](std::FILE* out) { return doc.SaveFile(out); });
+    return true;
 }
 
 TiXmlElement* cpSpaceSerializer::createShapeElm(cpShape* shape)

@@ -13,6 +13,8 @@
 #include <map>
 #include <vector>
 
+class AtomicSave;
+
 // Callbacks through which the owner of a space chooses the ids written to the
 // file and is asked whether each object read from it is kept. The default ids
 // are the objects' addresses; the default answers are all true.
@@ -56,6 +58,10 @@ public:
     // renamed over the target, so a failed write leaves the old file intact.
     // False when the file could not be written.
     bool save(cpSpace* space, const char* filename);
+    // Prints the space into the document and adds filename to the group of
+    // files saved together; the serializer must outlive the group's commit.
+    // False (nothing added) without a space or a name.
+    bool addToSave(AtomicSave& files, cpSpace* space, const char* filename);
 
     // Shape ids of the last load, mapped to the new shapes (null for refused ones).
     std::map<long long, cpShape*>& shapeMap() { return _shapeMap; }

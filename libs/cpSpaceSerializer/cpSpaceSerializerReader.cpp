@@ -1,5 +1,6 @@
 #include "cpSpaceSerializer.h"
 #include "cpCompat.h"
+#include "xmlnesting.h"
 
 #include <algorithm>
 #include <cctype>
@@ -30,9 +31,11 @@ const double kMaxRatio = 1e9;
 // than this cannot be solved in double precision (the solver's determinant
 // cancels to 0, which Chipmunk treats as fatal).
 const double kMaxConditioning = 1e12;
-// Deeper element nesting than this is refused before parsing: the XML parser
-// recurses once per level.
-const int kMaxNesting = 1000;
+// More attributes on one element than this are refused before parsing: the
+// parser checks each new attribute against all earlier ones of its element.
+// The editor writes at most two per element (a point's x and y), the
+// declaration has three; the bound leaves room for files written by hand.
+const int kMaxAttributes = 64;
 
 void trace(const char* what, long long id)
 {
@@ -45,7 +48,9 @@ double sane(double v)
     return cpIsSaneMagnitude(v) ? v : 0.0;
 }
 
-// A value that must not be negative (radius, damping, elasticity, friction).
+// A value that must not be negative (radius, elasticity, friction, a spring's
+// stiffness and damping: a negative spring constant pushes the bodies apart
+// ever faster until the step aborts on an infinite velocity).
 double saneNonNegative(double v)
 {
     return v > 0 ? sane(v) : 0.0;
@@ -108,157 +113,6 @@ bool readText(const char* path, std::string& out)
         }
     }
     return true;
-}
-
-// TinyXML's white space and name characters (bytes from 127 up count as letters).
-bool tinySpace(char c)
-{
-    return std::isspace(static_cast<unsigned char>(c)) != 0;
-}
-bool tinyNameStart(char c)
-{
-    const unsigned char u = static_cast<unsigned char>(c);
-    return u >= 127 || std::isalpha(u) || c == '_';
-}
-bool tinyNameChar(char c)
-{
-    const unsigned char u = static_cast<unsigned char>(c);
-    return u >= 127 || std::isalnum(u) || c == '_' || c == '-' || c == '.' || c == ':';
-}
-
-// Where TinyXML's reader of one character of text or of an attribute value
-// goes on. A character reference runs to the next ';' and, like TinyXML, only
-// checks the digits after its last 'x' or '#', so it can pass over markup.
-// Null where TinyXML stops with an error.
-const char* tinyChar(const char* p)
-{
-    if (p[0] != '&' || p[1] != '#' || !p[2])
-        return p + 1;
-    const bool hex = p[2] == 'x';
-    if (hex && !p[3])
-        return nullptr;
-    const char* end = std::strchr(p + (hex ? 3 : 2), ';');
-    if (!end)
-        return nullptr;
-    for (const char* q = end - 1; *q != (hex ? 'x' : '#'); --q)
-        if (!(hex ? std::isxdigit(static_cast<unsigned char>(*q)) : std::isdigit(static_cast<unsigned char>(*q))))
-            return nullptr;
-    return end + 1;
-}
-
-// Past the end of an attribute (name, '=', value) the way TinyXML reads it;
-// null where TinyXML stops with an error.
-const char* tinyAttribute(const char* p)
-{
-    while (tinySpace(*p))
-        ++p;
-    if (!tinyNameStart(*p))
-        return nullptr;
-    while (tinyNameChar(*p))
-        ++p;
-    while (tinySpace(*p))
-        ++p;
-    if (*p != '=')
-        return nullptr;
-    ++p;
-    while (tinySpace(*p))
-        ++p;
-    if (*p == '"' || *p == '\'') {
-        const char quote = *p++;
-        while (*p && *p != quote)
-            if (!(p = tinyChar(p)))
-                return nullptr;
-        return *p && p[1] ? p + 1 : nullptr;
-    }
-    for (; *p && !tinySpace(*p) && *p != '/' && *p != '>'; ++p)
-        if (*p == '"' || *p == '\'')
-            return nullptr;
-    return p;
-}
-
-bool startsWithNoCase(const char* p, const char* prefix)
-{
-    for (; *prefix; ++p, ++prefix)
-        if (std::tolower(static_cast<unsigned char>(*p)) != *prefix)
-            return false;
-    return true;
-}
-
-// The deepest element nesting TinyXML reaches on the text (read without
-// encoding detection, as load does). The text is split into markup exactly as
-// TinyXML splits it: an estimate that took a "/>" in character data, a "</"
-// inside a comment or a quote skipped over by a character reference for the
-// end of an element would let nesting it never saw reach the parser, which
-// recurses once per level. Where TinyXML stops with an error, so does this.
-int nestingDepth(const std::string& text)
-{
-    // A plain scan: a sanitizer's strstr checks the whole rest of the text on
-    // every call, which makes a long file take minutes.
-    auto skipPast = [](const char* p, const char* end) {
-        for (; *p; ++p) {
-            int i = 0;
-            while (end[i] && p[i] == end[i])
-                ++i;
-            if (!end[i])
-                return p + i;
-        }
-        return p;
-    };
-    int depth = 0;
-    int deepest = 0;
-    const char* p = text.c_str();
-    while (p && *p) {
-        if (*p != '<') {
-            p = tinyChar(p);
-            continue;
-        }
-        if (startsWithNoCase(p, "<?xml")) {
-            // The declaration reads its version, encoding and standalone as attributes.
-            p += 5;
-            while (p && *p && *p != '>') {
-                while (tinySpace(*p))
-                    ++p;
-                if (startsWithNoCase(p, "version") || startsWithNoCase(p, "encoding") || startsWithNoCase(p, "standalone")) {
-                    p = tinyAttribute(p);
-                } else {
-                    while (*p && *p != '>' && !tinySpace(*p))
-                        ++p;
-                }
-            }
-            if (p && *p)
-                ++p;
-        } else if (std::strncmp(p, "<!--", 4) == 0) {
-            p = skipPast(p + 4, "-->");
-        } else if (std::strncmp(p, "<![CDATA[", 9) == 0) {
-            p = skipPast(p + 9, "]]>");
-        } else if (p[1] == '/') {
-            if (depth > 0)
-                --depth;
-            p = skipPast(p + 2, ">");
-        } else if (p[1] != '!' && tinyNameStart(p[1])) {
-            ++p;
-            while (tinyNameChar(*p))
-                ++p;
-            while (p) {
-                while (tinySpace(*p))
-                    ++p;
-                if (*p == '/') {
-                    p = p[1] == '>' ? p + 2 : nullptr;
-                    break;
-                }
-                if (*p == '>') {
-                    ++p;
-                    deepest = std::max(deepest, ++depth);
-                    break;
-                }
-                p = *p ? tinyAttribute(p) : nullptr;
-            }
-        } else {
-            // Anything else that starts with '<' (a document type among them) ends at its first '>'.
-            p = skipPast(p + 1, ">");
-        }
-    }
-    return deepest;
 }
 
 } // namespace
@@ -336,8 +190,9 @@ cpSpace* cpSpaceSerializer::load(cpSpace* s, const char* filename)
     std::string text;
     if (!readText(filename, text))
         return s;
-    if (nestingDepth(text) > kMaxNesting) {
-        std::fprintf(stderr, "cpSpaceSerializer: %s nests too deeply, not read\n", filename);
+    if (const XmlGuardResult fault = xmlGuardCheck(text.c_str(), XmlParser::Tiny, kMaxXmlNesting, kMaxAttributes)) {
+        std::fprintf(stderr, "cpSpaceSerializer: %s %s, not read\n", filename,
+                     fault.fault == XmlFault::TooDeep ? "nests too deeply" : "has an element with too many attributes");
         return s;
     }
     doc.Clear();
@@ -547,17 +402,6 @@ namespace {
 
 enum class JointKind { Linear, Rotary };
 
-// Chipmunk needs a body it can move: for a linear joint one of finite mass, for
-// a rotary one of finite moment. Otherwise the solver divides by zero.
-bool solvable(cpBody* a, cpBody* b, JointKind kind)
-{
-    if (!a || !b)
-        return false;
-    if (kind == JointKind::Linear)
-        return !std::isinf(cpBodyGetMass(a)) || !std::isinf(cpBodyGetMass(b));
-    return !std::isinf(cpBodyGetMoment(a)) || !std::isinf(cpBodyGetMoment(b));
-}
-
 // A pivot or groove solves a 2x2 system whose determinant must not cancel out.
 bool wellConditioned(cpBody* a, cpBody* b, double ra2, double rb2)
 {
@@ -574,7 +418,7 @@ bool usableBodies(cpBody* a, cpBody* b, JointKind kind, TiXmlElement* elm)
         trace("constraint from a body to itself", createValue<long long>("id", elm));
         return false;
     }
-    if (solvable(a, b, kind))
+    if (cpJointBodiesSolvable(a, b, kind == JointKind::Rotary))
         return true;
     trace(a && b ? "constraint between two bodies it cannot move" : "constraint on an unknown or refused body",
           createValue<long long>("id", elm));
@@ -624,8 +468,7 @@ cpConstraint* cpSpaceSerializer::createConstraint(TiXmlElement* elm)
 
     const long long id = createValue<long long>("id", elm);
     if (delegate && !delegate->reading(constraint, id)) {
-        if (cpSpace* owner = cpConstraintGetSpace(constraint))
-            cpSpaceRemoveConstraint(owner, constraint);
+        cpSpaceTakeOutConstraint(cpConstraintGetSpace(constraint), constraint);
         cpConstraintFree(constraint);
         return nullptr;
     }
@@ -727,7 +570,7 @@ cpConstraint* cpSpaceSerializer::createSpringJoint(TiXmlElement* elm)
         return nullptr;
     return cpDampedSpringNew(a, b, createPoint("anchr1", elm), createPoint("anchr2", elm),
                              sane(createValue<double>("restLength", elm)),
-                             sane(createValue<double>("stiffness", elm)),
+                             saneNonNegative(createValue<double>("stiffness", elm)),
                              saneNonNegative(createValue<double>("damping", elm)));
 }
 
@@ -763,7 +606,7 @@ cpConstraint* cpSpaceSerializer::createRotarySpringJoint(TiXmlElement* elm)
     if (!usableBodies(a, b, JointKind::Rotary, elm))
         return nullptr;
     return cpDampedRotarySpringNew(a, b, sane(createValue<double>("restAngle", elm)),
-                                   sane(createValue<double>("stiffness", elm)),
+                                   saneNonNegative(createValue<double>("stiffness", elm)),
                                    saneNonNegative(createValue<double>("damping", elm)));
 }
 

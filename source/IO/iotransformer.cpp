@@ -1,7 +1,8 @@
 #include "IO/iotransformer.h"
 
 #include "IO/textcodec.h"
-#include "IO/xmlnesting.h"
+#include "atomicsave.h"
+#include "xmlnesting.h"
 
 #include "cpSpaceSerializer.h"
 
@@ -9,8 +10,8 @@
 
 #include <QDebug>
 #include <QFile>
-#include <QSaveFile>
 
+#include <algorithm>
 #include <iterator>
 
 using rapidxml::xml_attribute;
@@ -172,38 +173,34 @@ std::string IOTransformer::peekNextNode() const
 
 bool IOTransformer::save(cpSpace* space)
 {
-    bool written = false;
+    m_errorString.clear();
+    AtomicSave files;
     try {
         std::string text;
+        // Printing appends character by character: room for the last save (or
+        // the file read) saves growing the text again and again.
+        text.reserve(std::max(m_printedSize, m_buffer ? m_buffer->size() : size_t(0)));
         rapidxml::print(std::back_inserter(text), m_document, 0);
-
-        // Temporary file then rename: a failed write leaves the previous level intact.
-        QSaveFile file(decodeText(m_fileName));
-        if (file.open(QIODevice::WriteOnly)) {
-            const qint64 size = qint64(text.size());
-            if (file.write(text.data(), size) == size)
-                written = file.commit();
-            else
-                file.cancelWriting();
-        }
-        if (!written)
-            qWarning("Could not write level file %s: %s", m_fileName.c_str(),
-                     qPrintable(file.errorString()));
+        m_printedSize = text.size() + text.size() / 8;
+        files.add(m_fileName, text);
     } catch (const std::exception& e) {
-        qWarning("Could not write level file %s: %s", m_fileName.c_str(), e.what());
-        written = false;
+        m_errorString = QStringLiteral("Could not write level file %1: %2").arg(decodeText(m_fileName), decodeText(e.what()));
+        qWarning("%s", qPrintable(m_errorString));
+        return false;
     }
-
-    // A physics file beside a level file that was not written would not match it.
-    if (written && m_serializer && space) {
-        try {
-            if (!m_serializer->save(space, physicsFileName().c_str()))
-                qWarning("Could not write physics file %s", physicsFileName().c_str());
-        } catch (const std::exception& e) {
-            qWarning("Could not write physics file %s: %s", physicsFileName().c_str(), e.what());
-        }
+    // The level and its physics file are replaced together or not at all: one
+    // without the other would not match.
+    if (m_serializer && space && !m_serializer->addToSave(files, space, physicsFileName().c_str())) {
+        m_errorString = QStringLiteral("Could not write physics file %1").arg(decodeText(physicsFileName()));
+        qWarning("%s", qPrintable(m_errorString));
+        return false;
     }
-    return written;
+    if (!files.commit()) {
+        m_errorString = QStringLiteral("Could not save %1: %2").arg(decodeText(m_fileName), decodeText(files.errorString()));
+        qWarning("%s", qPrintable(m_errorString));
+        return false;
+    }
+    return true;
 }
 
 void IOTransformer::load(cpSpace* space)

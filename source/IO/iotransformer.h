@@ -3,6 +3,8 @@
 
 #include <rapidxml/rapidxml.hpp>
 
+#include <QString>
+
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -70,9 +72,12 @@ public:
     cpSpaceSerializer* physics_io() const { return m_serializer; }
     EditorContext* context() const { return m_context; }
 
-    // Writes the level file atomically (a failed write leaves the previous file
-    // intact), and only then the physics file. True when the level file was written.
+    // Writes the level file and, with a serializer and a space, its physics
+    // file as one step: both are replaced, or (on false) both stay as they were
+    // and errorString() says why.
     bool save(cpSpace* space);
+    // Why the last save failed; empty after a successful one.
+    const QString& errorString() const { return m_errorString; }
     // Parses the level file (a missing or unreadable one gives an empty document),
     // then loads the physics file into the space. rapidxml::parse_error passes out,
     // leaving the document empty and the physics file unread.
@@ -96,6 +101,8 @@ private:
     mutable std::unordered_map<const rapidxml::xml_node<char>*, Cursors> m_cursors;
 
     std::string m_fileName;
+    QString m_errorString;
+    size_t m_printedSize = 0;
     std::unique_ptr<std::vector<char>> m_buffer;
     rapidxml::xml_document<char> m_document;
     rapidxml::xml_node<char>* m_current = nullptr;

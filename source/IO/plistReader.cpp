@@ -1,7 +1,7 @@
 #include "IO/plistReader.h"
 
 #include "IO/textcodec.h"
-#include "IO/xmlnesting.h"
+#include "xmlnesting.h"
 
 #include <rapidxml/rapidxml.hpp>
 

@@ -5,18 +5,15 @@
 #include <QPainter>
 #include <QPen>
 
-#include <chipmunk/chipmunk_unsafe.h>
 
 #include <cmath>
 
 #include "Items/PolyItem.h"
 #include "Items/item.h"
 #include "Toolkit/cpSupport.h"
+#include "cpCompat.h"
 
 namespace {
-
-const QColor kFreeColor(0, 100, 255, 200);
-const QColor kGluedColor(0, 100, 180, 200);
 
 bool finitePoint(const QPointF& p)
 {
@@ -27,12 +24,11 @@ bool finitePoint(const QPointF& p)
 
 CircleShapeItem::CircleShapeItem(cpSpace* space, cpShape* shape, QGraphicsItem* parent)
     : ShapeItem(space, shape)
-    , QGraphicsEllipseItem(parent)
-    , mBehavior(new ShapeDragDropBehavior(shape, space))
+    , ShapeGraphicsItem<QGraphicsEllipseItem>(this, parent)
 {
     updateRect();
     setZValue(PhysicsShapeZ);
-    setBrush(QBrush(kFreeColor, Qt::SolidPattern));
+    setBrush(QBrush(shapeColor(false), Qt::SolidPattern));
     QPen pen(Qt::black);
     pen.setWidthF(0);
     setPen(pen);
@@ -41,11 +37,7 @@ CircleShapeItem::CircleShapeItem(cpSpace* space, cpShape* shape, QGraphicsItem* 
              | QGraphicsItem::ItemIsMovable);
 }
 
-CircleShapeItem::~CircleShapeItem()
-{
-    delete mBehavior;
-    mBehavior = nullptr;
-}
+CircleShapeItem::~CircleShapeItem() = default;
 
 int CircleShapeItem::type() const
 {
@@ -116,7 +108,7 @@ void CircleShapeItem::adjustShape()
 void CircleShapeItem::setOldBody(cpBody* body)
 {
     ShapeItem::setOldBody(body);
-    setBrush(QBrush(body ? kGluedColor : kFreeColor, Qt::SolidPattern));
+    setBrush(QBrush(shapeColor(body != nullptr), Qt::SolidPattern));
 }
 
 void CircleShapeItem::setMoment(float moment)
@@ -137,18 +129,6 @@ void CircleShapeItem::setMoment(float moment)
         ShapeItem::setMoment(float(computed));
 }
 
-void CircleShapeItem::setPosition(const QPointF& position)
-{
-    if (finitePoint(position))
-        setPos(position);
-}
-
-void CircleShapeItem::setItemRotation(float degrees)
-{
-    if (std::isfinite(degrees))
-        QGraphicsItem::setRotation(degrees);
-}
-
 void CircleShapeItem::setRadius(float r)
 {
     cpShape* shape = cpshape();
@@ -160,19 +140,6 @@ void CircleShapeItem::setRadius(float r)
     if (space() && cpSpaceContainsShape(space(), shape))
         cpSpaceReindexShape(space(), shape);
     updateRect();
-}
-
-void CircleShapeItem::turnBy(float degrees)
-{
-    cpShape* shape = cpshape();
-    if (!shape)
-        return;
-    const float newRotation = float(rotation()) + degrees;
-    cpBody* body = cpShapeGetBody(shape);
-    // The space's static body is shared by every static shape: never turn it.
-    if (!space() || body != cpSpaceGetStaticBody(space()))
-        cpBodySetAngle(body, newRotation * cpRadiansPerDegree);
-    QGraphicsItem::setRotation(newRotation);
 }
 
 void CircleShapeItem::keyPressEvent(QKeyEvent* event)
@@ -202,41 +169,6 @@ void CircleShapeItem::keyPressEvent(QKeyEvent* event)
     }
 }
 
-void CircleShapeItem::mousePressEvent(QGraphicsSceneMouseEvent* event)
-{
-    QGraphicsEllipseItem::mousePressEvent(event);
-    mBehavior->handleMouseMove(this, event);
-}
-
-void CircleShapeItem::mouseMoveEvent(QGraphicsSceneMouseEvent* event)
-{
-    QGraphicsEllipseItem::mouseMoveEvent(event);
-    adjustShape();
-    mBehavior->freezeShape();
-    mBehavior->handleMouseMove(this, event);
-}
-
-void CircleShapeItem::mouseReleaseEvent(QGraphicsSceneMouseEvent* event)
-{
-    QGraphicsEllipseItem::mouseReleaseEvent(event);
-    mBehavior->handleMouseRelease(this, nullptr, event);
-}
-
-bool CircleShapeItem::dragEntering(QGraphicsItem* item)
-{
-    return mBehavior->handleDragEntering(item, this);
-}
-
-void CircleShapeItem::dragLeaving(QGraphicsItem* item)
-{
-    mBehavior->handleDragLeaving(item, this);
-}
-
-void CircleShapeItem::dropped(QGraphicsItem* item)
-{
-    mBehavior->handleDrop(item, this);
-}
-
 void CircleShapeItem::paint(QPainter* painter, const QStyleOptionGraphicsItem* option,
                             QWidget* widget)
 {
@@ -250,23 +182,4 @@ void CircleShapeItem::paint(QPainter* painter, const QStyleOptionGraphicsItem* o
     const int markSize = int(r * 0.25f);
     painter->drawEllipse(QRectF(QRect(int(r * 0.5f), 0, markSize, markSize)).translated(centre));
     painter->drawEllipse(QRect(-2, -2, 4, 4));
-}
-
-QVariant CircleShapeItem::itemChange(GraphicsItemChange change, const QVariant& value)
-{
-    switch (change) {
-    case ItemParentHasChanged:
-        AbstractPolyItem::followHost(this);
-        break;
-    case ItemParentChange:
-    case ItemPositionChange:
-    case ItemRotationChange:
-    case ItemScaleChange:
-    case ItemTransformChange:
-        AbstractPolyItem::childGeometryChanging(this);
-        break;
-    default:
-        break;
-    }
-    return QGraphicsEllipseItem::itemChange(change, value);
 }

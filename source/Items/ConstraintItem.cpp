@@ -41,26 +41,6 @@ ConstraintItem::~ConstraintItem()
         m_registry->release();
 }
 
-bool ConstraintItem::isRotary(const cpConstraint* constraint)
-{
-    return constraint
-        && (cpConstraintIsGearJoint(constraint) || cpConstraintIsSimpleMotor(constraint)
-            || cpConstraintIsDampedRotarySpring(constraint) || cpConstraintIsRotaryLimitJoint(constraint)
-            || cpConstraintIsRatchetJoint(constraint));
-}
-
-bool ConstraintItem::solvable(const cpConstraint* constraint, const cpBody* a, const cpBody* b)
-{
-    if (!constraint || !a || !b || a == b)
-        return false;
-    if (cpBodyHasInfiniteMass(a) && cpBodyHasInfiniteMass(b))
-        return false;
-    // The rotary kinds divide by the sum of the inverse moments.
-    if (isRotary(constraint) && std::isinf(cpBodyGetMoment(a)) && std::isinf(cpBodyGetMoment(b)))
-        return false;
-    return true;
-}
-
 void ConstraintItem::addToSpace()
 {
     // The kinds bind the constraint to new bodies just before.
@@ -70,7 +50,7 @@ void ConstraintItem::addToSpace()
         return;
     // Chipmunk aborts on a constraint without bodies, and its solver on one
     // that nothing can satisfy.
-    if (!solvable(m_constraint, cpConstraintGetBodyA(m_constraint), cpConstraintGetBodyB(m_constraint)))
+    if (!cpConstraintSolvableNow(m_constraint))
         return;
     cpSpaceAddConstraint(m_space, m_constraint);
     cpConstraintSetUserData(m_constraint, static_cast<QObject*>(this));
@@ -78,25 +58,20 @@ void ConstraintItem::addToSpace()
 
 void ConstraintItem::removeFromSpace()
 {
-    if (!m_space || !m_constraint || !cpSpaceContainsConstraint(m_space, m_constraint))
-        return;
-    cpSpaceRemoveConstraint(m_space, m_constraint);
-    cpConstraintSetUserData(m_constraint, nullptr);
+    cpSpaceTakeOutConstraint(m_space, m_constraint);
+}
+
+void ConstraintItem::takeOut(cpSpace* space, cpConstraint* constraint)
+{
+    QObject* owner = static_cast<QObject*>(cpConstraintGetUserData(constraint));
+    if (ConstraintItem* item = qobject_cast<ConstraintItem*>(owner))
+        item->removeFromSpace();
+    cpSpaceTakeOutConstraint(space, constraint);
 }
 
 bool ConstraintItem::hasBodies() const
 {
     return m_constraint && cpConstraintGetBodyA(m_constraint) && cpConstraintGetBodyB(m_constraint);
-}
-
-void ConstraintItem::wakeBodies()
-{
-    if (!m_constraint)
-        return;
-    if (cpBody* a = cpConstraintGetBodyA(m_constraint))
-        cpBodyActivate(a);
-    if (cpBody* b = cpConstraintGetBodyB(m_constraint))
-        cpBodyActivate(b);
 }
 
 // The values are written into the constraint's fields as they are: Chipmunk's
@@ -111,7 +86,8 @@ void ConstraintItem::setMaxForce(float value)
 {
     if (!m_constraint || std::isnan(value))
         return;
-    m_constraint->maxForce = value < 0 ? INFINITY : cpFloat(value);
+    cpConstraintStoreLimits(m_constraint, value < 0 ? INFINITY : cpFloat(value), cpConstraintGetMaxBias(m_constraint),
+                            cpConstraintGetErrorBias(m_constraint));
 }
 
 float ConstraintItem::errorBias() const
@@ -125,7 +101,8 @@ void ConstraintItem::setErrorBias(float value)
     // push the bodies apart ever faster until their velocities overflow.
     if (!m_constraint || !(value >= 0 && value <= 1))
         return;
-    m_constraint->errorBias = value;
+    cpConstraintStoreLimits(m_constraint, cpConstraintGetMaxForce(m_constraint), cpConstraintGetMaxBias(m_constraint),
+                            value);
 }
 
 float ConstraintItem::maxBias() const
@@ -137,7 +114,8 @@ void ConstraintItem::setMaxBias(float value)
 {
     if (!m_constraint || std::isnan(value))
         return;
-    m_constraint->maxBias = value < 0 ? INFINITY : cpFloat(value);
+    cpConstraintStoreLimits(m_constraint, cpConstraintGetMaxForce(m_constraint), value < 0 ? INFINITY : cpFloat(value),
+                            cpConstraintGetErrorBias(m_constraint));
 }
 
 void ConstraintItem::forgetBody(cpSpace* space, cpBody* body)
@@ -159,12 +137,7 @@ void ConstraintItem::forgetBody(cpSpace* space, cpBody* body)
 void ConstraintItem::bodyFreed(cpBody* body)
 {
     removeFromSpace();
-    // Out of the space the constraint is on no body's list, so its body
-    // pointers are plain fields: the freed body is dropped from them.
-    if (m_constraint->a == body)
-        m_constraint->a = nullptr;
-    if (m_constraint->b == body)
-        m_constraint->b = nullptr;
+    cpConstraintForgetBody(m_constraint, body);
     if (m_registry)
         m_registry->listConstraint(this);
 }
@@ -188,8 +161,8 @@ QColor AbstractLineJointItem::boundColor()
 }
 
 AbstractLineJointItem::AbstractLineJointItem(cpSpace* space, cpConstraint* constraint)
-    : AbstractLineItem(nullptr)
-    , ConstraintItem(space, constraint)
+    : ConstraintItem(space, constraint)
+    , AbstractLineItem(nullptr)
 {
     const bool inSpace = space && constraint && cpSpaceContainsConstraint(space, constraint);
     QPen p(inSpace ? boundColor() : unboundColor());
@@ -199,9 +172,13 @@ AbstractLineJointItem::AbstractLineJointItem(cpSpace* space, cpConstraint* const
     setZValue(JointZ);
 }
 
-// The ConstraintItem part goes next (out of the space, freed), then the line
-// with its symbol, then the edge part, which lets go of the end nodes.
-AbstractLineJointItem::~AbstractLineJointItem() = default;
+// The constraint leaves the space first (without recolouring: the line is
+// going), then the line with its symbol and the edge part, which lets go of
+// the end nodes, and last the ConstraintItem part, which frees the constraint.
+AbstractLineJointItem::~AbstractLineJointItem()
+{
+    ConstraintItem::removeFromSpace();
+}
 
 AbstractEdge* AbstractLineJointItem::clone()
 {
@@ -226,13 +203,11 @@ void AbstractLineJointItem::dragEnded(ItemNode*)
     if (m_dragDepth != 0 || !m_constraint)
         return;
     // The binding re-initialises the constraint, which resets these three.
-    const cpFloat force = m_constraint->maxForce;
-    const cpFloat bias = m_constraint->maxBias;
-    const cpFloat errorBias = m_constraint->errorBias;
+    const cpFloat force = cpConstraintGetMaxForce(m_constraint);
+    const cpFloat bias = cpConstraintGetMaxBias(m_constraint);
+    const cpFloat errorBias = cpConstraintGetErrorBias(m_constraint);
     addToSpace();
-    m_constraint->maxForce = force;
-    m_constraint->maxBias = bias;
-    m_constraint->errorBias = errorBias;
+    cpConstraintStoreLimits(m_constraint, force, bias, errorBias);
 }
 
 void AbstractLineJointItem::deleteNode(ItemNode*)
@@ -348,12 +323,7 @@ bool AbstractLineJointItem::bodiesAtEnds(cpBody** a, cpBody** b) const
         return false;
     const QLineF l = line();
     return getBodiesAtPoints(cpv(l.x1(), l.y1()), cpv(l.x2(), l.y2()), a, b, m_space)
-        && solvable(m_constraint, *a, *b);
-}
-
-bool AbstractLineJointItem::loadedConstraint() const
-{
-    return hasBodies();
+        && cpConstraintSolvable(m_constraint, *a, *b);
 }
 
 void AbstractLineJointItem::finishSetup(const QString& iconPath)
@@ -363,6 +333,6 @@ void AbstractLineJointItem::finishSetup(const QString& iconPath)
     createSymbol(iconPath);
     // A constraint read from a file keeps the bodies, anchors and values of the
     // file; the reader adds it to the space itself.
-    if (!loadedConstraint())
+    if (!hasBodies())
         addToSpace();
 }

@@ -44,11 +44,9 @@ public:
     // freed is no longer named by the constraint.
     bool hasBodies() const;
 
-    // The solver can handle the constraint between a and b.
-    static bool solvable(const cpConstraint* constraint, const cpBody* a, const cpBody* b);
-    // The constraint acts on the bodies' angles only (motor, gear, rotary
-    // spring, rotary limit, ratchet).
-    static bool isRotary(const cpConstraint* constraint);
+    // Takes a constraint out of the space, through its joint item when it has
+    // one (so the joint is recoloured), with its user data cleared.
+    static void takeOut(cpSpace* space, cpConstraint* constraint);
 
     float maxForce() const;
     // Negative stores infinity; NaN is refused.
@@ -69,8 +67,6 @@ protected:
     // The body is about to be freed while the constraint still names it: the
     // constraint leaves the space and stops naming the body.
     virtual void bodyFreed(cpBody* body);
-    // Wakes both bodies when the constraint has them (after a value changed).
-    void wakeBodies();
 
     cpSpace* m_space;
     cpConstraint* m_constraint;
@@ -79,9 +75,9 @@ protected:
 
 // A joint drawn as a coloured line between two end nodes, with the kind's icon
 // at its middle. Dropping an end node binds the joint again to the bodies under
-// the two ends. QObject comes in through the SECOND base: the constraint's user
-// data is the ConstraintItem part, so readers cast from QObject*.
-class AbstractLineJointItem : public AbstractLineItem, public ConstraintItem
+// the two ends. QObject comes first, through the ConstraintItem part: the
+// constraint's user data is that part, so readers cast from QObject*.
+class AbstractLineJointItem : public ConstraintItem, public AbstractLineItem
 {
 public:
     AbstractLineJointItem(cpSpace* space, cpConstraint* constraint);
@@ -127,9 +123,6 @@ protected:
     // The bodies under the line's two ends for a new binding; false when the
     // joint cannot be bound there (then nothing may change).
     bool bodiesAtEnds(cpBody** a, cpBody** b) const;
-    // A constraint read from a file already names both bodies and is added to
-    // the space by the reader: setting it up must not bind it again.
-    bool loadedConstraint() const;
     // Common end of setupNodes() of every kind.
     void finishSetup(const QString& iconPath);
 

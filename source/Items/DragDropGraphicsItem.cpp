@@ -5,7 +5,6 @@
 #include <QGraphicsSceneMouseEvent>
 #include <QTransform>
 
-#include <chipmunk/chipmunk_unsafe.h>
 
 #include "Items/ShapeItem.h"
 #include "Toolkit/cpSupport.h"
@@ -278,10 +277,8 @@ void ShapeDragDropBehavior::handleDrop(QGraphicsItem* item, QGraphicsItem* targe
         dropped->setOldBody(current);
         // The space's static body is shared by every static shape and is never
         // taken out; a body already out of the space stays as it is.
-        if (!isSpaceStaticBody(mSpace, current) && cpBodyGetType(current) != CP_BODY_TYPE_STATIC
-            && cpSpaceContainsBody(mSpace, current)) {
+        if (!cpSpaceBodyIsStaticOrOutside(mSpace, current))
             cpSpaceRemoveBody(mSpace, current);
-        }
     }
 
     moveShapeToBody(mSpace, dropped, hostBody);

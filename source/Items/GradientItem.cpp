@@ -5,8 +5,8 @@
 #include <QPen>
 
 TriGradientItem::TriGradientItem()
-    : SelectableQGraphicsItem(nullptr)
-    , QObject(nullptr)
+    : QObject(nullptr)
+    , SelectableQGraphicsItem(nullptr)
     , mRect(0, 0, 0, 0)
     , mBottomColor(100, 246, 100, 255)
     , mMidColor(100, 216, 100, 255)
@@ -44,19 +44,6 @@ void TriGradientItem::paint(QPainter* painter, const QStyleOptionGraphicsItem* o
     painter->drawRect(QRectF(x, y + h / 2, w, h / 2));
 
     SelectableQGraphicsItem::paint(painter, option, widget);
-}
-
-void TriGradientItem::read(IOTransformer&)
-{
-}
-
-void TriGradientItem::write(IOTransformer&)
-{
-}
-
-std::string TriGradientItem::key()
-{
-    return "gradient";
 }
 
 void TriGradientItem::setRect(QRectF rect)

@@ -7,15 +7,11 @@
 #include <QObject>
 #include <QRectF>
 
-#include <string>
-
-class IOTransformer;
-
 // The level background: a rectangle filled with a vertical three-colour gradient,
 // bottom colour at the lowest y, middle at half height, top colour at the highest y.
 // Its colours are saved as attributes of the level's root element, never as an
 // element of its own.
-class TriGradientItem : public SelectableQGraphicsItem, public QObject
+class TriGradientItem : public QObject, public SelectableQGraphicsItem
 {
 public:
     TriGradientItem();
@@ -24,10 +20,6 @@ public:
     void paint(QPainter* painter, const QStyleOptionGraphicsItem* option,
                QWidget* widget = nullptr) override;
     int type() const override { return TriGradientItemType; }
-
-    virtual void read(IOTransformer& transformer);
-    virtual void write(IOTransformer& transformer);
-    virtual std::string key();
 
     void setRect(QRectF rect);
 

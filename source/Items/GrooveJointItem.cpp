@@ -147,7 +147,7 @@ void GrooveJointItem::setupNodes()
     }
     // A constraint read from a file keeps the values of the file; the reader
     // adds it to the space itself.
-    if (!loadedConstraint())
+    if (!hasBodies())
         addToSpace();
 }
 

@@ -124,7 +124,8 @@ float SpringJointItem::stiffness() const
 
 void SpringJointItem::setStiffness(float value)
 {
-    if (std::isfinite(value))
+    // Negative only pushes the bodies apart until the step aborts.
+    if (std::isfinite(value) && value >= 0)
         cpDampedSpringSetStiffness(m_constraint, value);
 }
 
@@ -135,7 +136,8 @@ float SpringJointItem::damping() const
 
 void SpringJointItem::setDamping(float value)
 {
-    if (std::isfinite(value))
+    // Negative only pushes the bodies apart until the step aborts.
+    if (std::isfinite(value) && value >= 0)
         cpDampedSpringSetDamping(m_constraint, value);
 }
 
@@ -610,7 +612,8 @@ float RotarySpringJointItem::stiffness() const
 
 void RotarySpringJointItem::setStiffness(float value)
 {
-    if (std::isfinite(value))
+    // Negative only pushes the bodies apart until the step aborts.
+    if (std::isfinite(value) && value >= 0)
         cpDampedRotarySpringSetStiffness(m_constraint, value);
 }
 
@@ -621,7 +624,8 @@ float RotarySpringJointItem::damping() const
 
 void RotarySpringJointItem::setDamping(float value)
 {
-    if (std::isfinite(value))
+    // Negative only pushes the bodies apart until the step aborts.
+    if (std::isfinite(value) && value >= 0)
         cpDampedRotarySpringSetDamping(m_constraint, value);
 }
 

@@ -31,15 +31,21 @@ protected:
     {
         const QVariant result = ItemNode::itemChange(change, value);
         // The grabbed handle reports through its own mouse move; a handle not yet
-        // in the vertex list is still being placed by its owner.
-        if (change == QGraphicsItem::ItemPositionHasChanged && owner->nodes.contains(this)
-            && !(scene() && scene()->mouseGrabberItem() == this))
+        // placed, or not in the vertex list, is still being placed by its owner
+        // (checked last: the list is long in a large polygon).
+        if (change == QGraphicsItem::ItemPositionHasChanged && placed
+            && !(scene() && scene()->mouseGrabberItem() == this) && owner->nodes.contains(this))
             owner->updatePosition(this);
         return result;
     }
 
+public:
+    // From now on moves of the handle are the owner's business.
+    void setPlaced() { placed = true; }
+
 private:
     AbstractPolyItem* owner;
+    bool placed = false;
 };
 
 AbstractPolyItem::AbstractPolyItem(bool fan, QGraphicsItem* parent)
@@ -131,15 +137,25 @@ int AbstractPolyItem::type() const
 
 ItemNode* AbstractPolyItem::createHandle(QPointF point)
 {
-    ItemNode* node = new PolyVertexHandle(this);
+    auto* node = new PolyVertexHandle(this);
     node->setFocusProxy(this);
     node->setPos(point);
+    node->setPlaced();
     return node;
 }
 
 void AbstractPolyItem::addPoint(QPointF point)
 {
     nodes.append(createHandle(point));
+    calcRect();
+    colorNodes();
+}
+
+void AbstractPolyItem::addPoints(const QList<QPointF>& points)
+{
+    nodes.reserve(nodes.size() + points.size());
+    for (const QPointF& point : points)
+        nodes.append(createHandle(point));
     calcRect();
     colorNodes();
 }
@@ -194,8 +210,10 @@ void AbstractPolyItem::calcRect()
 
 void AbstractPolyItem::colorNodes()
 {
+    const QBrush last(Qt::red, Qt::SolidPattern);
+    const QBrush other(Qt::yellow, Qt::SolidPattern);
     for (qsizetype i = 0; i < nodes.size(); ++i)
-        nodes[i]->setBrush(QBrush(i == nodes.size() - 1 ? Qt::red : Qt::yellow, Qt::SolidPattern));
+        nodes[i]->setBrush(i == nodes.size() - 1 ? last : other);
 }
 
 void AbstractPolyItem::focusInEvent(QFocusEvent* event)
@@ -250,8 +268,11 @@ void AbstractPolyItem::read(IOTransformer& io)
     color.setGreen(colorComponent(io.readAttribute("g")));
     color.setBlue(colorComponent(io.readAttribute("b")));
     const QStringList pieces = decodeText(io.readAttribute("pts")).split(QLatin1Char(','), Qt::SkipEmptyParts);
+    QList<QPointF> points;
+    points.reserve(pieces.size() / 2);
     for (qsizetype i = 0; i + 1 < pieces.size(); i += 2)
-        addPoint(QPointF(numberFromText(pieces[i]), numberFromText(pieces[i + 1])));
+        points.append(QPointF(numberFromText(pieces[i]), numberFromText(pieces[i + 1])));
+    addPoints(points);
     update();
 }
 

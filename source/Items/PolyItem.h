@@ -24,7 +24,7 @@ class PolyVertexHandle;
 // triangle fan. Base of the decorative fill and of the physics polygon shape,
 // which overrides addPoint, updatePosition, deleteNode, paint, type, key and
 // the key and mouse handlers.
-class AbstractPolyItem : public SelectableQGraphicsItem, public AbstractNodeParent, public IONode
+class AbstractPolyItem : public SelectableQGraphicsItem, public AbstractNodeParent
 {
 public:
     AbstractPolyItem(bool fan, QGraphicsItem* parent = nullptr);
@@ -37,13 +37,16 @@ public:
     int type() const override;
 
     virtual void addPoint(QPointF point);
+    // All the points at once, with one rectangle and colour update at the end
+    // (adding one by one recomputes both over every handle each time).
+    void addPoints(const QList<QPointF>& points);
 
     void updatePosition(ItemNode* node) override;
     void deleteNode(ItemNode* node) override = 0;
 
-    void read(IOTransformer& io) override;
-    void write(IOTransformer& io) override;
-    std::string key() override = 0;
+    // The fan flag and the vertices, for the stored kinds.
+    void read(IOTransformer& io);
+    void write(IOTransformer& io);
 
     void addNodeAtNode(ItemNode* node);
     ItemNode* getSelectedNode() const;
@@ -77,7 +80,7 @@ private:
 
 // The level's filled polygon, stored as the "fill" element. Its fill is always
 // translucent (alpha 100), and it goes away when fewer than three vertices remain.
-class PolyItem : public QObject, public AbstractPolyItem
+class PolyItem : public QObject, public AbstractPolyItem, public IONode
 {
     Q_OBJECT
     Q_PROPERTY(QColor color READ color WRITE setColor DESIGNABLE true SCRIPTABLE true STORED true USER true)
@@ -89,6 +92,8 @@ public:
     void setColor(QColor c);
 
     void deleteNode(ItemNode* node) override;
+    void read(IOTransformer& io) override { AbstractPolyItem::read(io); }
+    void write(IOTransformer& io) override { AbstractPolyItem::write(io); }
     std::string key() override;
     static std::string key_str();
 

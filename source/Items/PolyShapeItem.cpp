@@ -5,7 +5,6 @@
 #include <QPainter>
 #include <QPen>
 
-#include <chipmunk/chipmunk_unsafe.h>
 
 #include <cmath>
 #include <vector>
@@ -14,9 +13,6 @@
 #include "cpCompat.h"
 
 namespace {
-
-const QColor kFreeColor(0, 100, 255, 200);
-const QColor kGluedColor(0, 100, 180, 200);
 
 bool finitePoint(const QPointF& p)
 {
@@ -27,10 +23,9 @@ bool finitePoint(const QPointF& p)
 
 PolyShapeItem::PolyShapeItem(cpSpace* space, cpShape* shape, QGraphicsItem* parent)
     : ShapeItem(space, shape)
-    , AbstractPolyItem(true, parent)
-    , mBehavior(new ShapeDragDropBehavior(shape, space))
+    , ShapeGraphicsItem<AbstractPolyItem>(this, true, parent)
 {
-    color = kFreeColor;
+    color = shapeColor(false);
     setZValue(PhysicsShapeZ);
     setFlags(QGraphicsItem::ItemIsSelectable | QGraphicsItem::ItemIsFocusable
              | QGraphicsItem::ItemIsMovable);
@@ -38,30 +33,24 @@ PolyShapeItem::PolyShapeItem(cpSpace* space, cpShape* shape, QGraphicsItem* pare
     if (shape) {
         const bool standsForBody = ShapeDragDropBehavior::standsForBody(this, shape, space);
         const std::vector<cpVect> verts = cpPolyShapeGetVertsClockwise(shape);
+        QList<QPointF> points;
+        points.reserve(qsizetype(verts.size()));
         for (const cpVect& v : verts) {
             QPointF p(v.x, v.y);
             if (!standsForBody)
                 p = mapFromParent(ShapeDragDropBehavior::mapFromBodyFrame(this, shape, space, p));
-            AbstractPolyItem::addPoint(p);
+            points.append(p);
         }
+        addPoints(points);
     }
     adjust();
 }
 
-PolyShapeItem::~PolyShapeItem()
-{
-    delete mBehavior;
-    mBehavior = nullptr;
-}
+PolyShapeItem::~PolyShapeItem() = default;
 
 int PolyShapeItem::type() const
 {
     return PolyShapeItemType;
-}
-
-std::string PolyShapeItem::key()
-{
-    return "invalid-polyshapeitem";
 }
 
 const QList<ItemNode*>& PolyShapeItem::handles() const
@@ -150,7 +139,7 @@ void PolyShapeItem::adjustShape()
 void PolyShapeItem::setOldBody(cpBody* body)
 {
     ShapeItem::setOldBody(body);
-    color = body ? kGluedColor : kFreeColor;
+    color = shapeColor(body != nullptr);
     update();
 }
 
@@ -162,18 +151,6 @@ void PolyShapeItem::setMoment(float moment)
         return;
     }
     ShapeItem::setMoment(moment);
-}
-
-void PolyShapeItem::setPosition(const QPointF& position)
-{
-    if (finitePoint(position))
-        setPos(position);
-}
-
-void PolyShapeItem::setItemRotation(float degrees)
-{
-    if (std::isfinite(degrees))
-        QGraphicsItem::setRotation(degrees);
 }
 
 void PolyShapeItem::addPoint(QPointF point)
@@ -207,31 +184,17 @@ void PolyShapeItem::deleteNode(ItemNode* node)
     deleteLater();
 }
 
-void PolyShapeItem::turnBy(float degrees)
-{
-    cpShape* shape = cpshape();
-    if (!shape)
-        return;
-    const float newRotation = float(rotation()) + degrees;
-    cpBody* body = cpShapeGetBody(shape);
-    const bool onStaticBody = space() && body == cpSpaceGetStaticBody(space());
-    QGraphicsItem::setRotation(newRotation);
-    if (onStaticBody) {
-        // The space's static body is shared and never turned: the vertices turn.
-        adjustShape();
-        return;
-    }
-    cpBodySetAngle(body, newRotation * cpRadiansPerDegree);
-}
-
 void PolyShapeItem::keyPressEvent(QKeyEvent* event)
 {
     switch (event->key()) {
+    // On the space's shared static body the vertices turn instead of the body.
     case Qt::Key_Left:
-        turnBy(1.0f);
+        if (turnBy(1.0f))
+            adjustShape();
         break;
     case Qt::Key_Right:
-        turnBy(-1.0f);
+        if (turnBy(-1.0f))
+            adjustShape();
         break;
     case Qt::Key_Delete:
     case Qt::Key_Backspace:
@@ -243,41 +206,6 @@ void PolyShapeItem::keyPressEvent(QKeyEvent* event)
     }
 }
 
-void PolyShapeItem::mousePressEvent(QGraphicsSceneMouseEvent* event)
-{
-    AbstractPolyItem::mousePressEvent(event);
-    mBehavior->handleMouseMove(this, event);
-}
-
-void PolyShapeItem::mouseMoveEvent(QGraphicsSceneMouseEvent* event)
-{
-    AbstractPolyItem::mouseMoveEvent(event);
-    adjustShape();
-    mBehavior->freezeShape();
-    mBehavior->handleMouseMove(this, event);
-}
-
-void PolyShapeItem::mouseReleaseEvent(QGraphicsSceneMouseEvent* event)
-{
-    AbstractPolyItem::mouseReleaseEvent(event);
-    mBehavior->handleMouseRelease(this, nullptr, event);
-}
-
-bool PolyShapeItem::dragEntering(QGraphicsItem* item)
-{
-    return mBehavior->handleDragEntering(item, this);
-}
-
-void PolyShapeItem::dragLeaving(QGraphicsItem* item)
-{
-    mBehavior->handleDragLeaving(item, this);
-}
-
-void PolyShapeItem::dropped(QGraphicsItem* item)
-{
-    mBehavior->handleDrop(item, this);
-}
-
 void PolyShapeItem::paint(QPainter* painter, const QStyleOptionGraphicsItem* option,
                           QWidget* widget)
 {
@@ -287,23 +215,4 @@ void PolyShapeItem::paint(QPainter* painter, const QStyleOptionGraphicsItem* opt
     painter->setPen(pen);
     painter->setBrush(QBrush(QColor(0, 0, 255, 110), Qt::SolidPattern));
     painter->drawRect(QRect(-2, -2, 4, 4));
-}
-
-QVariant PolyShapeItem::itemChange(GraphicsItemChange change, const QVariant& value)
-{
-    switch (change) {
-    case ItemParentHasChanged:
-        AbstractPolyItem::followHost(this);
-        break;
-    case ItemParentChange:
-    case ItemPositionChange:
-    case ItemRotationChange:
-    case ItemScaleChange:
-    case ItemTransformChange:
-        AbstractPolyItem::childGeometryChanging(this);
-        break;
-    default:
-        break;
-    }
-    return AbstractPolyItem::itemChange(change, value);
 }

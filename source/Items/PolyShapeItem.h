@@ -4,13 +4,13 @@
 #include <QList>
 #include <QPointF>
 
-#include "Items/DragDropGraphicsItem.h"
 #include "Items/PolyItem.h"
+#include "Items/ShapeGraphicsItem.h"
 #include "Items/ShapeItem.h"
 
 // A Chipmunk polygon drawn as a triangle fan over one handle per vertex. The
 // handles hold the vertices in clockwise order; Chipmunk gets them reversed.
-class PolyShapeItem : public ShapeItem, public AbstractPolyItem, public DragDropGraphicsItem
+class PolyShapeItem : public ShapeItem, public ShapeGraphicsItem<AbstractPolyItem>
 {
     Q_OBJECT
     Q_PROPERTY(QPointF Position READ position WRITE setPosition DESIGNABLE true SCRIPTABLE true STORED true USER true)
@@ -27,12 +27,6 @@ public:
     void setOldBody(cpBody* body) override;
     void setMoment(float moment) override;
 
-    QPointF position() const { return pos(); }
-    // Moves or turns the drawing only; the body follows at the next adjustShape.
-    void setPosition(const QPointF& position);
-    float itemRotation() const { return float(rotation()); }
-    void setItemRotation(float degrees);
-
     // The handles' positions in vertex order (item coordinates).
     QList<QPointF> handlePositions() const;
     const QList<ItemNode*>& handles() const;
@@ -44,26 +38,12 @@ public:
     int type() const override;
     void paint(QPainter* painter, const QStyleOptionGraphicsItem* option,
                QWidget* widget = nullptr) override;
-    std::string key() override;
-
-    bool dragEntering(QGraphicsItem* item) override;
-    void dragLeaving(QGraphicsItem* item) override;
-    void dropped(QGraphicsItem* item) override;
-
-    ShapeDragDropBehavior* behavior() const { return mBehavior; }
 
 protected:
-    QVariant itemChange(GraphicsItemChange change, const QVariant& value) override;
     void keyPressEvent(QKeyEvent* event) override;
-    void mousePressEvent(QGraphicsSceneMouseEvent* event) override;
-    void mouseMoveEvent(QGraphicsSceneMouseEvent* event) override;
-    void mouseReleaseEvent(QGraphicsSceneMouseEvent* event) override;
 
 private:
     void setShapeVerts(const QList<QPointF>& clockwise);
-    void turnBy(float degrees);
-
-    ShapeDragDropBehavior* mBehavior;
 };
 
 #endif // POLYSHAPEITEM_H

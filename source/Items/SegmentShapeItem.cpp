@@ -5,11 +5,11 @@
 #include <QPainter>
 #include <QPen>
 
-#include <chipmunk/chipmunk_unsafe.h>
 
 #include <cmath>
 
 #include "Toolkit/cpSupport.h"
+#include "cpCompat.h"
 
 namespace {
 

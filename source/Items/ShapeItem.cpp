@@ -24,38 +24,26 @@ void keepForceVelocity(cpBody* body, cpVect gravity, cpFloat damping, cpFloat dt
         cpBodySetForce(body, force);
 }
 
+// Only bodies with a force get the own velocity update: for the others it
+// does exactly what the engine's does, at a call more per body and step.
 void keepForce(cpSpace* space, cpBody* body)
 {
-    if (body && body != cpSpaceGetStaticBody(space) && !cpBodyIsStaticKind(body))
+    if (body && !cpSpaceIsStaticBody(space, body))
         cpBodySetVelocityUpdateFunc(body, keepForceVelocity);
 }
 
-bool isStaticBody(cpSpace* space, cpBody* body)
+void keepForceIfSet(cpSpace* space, cpBody* body)
 {
-    return body == cpSpaceGetStaticBody(space) || cpBodyIsStaticKind(body);
+    if (!body)
+        return;
+    const cpVect force = cpBodyGetForce(body);
+    if (force.x != 0 || force.y != 0)
+        keepForce(space, body);
 }
 
 ConstraintItem* constraintItem(cpConstraint* constraint)
 {
     return qobject_cast<ConstraintItem*>(static_cast<QObject*>(cpConstraintGetUserData(constraint)));
-}
-
-// Takes a constraint out of the space, through its joint item when it has one.
-void takeOut(cpSpace* space, cpConstraint* constraint)
-{
-    if (ConstraintItem* item = constraintItem(constraint))
-        item->removeFromSpace();
-    if (cpSpaceContainsConstraint(space, constraint)) {
-        cpSpaceRemoveConstraint(space, constraint);
-        cpConstraintSetUserData(constraint, nullptr);
-    }
-}
-
-bool isRotary(const cpConstraint* constraint)
-{
-    return cpConstraintIsGearJoint(constraint) || cpConstraintIsSimpleMotor(constraint)
-        || cpConstraintIsDampedRotarySpring(constraint) || cpConstraintIsRotaryLimitJoint(constraint)
-        || cpConstraintIsRatchetJoint(constraint);
 }
 
 // The solver aborts on a constraint between two bodies that cannot move (or,
@@ -65,14 +53,9 @@ void releaseUnsolvableConstraints(cpSpace* space, cpBody* body)
 {
     const QList<cpConstraint*> constraints = getConstraintsOnBody(body);
     for (cpConstraint* constraint : constraints) {
-        cpBody* a = cpConstraintGetBodyA(constraint);
-        cpBody* b = cpConstraintGetBodyB(constraint);
-        if (!a || !b)
-            continue;
-        const bool immovable = cpBodyHasInfiniteMass(a) && cpBodyHasInfiniteMass(b);
-        const bool unturnable = std::isinf(cpBodyGetMoment(a)) && std::isinf(cpBodyGetMoment(b));
-        if (immovable || (unturnable && isRotary(constraint)))
-            takeOut(space, constraint);
+        if (cpConstraintGetBodyA(constraint) && cpConstraintGetBodyB(constraint)
+            && !cpConstraintSolvableNow(constraint))
+            ConstraintItem::takeOut(space, constraint);
     }
 }
 
@@ -85,7 +68,7 @@ void endJoints(cpSpace* space, cpBody* body)
         ConstraintItem* item = constraintItem(constraint);
         if (!item)
             continue;
-        takeOut(space, constraint);
+        ConstraintItem::takeOut(space, constraint);
         item->deleteLater();
     }
 }
@@ -103,7 +86,7 @@ void freeBody(cpSpace* space, cpBody* body)
     ConstraintItem::forgetBody(space, body);
     const QList<cpConstraint*> constraints = getConstraintsOnBody(body);
     for (cpConstraint* constraint : constraints)
-        takeOut(space, constraint);
+        ConstraintItem::takeOut(space, constraint);
     if (cpSpaceContainsBody(space, body))
         cpSpaceRemoveBody(space, body);
     cpBodyFree(body);
@@ -141,7 +124,7 @@ ShapeItem::ShapeItem(cpSpace* space, cpShape* shape)
     if (cpBody* b = body()) {
         if (!cpBodyGetUserData(b))
             cpBodySetUserData(b, static_cast<QObject*>(this));
-        keepForce(m_space, b);
+        keepForceIfSet(m_space, b);
     }
     setProperty("uid", -1);
     determineAndSetObjectName();
@@ -238,20 +221,20 @@ void ShapeItem::shapeBodyChanged(cpBody* previous)
     // it names another of them. A dynamic own body kept aside while glued still
     // names this item, which takes it back when freed.
     if (previous && previous != body() && m_space
-        && (previous == cpSpaceGetStaticBody(m_space) || cpBodyIsStaticKind(previous)))
+        && cpSpaceIsStaticBody(m_space, previous))
         handOverUserData(m_registry, previous, this);
 }
 
 bool ShapeItem::bodyInSpace() const
 {
     cpBody* b = body();
-    return b && m_space && !isStaticBody(m_space, b) && cpSpaceContainsBody(m_space, b);
+    return b && m_space && !cpSpaceBodyIsStaticOrOutside(m_space, b);
 }
 
 void ShapeItem::setBodyInSpace(bool inSpace)
 {
     cpBody* b = body();
-    if (b && m_space && !isStaticBody(m_space, b)) {
+    if (b && m_space && !cpSpaceIsStaticBody(m_space, b)) {
         const bool contained = cpSpaceContainsBody(m_space, b);
         if (!contained && inSpace) {
             // A dynamic body must have a mass and a moment to be stepped.
@@ -275,7 +258,7 @@ float ShapeItem::mass() const
 void ShapeItem::setMass(float mass)
 {
     cpBody* b = body();
-    if (b && m_space && !isStaticBody(m_space, b) && !std::isnan(mass) && mass != 0) {
+    if (b && m_space && !cpSpaceIsStaticBody(m_space, b) && !std::isnan(mass) && mass != 0) {
         if (mass < 0 || std::isinf(mass)) {
             // Chipmunk 7 takes no infinite mass on a dynamic body: the body
             // turns kinematic, which has infinite mass and moment.
@@ -319,7 +302,7 @@ float ShapeItem::moment() const
 void ShapeItem::setMoment(float moment)
 {
     cpBody* b = body();
-    if (!b || !m_space || isStaticBody(m_space, b) || std::isnan(moment) || moment == 0)
+    if (!b || !m_space || cpSpaceIsStaticBody(m_space, b) || std::isnan(moment) || moment == 0)
         return;
     if (moment < 0 || std::isinf(moment)) {
         cpBodySetMoment(b, INFINITY);
@@ -341,7 +324,7 @@ QPointF ShapeItem::velocity() const
 void ShapeItem::setVelocity(QPointF velocity)
 {
     cpBody* b = body();
-    if (!b || !m_space || isStaticBody(m_space, b))
+    if (!b || !m_space || cpSpaceIsStaticBody(m_space, b))
         return;
     if (!cpIsSaneMagnitude(velocity.x()) || !cpIsSaneMagnitude(velocity.y()))
         return;
@@ -360,7 +343,7 @@ QPointF ShapeItem::force() const
 void ShapeItem::setForce(QPointF force)
 {
     cpBody* b = body();
-    if (!b || !m_space || isStaticBody(m_space, b))
+    if (!b || !m_space || cpSpaceIsStaticBody(m_space, b))
         return;
     if (!cpIsSaneMagnitude(force.x()) || !cpIsSaneMagnitude(force.y()))
         return;

@@ -39,7 +39,11 @@ void ShapeItemAdjust(QGraphicsItem* item, cpShape* shape)
         return;
     const cpVect p = cpBodyGetPosition(body);
     item->setPos(p.x, p.y);
-    item->setRotation(cpDegreesFromRadians(cpBodyGetAngle(body)));
+    // Turning asks the scene for a geometry change even when the angle stays;
+    // a resting body keeps its angle.
+    const qreal rotation = cpDegreesFromRadians(cpBodyGetAngle(body));
+    if (rotation != item->rotation())
+        item->setRotation(rotation);
 }
 
 void countShapesOnBody(cpBody*, cpShape*, void* data)
@@ -111,9 +115,7 @@ bool getBodiesAtPoints(cpVect p1, cpVect p2, cpBody** a, cpBody** b, cpSpace* sp
     *a = s1 ? cpShapeGetBody(s1) : staticBody;
     *b = s2 ? cpShapeGetBody(s2) : staticBody;
 
-    if (!*a || !*b || *a == *b)
-        return false;
-    return !(cpBodyHasInfiniteMass(*a) && cpBodyHasInfiniteMass(*b));
+    return cpJointBodiesSolvable(*a, *b, false);
 }
 
 void cpPolyShapeApplyOffset(cpShape* polygon, cpVect offset)

@@ -4,7 +4,6 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 
-#include <chipmunk/chipmunk_unsafe.h>
 
 #include "Items/AbstractLineItem.h"
 #include "Items/CircleShapeItem.h"

@@ -37,10 +37,7 @@ void cpMouseTool::releaseJoint()
         return;
     // The joint knows its space: the canvas takes it out before it frees a space
     // or a body, so a joint no space holds names nothing that is still used.
-    if (cpSpace* space = cpConstraintGetSpace(mouseJoint)) {
-        if (cpSpaceContainsConstraint(space, mouseJoint))
-            cpSpaceRemoveConstraint(space, mouseJoint);
-    }
+    cpSpaceTakeOutConstraint(cpConstraintGetSpace(mouseJoint), mouseJoint);
     cpConstraintFree(mouseJoint);
     mouseJoint = nullptr;
 }

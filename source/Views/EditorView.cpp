@@ -67,41 +67,19 @@ void collectUnownedConstraint(cpConstraint* constraint, void* data)
 // before the next step, and the joints on it leave the space.
 const double runawayLimit = 1e12;
 
-bool runaway(cpBody* body)
-{
-    const cpVect p = cpBodyGetPosition(body);
-    const cpVect v = cpBodyGetVelocity(body);
-    // Written so that a value that is no number counts as well.
-    for (double x : {p.x, p.y, v.x, v.y, cpBodyGetAngle(body), cpBodyGetAngularVelocity(body)}) {
-        if (!(std::fabs(x) < runawayLimit))
-            return true;
-    }
-    return false;
-}
-
 void collectRunaway(cpBody* body, void* data)
 {
-    if (cpBodyGetType(body) == CP_BODY_TYPE_DYNAMIC && runaway(body))
+    if (cpBodyGetType(body) == CP_BODY_TYPE_DYNAMIC && cpBodyMotionBeyond(body, runawayLimit))
         static_cast<QList<cpBody*>*>(data)->append(body);
 }
 
 void stopRunaway(cpSpace* space, cpBody* body)
 {
     const QList<cpConstraint*> constraints = getConstraintsOnBody(body);
-    for (cpConstraint* constraint : constraints) {
-        QObject* owner = static_cast<QObject*>(cpConstraintGetUserData(constraint));
-        if (ConstraintItem* item = dynamic_cast<ConstraintItem*>(owner))
-            item->removeFromSpace();
-        // The physics pointer's joint has no item; its tool frees it.
-        if (cpSpaceContainsConstraint(space, constraint))
-            cpSpaceRemoveConstraint(space, constraint);
-    }
-    // Written directly: Chipmunk's setters check the whole body and would abort
-    // on the very state being cleared.
-    body->v = cpvzero;
-    body->w = 0;
-    body->f = cpvzero;
-    body->t = 0;
+    // The physics pointer's joint has no item; its tool frees it.
+    for (cpConstraint* constraint : constraints)
+        ConstraintItem::takeOut(space, constraint);
+    cpBodyClearMotion(body);
     if (cpSpaceContainsBody(space, body))
         cpSpaceRemoveBody(space, body);
 }
@@ -204,10 +182,8 @@ void EditorView::releaseSpace()
         // the space first. Their owner frees them.
         QList<cpConstraint*> unowned;
         cpSpaceEachConstraint(m_space, collectUnownedConstraint, &unowned);
-        for (cpConstraint* constraint : unowned) {
-            if (cpSpaceContainsConstraint(m_space, constraint))
-                cpSpaceRemoveConstraint(m_space, constraint);
-        }
+        for (cpConstraint* constraint : unowned)
+            cpSpaceTakeOutConstraint(m_space, constraint);
     }
 
     // Deleted items held by the undo stack belong to this space: they go with

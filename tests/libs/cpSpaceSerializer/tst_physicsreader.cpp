@@ -21,6 +21,8 @@ private slots:
     void guardedValues();
     void spaceDamping_data();
     void spaceDamping();
+    void springValues_data();
+    void springValues();
     void bodiesOutsideTheSpace();
 
 private:
@@ -267,6 +269,16 @@ void TestPhysicsReader::badFileLoadsAndSteps_data()
     QTest::newRow("nesting behind multi-byte text")
         << "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"UTF-8\"?>" + space(QByteArray("<a>\xE0</a>").repeated(deep) + dynamicBody)
         << 1 << 1 << 0;
+    // The parser compares every attribute with all earlier ones of its element:
+    // a hundred thousand of them took hours, so such a file is refused unparsed.
+    QByteArray manyAttributes = "<a";
+    for (int i = 0; i < 100000; ++i)
+        manyAttributes += " a" + QByteArray::number(i) + "=\"1\"";
+    QTest::newRow("many attributes on one element") << space(manyAttributes + "/>" + dynamicBody) << 0 << 0 << 0;
+    QByteArray boundAttributes = "<a";
+    for (int i = 0; i < 64; ++i)
+        boundAttributes += " a" + QByteArray::number(i) + "=\"1\"";
+    QTest::newRow("attributes at the bound") << space(boundAttributes + "/>" + dynamicBody) << 1 << 1 << 0;
     QTest::newRow("byte order mark and declaration")
         << "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n" + space(dynamicBody) << 1 << 1 << 0;
 }
@@ -313,6 +325,50 @@ void TestPhysicsReader::spaceDamping()
     cpSpaceSerializer serializer;
     serializer.load(s, p.constData());
     QCOMPARE(cpSpaceGetDamping(s), expected);
+    freeSpaceAndContents(s);
+}
+
+void TestPhysicsReader::springValues_data()
+{
+    QTest::addColumn<QByteArray>("type");
+    QTest::addColumn<QByteArray>("stiffness");
+    QTest::addColumn<QByteArray>("damping");
+    QTest::addColumn<double>("expectedStiffness");
+    QTest::addColumn<double>("expectedDamping");
+    for (const QByteArray& type : {QByteArray("spring"), QByteArray("rotarySpring")}) {
+        QTest::addRow("%s kept", type.constData()) << type << QByteArray("20") << QByteArray("0.5") << 20.0 << 0.5;
+        QTest::addRow("%s negative stiffness", type.constData()) << type << QByteArray("-3000") << QByteArray("0") << 0.0 << 0.0;
+        QTest::addRow("%s negative damping", type.constData()) << type << QByteArray("20") << QByteArray("-4") << 20.0 << 0.0;
+        QTest::addRow("%s stiff, no damping", type.constData()) << type << QByteArray("3000") << QByteArray("0") << 3000.0 << 0.0;
+    }
+}
+
+// A negative spring constant only pushes the bodies apart ever faster: read,
+// the space steps as a game would step it.
+void TestPhysicsReader::springValues()
+{
+    QFETCH(QByteArray, type);
+    QFETCH(QByteArray, stiffness);
+    QFETCH(QByteArray, damping);
+    QFETCH(double, expectedStiffness);
+    QFETCH(double, expectedDamping);
+    const QByteArray p = path("spring.phyxml");
+    QVERIFY(writeAll(QString::fromLocal8Bit(p),
+                     space(circle(1, body(2, "1", "1", "<p x=\"0\" y=\"0\" />"))
+                           + circle(3, body(4, "1", "1", "<p x=\"30\" y=\"0\" />"))
+                           + joint(type, 2, 4,
+                                   "<restLength>10</restLength><restAngle>1</restAngle><stiffness>" + stiffness
+                                       + "</stiffness><damping>" + damping + "</damping>"))));
+    cpSpaceSerializer serializer;
+    cpSpace* s = serializer.load(p.constData());
+    std::vector<cpConstraint*> joints = constraintsOf(s);
+    QCOMPARE(joints.size(), size_t(1));
+    cpConstraint* spring = joints.front();
+    const bool linear = type == "spring";
+    QCOMPARE(linear ? cpDampedSpringGetStiffness(spring) : cpDampedRotarySpringGetStiffness(spring), expectedStiffness);
+    QCOMPARE(linear ? cpDampedSpringGetDamping(spring) : cpDampedRotarySpringGetDamping(spring), expectedDamping);
+    for (int i = 0; i < 300; ++i)
+        cpSpaceStep(s, 1.0 / 60);
     freeSpaceAndContents(s);
 }
 

@@ -126,6 +126,8 @@ private slots:
     void failedSaveKeepsPreviousFile();
     void withoutSerializerOnlyLevelFileIsTouched();
     void physicsFileFollowsLevelFile();
+    void levelAndPhysicsFileReplacedTogether_data();
+    void levelAndPhysicsFileReplacedTogether();
     void physicsFileLoadedOnlyAfterLevelParses();
 };
 
@@ -498,6 +500,51 @@ void TestIOTransformer::physicsFileFollowsLevelFile()
     QVERIFY(!QFile::exists(unwritable + ".phyxml"));
 
     cpSpaceFree(loaded);
+    cpSpaceFree(space);
+}
+
+void TestIOTransformer::levelAndPhysicsFileReplacedTogether_data()
+{
+    // Which of the two places holds a folder, so that its file cannot be replaced.
+    QTest::addColumn<QString>("blocked");
+    QTest::newRow("both written") << QString();
+    QTest::newRow("physics file blocked") << QStringLiteral("level.xml.phyxml");
+    QTest::newRow("level file blocked") << QStringLiteral("level.xml");
+}
+
+// A save replaces both files or neither, and says which.
+void TestIOTransformer::levelAndPhysicsFileReplacedTogether()
+{
+    QFETCH(QString, blocked);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("level.xml");
+    const QString physics = path + ".phyxml";
+    const QByteArray oldLevel("<view old=\"1\"/>\n");
+    const QByteArray oldPhysics("<space/>\n");
+    if (!blocked.isEmpty())
+        QVERIFY(QDir(dir.path()).mkdir(blocked));
+    if (dir.filePath(blocked) != path)
+        QVERIFY(writeBytes(path, oldLevel));
+    if (dir.filePath(blocked) != physics)
+        QVERIFY(writeBytes(physics, oldPhysics));
+
+    cpSpace* space = cpSpaceNew();
+    cpSpaceSerializer serializer;
+    IOTransformer io(encodeText(path), nullptr, &serializer);
+    Element view("view", {{"new", "1"}});
+    io.write(view);
+    const bool ok = blocked.isEmpty();
+    QCOMPARE(io.save(space), ok);
+    QCOMPARE(io.errorString().isEmpty(), ok);
+    if (ok) {
+        QVERIFY(contents(path).contains("new=\"1\""));
+        QVERIFY(contents(physics).contains("<space>"));
+    } else {
+        const QString other = dir.filePath(blocked) == path ? physics : path;
+        QCOMPARE(contents(other), other == path ? oldLevel : oldPhysics);
+    }
+    // No temporary or spare copy is left beside them.
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), ok ? 2 : 1);
     cpSpaceFree(space);
 }
 

@@ -362,7 +362,6 @@ void TestItemBase::gradientDefaults()
     QCOMPARE(item.bottomColor(), QColor(100, 246, 100, 255));
     QCOMPARE(item.midColor(), QColor(100, 216, 100, 255));
     QCOMPARE(item.topColor(), QColor(100, 196, 100, 255));
-    QCOMPARE(item.key(), std::string("gradient"));
     QVERIFY(!writeableType(static_cast<ItemType>(item.type())));
     QVERIFY(isBlank(render(&item, QSize(10, 10), false)));
 

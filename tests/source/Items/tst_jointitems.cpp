@@ -737,6 +737,15 @@ void TestJointItems::faults()
         auto* spring = static_cast<SpringJointItem*>(w.joint(Spring, QPointF(0, 0), QPointF(100, 0)));
         auto* limit = static_cast<RotaryLimitJointItem*>(w.joint(RotaryLimit, QPointF(0, 0), QPointF(100, 0)));
         auto* pivot = static_cast<PivotJointItem*>(w.joint(Pivot, QPointF(0, 0), QPointF(100, 0)));
+        auto* rotarySpring = static_cast<RotarySpringJointItem*>(w.joint(RotarySpring, QPointF(0, 0), QPointF(100, 0)));
+        const float damping = spring->damping();
+        const float rotaryStiffness = rotarySpring->stiffness();
+        const float rotaryDamping = rotarySpring->damping();
+        // A negative spring constant only pushes the bodies apart until the step aborts.
+        spring->setStiffness(-5);
+        spring->setDamping(-1);
+        rotarySpring->setStiffness(-5);
+        rotarySpring->setDamping(-1);
         spring->setStiffness(kNaN);
         spring->setRestLength(kInf);
         spring->setAnchor1(QPointF(kNaN, 0));
@@ -748,6 +757,9 @@ void TestJointItems::faults()
         pivot->setWorldPoint(QPointF(1e30, 0));
         spring->setMaxForce(kNaN);
         QCOMPARE(spring->stiffness(), 400.0f);
+        QCOMPARE(spring->damping(), damping);
+        QCOMPARE(rotarySpring->stiffness(), rotaryStiffness);
+        QCOMPARE(rotarySpring->damping(), rotaryDamping);
         QCOMPARE(spring->restLength(), 100.0f);
         QCOMPARE(spring->anchor1(), QPointF(0, 0));
         QCOMPARE(limit->maxAngle(), 45.0f);

@@ -156,6 +156,7 @@ private slots:
     void targetSearch();
     void hostCarriesGluedShapes();
     void polygonHandleDrag();
+    void largePolygonBuiltInOnePass();
     void staticShapesNeverMoveStaticBody();
     void circleKeysAndMoment();
     void segmentEndsFollowNodes();
@@ -518,6 +519,32 @@ void TestShapeItems::polygonHandleDrag()
 
 // Shapes on the space's static body are placed by their drawing; the shared
 // body itself never moves or turns.
+// Handles added one by one recomputed the rectangle and colours over every
+// handle each time: a polygon of this size from a file never finished.
+void TestShapeItems::largePolygonBuiltInOnePass()
+{
+    World w;
+    const int count = 100000;
+    const double radius = 1000;
+    std::vector<cpVect> clockwise(count);
+    for (int i = 0; i < count; ++i) {
+        const double angle = -2 * M_PI * i / count;
+        clockwise[size_t(i)] = cpv(radius * std::cos(angle), radius * std::sin(angle));
+    }
+    QVERIFY(cpPolyValidateClockwise(clockwise.data(), count));
+    cpBody* body = w.newBody(QPointF(0, 0), 130, cpMomentForCircle(130, 0, radius, cpvzero));
+    cpShape* shape = cpSpaceAddShape(w.space, cpPolyShapeNewClockwise(body, count, clockwise.data()));
+    auto* poly = new PolyShapeItem(w.space, shape, nullptr);
+    w.scene.addItem(poly);
+
+    QCOMPARE(poly->handles().size(), count);
+    QCOMPARE(poly->handlePositions().at(count / 4), QPointF(clockwise[count / 4].x, clockwise[count / 4].y));
+    QVERIFY(poly->boundingRect().contains(QRectF(-radius + 1, -radius + 1, 2 * radius - 2, 2 * radius - 2)));
+    // The last handle is the one that stands out.
+    QCOMPARE(poly->handles().last()->brush().color(), QColor(Qt::red));
+    QCOMPARE(poly->handles().first()->brush().color(), QColor(Qt::yellow));
+}
+
 void TestShapeItems::staticShapesNeverMoveStaticBody()
 {
     World w;
