@@ -138,8 +138,8 @@ bool KFLevelEditor::saveLevel()
     IOTransformer transformer(QFile::encodeName(fileName).toStdString(), &context, &serializer);
     transformer.write(*canvas);
     if (!transformer.save(canvas->space())) {
-        const QString message = tr("Could not save %1; the file on disk is unchanged")
-                                    .arg(QDir::toNativeSeparators(fileName));
+        const QString message = tr("Could not save %1 (%2); the file on disk is unchanged")
+                                    .arg(QDir::toNativeSeparators(fileName), transformer.errorString());
         qWarning("%s", qPrintable(message));
         showStatus(message);
         return false;
