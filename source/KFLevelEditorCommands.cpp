@@ -144,7 +144,6 @@ bool KFLevelEditor::saveLevel()
         showStatus(message);
         return false;
     }
-    showStatus(tr("Saved %1").arg(QDir::toNativeSeparators(fileName)));
     return true;
 }
 
