@@ -4,14 +4,18 @@
 //             bodies with a pin joint per ten bodies, piled in a static box;
 //   teardown  clearAll() of 8,000 bodies with 800 joints against building them;
 //   read      a level of 20,000 "line" and 20,000 "path" elements read kind by
-//             kind, interleaved in the file against grouped.
-// Run a Release build: bench_canvas [rounds]
+//             kind, interleaved in the file against grouped;
+//   hostile   a physics file with 100,000 attributes on one element refused,
+//             and a polygon shape item of 100,000 vertices built.
+// Run a Release build: bench_canvas [rounds [tick|teardown|read|hostile]]
 #include <QApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QGraphicsScene>
 #include <QLineF>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
@@ -25,6 +29,7 @@
 #include "Tools/ShapeTools.h"
 #include "Views/EditorView.h"
 #include "cpCompat.h"
+#include "cpSpaceSerializer.h"
 
 namespace {
 
@@ -249,6 +254,44 @@ void benchRead(int each, int rounds)
                 g, m, m / g);
 }
 
+void benchHostile()
+{
+    const int count = 100000;
+    std::string text = "<space><a";
+    for (int i = 0; i < count; ++i)
+        text += " a" + std::to_string(i) + "=\"1\"";
+    text += "/></space>";
+    const std::string path = QDir::temp().filePath(QStringLiteral("bench_attributes.phyxml")).toStdString();
+    if (FILE* out = std::fopen(path.c_str(), "wb")) {
+        std::fwrite(text.data(), 1, text.size(), out);
+        std::fclose(out);
+    }
+    cpSpace* space = cpSpaceNew();
+    QElapsedTimer t;
+    t.start();
+    {
+        cpSpaceSerializer serializer;
+        serializer.load(space, path.c_str());
+    }
+    const double refused = msSince(t);
+    std::remove(path.c_str());
+
+    std::vector<cpVect> clockwise(count);
+    for (int i = 0; i < count; ++i) {
+        const double angle = -6.283185307179586 * i / count;
+        clockwise[size_t(i)] = cpv(1000 * std::cos(angle), 1000 * std::sin(angle));
+    }
+    cpBody* body = cpSpaceAddBody(space, cpBodyNew(1, 1));
+    cpShape* shape = cpSpaceAddShape(space, cpPolyShapeNewClockwise(body, count, clockwise.data()));
+    t.restart();
+    auto* polygon = new PolyShapeItem(space, shape, nullptr);
+    const double built = msSince(t);
+    delete polygon;
+    cpSpaceFreeWithContents(space);
+    std::printf("hostile  %d attributes on one element refused %7.1f ms;  %d-vertex polygon built %7.1f ms\n",
+                count, refused, count, built);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -266,5 +309,7 @@ int main(int argc, char** argv)
         benchTeardown(8000);
     if (only.empty() || only == "read")
         benchRead(20000, rounds);
+    if (only.empty() || only == "hostile")
+        benchHostile();
     return 0;
 }

@@ -92,6 +92,20 @@ inline const char* tinyChar(const char* p)
     return end + 1;
 }
 
+// Past the '=' between an attribute's name and value, with the white space
+// around it; null when there is no '='.
+inline const char* pastEquals(const char* p, bool (*isSpace)(char))
+{
+    while (isSpace(*p))
+        ++p;
+    if (*p != '=')
+        return nullptr;
+    ++p;
+    while (isSpace(*p))
+        ++p;
+    return p;
+}
+
 // Past the end of an attribute (name, '=', value) the way TinyXML reads it;
 // null where TinyXML stops with an error.
 inline const char* tinyAttribute(const char* p)
@@ -102,13 +116,8 @@ inline const char* tinyAttribute(const char* p)
         return nullptr;
     while (tinyNameChar(*p))
         ++p;
-    while (tinySpace(*p))
-        ++p;
-    if (*p != '=')
+    if (!(p = pastEquals(p, tinySpace)))
         return nullptr;
-    ++p;
-    while (tinySpace(*p))
-        ++p;
     if (*p == '"' || *p == '\'') {
         const char quote = *p++;
         while (*p && *p != quote)
@@ -130,13 +139,8 @@ inline const char* rapidAttribute(const char* p)
         return nullptr;
     while (rapidAttributeNameChar(*p))
         ++p;
-    while (rapidSpace(*p))
-        ++p;
-    if (*p != '=')
+    if (!(p = pastEquals(p, rapidSpace)))
         return nullptr;
-    ++p;
-    while (rapidSpace(*p))
-        ++p;
     const char quote = *p;
     if (quote != '"' && quote != '\'')
         return nullptr;
