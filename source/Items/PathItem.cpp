@@ -23,9 +23,17 @@ bool isPathSegment(AbstractEdge* edge)
     return item && item->type() == PathSegmentItemType;
 }
 
+// A joint or a physics segment may share a node with the path, but its far
+// end is no point of the path: walking on would write it into the path.
+bool isLineEdge(AbstractEdge* edge)
+{
+    const QGraphicsItem* item = dynamic_cast<QGraphicsItem*>(edge);
+    return item && (item->type() == PathSegmentItemType || item->type() == LineItemType);
+}
+
 // The edge by which a walk leaves node: an unvisited path segment when there
 // is one, so that a free line touching the path never cuts the chain short;
-// otherwise the first unvisited edge of any kind.
+// otherwise the first unvisited free line.
 AbstractEdge* nextEdge(LineItemNode* node, const QSet<AbstractEdge*>& visited)
 {
     AbstractEdge* fallback = nullptr;
@@ -34,7 +42,7 @@ AbstractEdge* nextEdge(LineItemNode* node, const QSet<AbstractEdge*>& visited)
             continue;
         if (isPathSegment(edge))
             return edge;
-        if (!fallback)
+        if (!fallback && isLineEdge(edge))
             fallback = edge;
     }
     return fallback;

@@ -155,6 +155,7 @@ private slots:
     void previewIsNeverSaved();
     void clearAndNew();
     void reloadDiscardsEdits();
+    void pathEndingOnAJointKeepsItsPoints();
     void droppedLevels_data();
     void droppedLevels();
     void malformedLevelOpensEmptyAndUntitled();
@@ -438,6 +439,28 @@ void TestLevelCommands::reloadDiscardsEdits()
     QTest::mouseClick(window.form().reloadButton, Qt::LeftButton);
     QCOMPARE(countOf(window, CircleShapeItemType), 1);
     QCOMPARE(window.currentFileName(), level);
+}
+
+void TestLevelCommands::pathEndingOnAJointKeepsItsPoints()
+{
+    // On open a path's end joins the node lying under it; a joint's end there
+    // must not become part of the path.
+    const QString level = m_dir->filePath(QStringLiteral("pathjoint.kfml"));
+    KFLevelEditor window;
+    window.openFile(level);
+    addCircle(window, QPointF(100, 0));
+    addCircle(window, QPointF(200, 0));
+    addJoint<PinJointItem>(window, QPointF(100, 0), QPointF(200, 0));
+    window.form().pathToolAction->trigger();
+    dragOnCanvas(window, QPointF(0, 0), QPointF(100, 0));
+
+    QTest::mouseClick(window.form().saveButton, Qt::LeftButton);
+    const QByteArray saved = readAll(level);
+    QCOMPARE(saved.count("<pt "), 2);
+    QTest::mouseClick(window.form().reloadButton, Qt::LeftButton);
+    QCOMPARE(countOf(window, PinJointItemType), 1);
+    QTest::mouseClick(window.form().saveButton, Qt::LeftButton);
+    QCOMPARE(comparable(readAll(level)), comparable(saved));
 }
 
 void TestLevelCommands::droppedLevels_data()
