@@ -23,8 +23,6 @@ public:
     bool mousePressEvent(QMouseEvent* event) override;
     bool mouseMoveEvent(QMouseEvent* event) override;
     bool mouseReleaseEvent(QMouseEvent* event) override;
-    bool keyPressEvent(QKeyEvent* event) override;
-    bool priorityClick(QMouseEvent* event) override;
 
 private:
     QString m_pixmapKey;

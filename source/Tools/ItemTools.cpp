@@ -13,29 +13,9 @@
 #include "Items/PathItem.h"
 #include "Items/PolyItem.h"
 #include "Items/TextItem.h"
-#include "Views/EditorView.h"
+#include "Tools/ToolSupport.h"
 
 namespace {
-
-QPointF scenePoint(EditorView* view, QMouseEvent* event)
-{
-    if (!view)
-        return event->position();
-    return view->mapToScene(event->position().toPoint());
-}
-
-QGraphicsScene* sceneOf(EditorView* view)
-{
-    return view ? view->scene() : nullptr;
-}
-
-void selectAndFocus(QGraphicsItem* item)
-{
-    if (QGraphicsScene* scene = item->scene())
-        scene->clearSelection();
-    item->setSelected(true);
-    item->setFocus(Qt::OtherFocusReason);
-}
 
 // A new end node of the edges, placed at p in the scene.
 LineItemNode* addNode(QGraphicsScene* scene, AbstractEdge* first, AbstractEdge* second, const QPointF& p)
@@ -132,16 +112,6 @@ bool PolyItemTool::mouseReleaseEvent(QMouseEvent*)
     return false;
 }
 
-bool PolyItemTool::keyPressEvent(QKeyEvent*)
-{
-    return false;
-}
-
-bool PolyItemTool::priorityClick(QMouseEvent*)
-{
-    return false;
-}
-
 // ---------------------------------------------------------------------------
 
 LineItemTool::LineItemTool(EditorView* view)
@@ -187,11 +157,6 @@ bool LineItemTool::keyPressEvent(QKeyEvent* event)
         return false;
     node->insertNode();
     return true;
-}
-
-bool LineItemTool::priorityClick(QMouseEvent*)
-{
-    return false;
 }
 
 // ---------------------------------------------------------------------------
@@ -253,11 +218,6 @@ bool PathItemTool::keyPressEvent(QKeyEvent* event)
     return true;
 }
 
-bool PathItemTool::priorityClick(QMouseEvent*)
-{
-    return false;
-}
-
 // ---------------------------------------------------------------------------
 
 TextItemTool::TextItemTool(EditorView* view)
@@ -289,16 +249,6 @@ bool TextItemTool::mouseReleaseEvent(QMouseEvent*)
     if (item)
         selectAndFocus(item);
     item = nullptr;
-    return false;
-}
-
-bool TextItemTool::keyPressEvent(QKeyEvent*)
-{
-    return false;
-}
-
-bool TextItemTool::priorityClick(QMouseEvent*)
-{
     return false;
 }
 
@@ -337,11 +287,6 @@ bool GradientItemTool::mouseReleaseEvent(QMouseEvent*)
         item->setSelected(true);
     item = nullptr;
     return true;
-}
-
-bool GradientItemTool::keyPressEvent(QKeyEvent*)
-{
-    return false;
 }
 
 bool GradientItemTool::priorityClick(QMouseEvent*)
@@ -390,7 +335,3 @@ bool ColorMarkerTool::keyPressEvent(QKeyEvent* event)
     return event->key() == Qt::Key_Control && marker;
 }
 
-bool ColorMarkerTool::priorityClick(QMouseEvent*)
-{
-    return false;
-}

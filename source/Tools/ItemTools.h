@@ -27,8 +27,6 @@ public:
     bool mousePressEvent(QMouseEvent* event) override;
     bool mouseMoveEvent(QMouseEvent* event) override;
     bool mouseReleaseEvent(QMouseEvent* event) override;
-    bool keyPressEvent(QKeyEvent* event) override;
-    bool priorityClick(QMouseEvent* event) override;
 
     bool isFan() const { return fan; }
     // The last polygon placed; kept until the next press.
@@ -50,7 +48,6 @@ public:
     bool mouseMoveEvent(QMouseEvent* event) override;
     bool mouseReleaseEvent(QMouseEvent* event) override;
     bool keyPressEvent(QKeyEvent* event) override;
-    bool priorityClick(QMouseEvent* event) override;
 
     // The snapped angle in degrees for a line at angle degrees.
     static int snappedAngle(double angle);
@@ -71,7 +68,6 @@ public:
     bool mouseMoveEvent(QMouseEvent* event) override;
     bool mouseReleaseEvent(QMouseEvent* event) override;
     bool keyPressEvent(QKeyEvent* event) override;
-    bool priorityClick(QMouseEvent* event) override;
 
 private:
     QPointer<LineItem> line;
@@ -88,8 +84,6 @@ public:
     bool mousePressEvent(QMouseEvent* event) override;
     bool mouseMoveEvent(QMouseEvent* event) override;
     bool mouseReleaseEvent(QMouseEvent* event) override;
-    bool keyPressEvent(QKeyEvent* event) override;
-    bool priorityClick(QMouseEvent* event) override;
 
 private:
     QPointer<TextItem> item;
@@ -105,7 +99,6 @@ public:
     bool mousePressEvent(QMouseEvent* event) override;
     bool mouseMoveEvent(QMouseEvent* event) override;
     bool mouseReleaseEvent(QMouseEvent* event) override;
-    bool keyPressEvent(QKeyEvent* event) override;
     bool priorityClick(QMouseEvent* event) override;
 
 private:
@@ -123,7 +116,6 @@ public:
     bool mouseMoveEvent(QMouseEvent* event) override;
     bool mouseReleaseEvent(QMouseEvent* event) override;
     bool keyPressEvent(QKeyEvent* event) override;
-    bool priorityClick(QMouseEvent* event) override;
 
 private:
     QPointer<ColorMarkerItem> marker;
