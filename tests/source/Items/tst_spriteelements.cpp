@@ -9,30 +9,13 @@
 #include "cpSpaceSerializer.h"
 
 #include "LevelFileText.h"
+#include "LevelFixture.h"
 #include "TestSupport.h"
 
 #include <QUndoStack>
 #include <QtTest>
 
 namespace {
-
-QString spritePath(const QString& name)
-{
-    return testDataPath(QStringLiteral("sprites/") + name);
-}
-
-struct Level
-{
-    Level()
-    {
-        context.view = &view;
-        view.setContext(&context);
-    }
-    EditorScene* scene() { return view.editorScene(); }
-
-    EditorContext context;
-    EditorView view;
-};
 
 // A property's value as text, points as "(x, y)" and colours by name.
 QString shown(const QVariant& value)

@@ -13,6 +13,7 @@
 #include "cpSpaceSerializer.h"
 
 #include "LevelFileText.h"
+#include "LevelFixture.h"
 #include "PhysicsFileText.h"
 #include "SpaceTestSupport.h"
 #include "TestSupport.h"
@@ -22,20 +23,6 @@
 #include <QtTest>
 
 namespace {
-
-struct Level
-{
-    Level()
-    {
-        context.view = &view;
-        view.setContext(&context);
-    }
-    EditorScene* scene() { return view.editorScene(); }
-    cpSpace* space() { return view.space(); }
-
-    EditorContext context;
-    EditorView view;
-};
 
 // Builds the canvas items of everything a physics file holds, as the open
 // command's reader does; each shape here has a body of its own.
