@@ -3,7 +3,6 @@
 #include "Actions/CollisionAction.h"
 #include "IO/textcodec.h"
 #include "Views/EditorScene.h"
-#include "Views/EditorView.h"
 
 #include "CCActionEase.h"
 #include "CCCompositeActions.h"
@@ -34,8 +33,8 @@ private:
 cpSpace* readingSpace(IOTransformer& transformer, const ActionModelNode* node)
 {
     EditorContext* context = transformer.context();
-    if (context && context->view && context->view->space())
-        return context->view->space();
+    if (context && context->space())
+        return context->space();
     while (node->parent())
         node = node->parent();
     const auto* root = dynamic_cast<const ActionRootNode*>(node);

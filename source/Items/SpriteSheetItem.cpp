@@ -13,7 +13,6 @@
 #include "Models/SpriteListModel.h"
 #include "Toolkit/PixmapCache.h"
 #include "Views/EditorScene.h"
-#include "Views/EditorView.h"
 
 namespace {
 
@@ -25,7 +24,7 @@ bool isDictionary(const QVariant& value)
 cpSpace* spaceOf(IOTransformer& transformer)
 {
     EditorContext* context = transformer.context();
-    return context && context->view ? context->view->space() : nullptr;
+    return context ? context->space() : nullptr;
 }
 
 } // namespace

@@ -17,6 +17,17 @@ EditorContext::~EditorContext()
     delete undoStack;
 }
 
+cpSpace* EditorContext::space() const
+{
+    if (!view)
+        return nullptr;
+    for (const QPointer<EditorScene>& scene : mScenes) {
+        if (scene && scene->mCanvas == view)
+            return scene->mSpace;
+    }
+    return nullptr;
+}
+
 EditorScene::EditorScene(QObject* parent)
     : QGraphicsScene(parent)
 {
@@ -35,6 +46,12 @@ EditorView* EditorScene::canvasOf(const QGraphicsItem* item)
     if (!s || !s->context())
         return nullptr;
     return s->context()->view;
+}
+
+void EditorScene::setCanvasSpace(EditorView* canvas, cpSpace* space)
+{
+    mCanvas = canvas;
+    mSpace = space;
 }
 
 void EditorScene::updatedObject(QObject* object)

@@ -9,6 +9,7 @@ class EditorScene;
 class EditorView;
 class QGraphicsItem;
 class QUndoStack;
+typedef struct cpSpace cpSpace;
 
 // Ties the canvas to the level's undo stack. Held by the main window; items reach
 // it through EditorScene::context(). Owns the undo stack.
@@ -22,6 +23,10 @@ public:
 
     EditorView* view = nullptr;   // the canvas, not owned; set by the main window
     QUndoStack* undoStack = nullptr;
+
+    // The canvas's space, or null without a canvas or before its level is set
+    // up. Kept here so that readers below the canvas need not include it.
+    cpSpace* space() const;
 
 private:
     friend class EditorScene;
@@ -45,6 +50,10 @@ public:
     // The canvas of the scene the item is in, or null (no scene, no context).
     static EditorView* canvasOf(const QGraphicsItem* item);
 
+    // Called by the canvas that shows this scene whenever its space changes;
+    // the canvas owns the space.
+    void setCanvasSpace(EditorView* canvas, cpSpace* space);
+
     // Called by items after their properties changed by dragging or by keys.
     void updatedObject(QObject* object);
 
@@ -52,7 +61,10 @@ signals:
     void objectUpdated(QObject* object);
 
 private:
+    friend class EditorContext;
     EditorContext* mContext = nullptr; // not owned
+    EditorView* mCanvas = nullptr;     // not owned
+    cpSpace* mSpace = nullptr;         // the canvas's, not owned
 };
 
 #endif // EDITORSCENE_H
