@@ -20,6 +20,11 @@ void GraphicItemTool::setPixmapKey(QString key)
     m_pixmapKey = key;
 }
 
+SpriteSheetItem* GraphicItemTool::spriteSheet() const
+{
+    return m_sheet;
+}
+
 bool GraphicItemTool::mousePressEvent(QMouseEvent* event)
 {
     QGraphicsScene* scene = sceneOf(view);

@@ -18,7 +18,7 @@ public:
 
     void setPixmapKey(QString key);
     QString pixmapKey() const { return m_pixmapKey; }
-    SpriteSheetItem* spriteSheet() const { return m_sheet; }
+    SpriteSheetItem* spriteSheet() const;
 
     bool mousePressEvent(QMouseEvent* event) override;
     bool mouseMoveEvent(QMouseEvent* event) override;

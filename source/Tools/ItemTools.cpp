@@ -77,6 +77,11 @@ PolyItemTool::PolyItemTool(EditorView* view, bool fan)
 {
 }
 
+PolyItem* PolyItemTool::polygon() const
+{
+    return item;
+}
+
 bool PolyItemTool::mousePressEvent(QMouseEvent* event)
 {
     QGraphicsScene* scene = sceneOf(view);

@@ -30,7 +30,7 @@ public:
 
     bool isFan() const { return fan; }
     // The last polygon placed; kept until the next press.
-    PolyItem* polygon() const { return item; }
+    PolyItem* polygon() const;
 
 private:
     bool fan;
