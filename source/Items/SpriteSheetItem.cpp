@@ -50,7 +50,7 @@ SpriteSheetItem::SpriteSheetItem()
 void SpriteSheetItem::setUp()
 {
     mModel = new SpriteListModel(this);
-    setZValue(100);
+    setZValue(SpriteSheetZ);
     setFlags(QGraphicsItem::GraphicsItemFlags());
 }
 
