@@ -114,7 +114,7 @@ void SpriteSheetItem::parsePlist()
 void SpriteSheetItem::write(IOTransformer& transformer)
 {
     transformer.writeAttribute("file", encodeText(mPlistPath));
-    transformer.writeAttribute("z", encodeText(QString::number(zValue(), 'g', 6)));
+    transformer.writeAttribute("z", encodeText(textFromNumber(zValue())));
     const QList<QGraphicsItem*> children = childItems();
     for (QGraphicsItem* child : children) {
         if (child->type() != GraphicItemType)
