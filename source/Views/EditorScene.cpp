@@ -10,7 +10,7 @@ EditorContext::EditorContext()
 
 EditorContext::~EditorContext()
 {
-    for (const QPointer<EditorScene>& scene : mScenes) {
+    for (const QPointer<EditorScene>& scene : m_scenes) {
         if (scene && scene->context() == this)
             scene->setContext(nullptr);
     }
@@ -21,9 +21,9 @@ cpSpace* EditorContext::space() const
 {
     if (!view)
         return nullptr;
-    for (const QPointer<EditorScene>& scene : mScenes) {
-        if (scene && scene->mCanvas == view)
-            return scene->mSpace;
+    for (const QPointer<EditorScene>& scene : m_scenes) {
+        if (scene && scene->m_canvas == view)
+            return scene->m_space;
     }
     return nullptr;
 }
@@ -35,9 +35,9 @@ EditorScene::EditorScene(QObject* parent)
 
 void EditorScene::setContext(EditorContext* context)
 {
-    mContext = context;
-    if (context && !context->mScenes.contains(this))
-        context->mScenes.append(this);
+    m_context = context;
+    if (context && !context->m_scenes.contains(this))
+        context->m_scenes.append(this);
 }
 
 EditorView* EditorScene::canvasOf(const QGraphicsItem* item)
@@ -50,8 +50,8 @@ EditorView* EditorScene::canvasOf(const QGraphicsItem* item)
 
 void EditorScene::setCanvasSpace(EditorView* canvas, cpSpace* space)
 {
-    mCanvas = canvas;
-    mSpace = space;
+    m_canvas = canvas;
+    m_space = space;
 }
 
 void EditorScene::updatedObject(QObject* object)

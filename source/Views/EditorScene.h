@@ -33,7 +33,7 @@ private:
     // Scenes that hand this context out. The main window frees the context
     // before its canvas, whose scene then still deletes items that look up
     // the context: a dying context leaves those scenes without one.
-    QList<QPointer<EditorScene> > mScenes;
+    QList<QPointer<EditorScene> > m_scenes;
 };
 
 // The level's scene. It carries the editor context for the items in it, and
@@ -45,7 +45,7 @@ public:
     explicit EditorScene(QObject* parent = nullptr);
 
     void setContext(EditorContext* context);
-    EditorContext* context() const { return mContext; }
+    EditorContext* context() const { return m_context; }
 
     // The canvas of the scene the item is in, or null (no scene, no context).
     static EditorView* canvasOf(const QGraphicsItem* item);
@@ -62,9 +62,9 @@ signals:
 
 private:
     friend class EditorContext;
-    EditorContext* mContext = nullptr; // not owned
-    EditorView* mCanvas = nullptr;     // not owned
-    cpSpace* mSpace = nullptr;         // the canvas's, not owned
+    EditorContext* m_context = nullptr; // not owned
+    EditorView* m_canvas = nullptr;     // not owned
+    cpSpace* m_space = nullptr;         // the canvas's, not owned
 };
 
 #endif // EDITORSCENE_H

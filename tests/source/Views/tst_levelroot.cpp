@@ -29,24 +29,24 @@ namespace {
 class LevelReader : public cpSpaceSerializerDelegate
 {
 public:
-    explicit LevelReader(Level& level) : mLevel(level) {}
+    explicit LevelReader(Level& level) : m_level(level) {}
 
     bool reading(cpShape* shape, long long) override
     {
-        cpSpace* space = mLevel.space();
+        cpSpace* space = m_level.space();
         QGraphicsItem* item = nullptr;
         switch (getShapeType(shape)) {
         case 0: item = new CircleShapeItem(space, shape, nullptr); break;
         case 1: item = new SegmentShapeItem(space, shape); break;
         default: item = new PolyShapeItem(space, shape, nullptr); break;
         }
-        mLevel.scene()->addItem(item);
+        m_level.scene()->addItem(item);
         return true;
     }
 
     bool reading(cpConstraint* c, long long) override
     {
-        cpSpace* space = mLevel.space();
+        cpSpace* space = m_level.space();
         AbstractLineJointItem* joint = nullptr;
         if (cpConstraintIsPinJoint(c))
             joint = new PinJointItem(space, c);
@@ -68,13 +68,13 @@ public:
             joint = new RotaryLimitJointItem(space, c);
         if (!joint)
             return false;
-        mLevel.scene()->addItem(joint);
+        m_level.scene()->addItem(joint);
         joint->setupNodes();
         return true;
     }
 
 private:
-    Level& mLevel;
+    Level& m_level;
 };
 
 template <typename Joint>
