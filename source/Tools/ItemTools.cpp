@@ -26,7 +26,7 @@ LineItemNode* addNode(QGraphicsScene* scene, AbstractEdge* first, AbstractEdge* 
     return n;
 }
 
-// A zero-length line at p, in the scene.
+// A line from p1 to p2, in the scene.
 LineItem* addLine(QGraphicsScene* scene, const QPointF& p1, const QPointF& p2, bool writeable)
 {
     LineItem* l = new LineItem();
