@@ -1,7 +1,6 @@
 #ifndef ITEMTOOLS_H
 #define ITEMTOOLS_H
 
-#include <QPointF>
 #include <QPointer>
 
 #include "Tools/AbstractItemTool.h"
