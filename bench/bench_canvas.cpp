@@ -6,8 +6,11 @@
 //   read      a level of 20,000 "line" and 20,000 "path" elements read kind by
 //             kind, interleaved in the file against grouped;
 //   hostile   a physics file with 100,000 attributes on one element refused,
-//             and a polygon shape item of 100,000 vertices built.
-// Run a Release build: bench_canvas [rounds [tick|teardown|read|hostile]]
+//             and a polygon shape item of 100,000 vertices built;
+//   parts     (only when asked) the tick taken apart: the canvas's step alone,
+//             the items placed alone, the twin, and a twin allocated between
+//             the items of another canvas.
+// Run a Release build: bench_canvas [rounds [tick|teardown|read|hostile|parts]]
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -62,19 +65,35 @@ void addBox(cpSpace* space)
 }
 
 // The pile made the editor's way: shape tools' default shapes with their items,
-// pin joint items between neighbours.
-void buildCanvasPile(EditorView& view, int bodies)
+// pin joint items between neighbours. With shapesFirst every body and shape is
+// made before the first item, as when a level is read.
+void buildCanvasPile(EditorView& view, int bodies, bool shapesFirst = false)
 {
     cpSpace* space = view.space();
     QGraphicsScene* scene = view.scene();
     addBox(space);
+    std::vector<cpShape*> made;
     for (int i = 0; i < bodies; ++i) {
         const cpVect p = pileSlot(i);
+        cpShape* shape = i % 2 == 0 ? CircleTool::createDefaultShape(space, p) : PolyTool::createDefaultShape(space, p);
+        if (shapesFirst) {
+            made.push_back(shape);
+            continue;
+        }
         QGraphicsItem* item;
         if (i % 2 == 0)
-            item = new CircleShapeItem(space, CircleTool::createDefaultShape(space, p), nullptr);
+            item = new CircleShapeItem(space, shape, nullptr);
         else
-            item = new PolyShapeItem(space, PolyTool::createDefaultShape(space, p), nullptr);
+            item = new PolyShapeItem(space, shape, nullptr);
+        scene->addItem(item);
+        dynamic_cast<ShapeItem*>(item)->adjust();
+    }
+    for (size_t i = 0; i < made.size(); ++i) {
+        QGraphicsItem* item;
+        if (i % 2 == 0)
+            item = new CircleShapeItem(space, made[i], nullptr);
+        else
+            item = new PolyShapeItem(space, made[i], nullptr);
         scene->addItem(item);
         dynamic_cast<ShapeItem*>(item)->adjust();
     }
@@ -136,6 +155,116 @@ void benchTick(int bodies, int steps)
                 (bodies + 9) / 10, c, r, c / r);
     view.stopPhysics();
     cpSpaceFreeWithContents(raw);
+}
+
+// Where a tick's time goes: the step of the canvas's space alone, the items
+// placed alone, and the twin stepped, in one run; plus a twin whose bodies and
+// shapes were allocated between the items of another canvas, as the editor's
+// are, to see whether their place in memory slows the step.
+std::vector<cpVect> bodyPositions(cpSpace* space)
+{
+    std::vector<cpVect> out;
+    cpSpaceEachBody(
+        space, [](cpBody* b, void* data) { static_cast<std::vector<cpVect>*>(data)->push_back(cpBodyGetPosition(b)); },
+        &out);
+    std::sort(out.begin(), out.end(), [](cpVect a, cpVect b) { return a.x < b.x || (a.x == b.x && a.y < b.y); });
+    return out;
+}
+
+bool samePositions(cpSpace* a, cpSpace* b)
+{
+    const std::vector<cpVect> pa = bodyPositions(a), pb = bodyPositions(b);
+    return pa.size() == pb.size()
+        && std::equal(pa.begin(), pa.end(), pb.begin(), [](cpVect x, cpVect y) { return x.x == y.x && x.y == y.y; });
+}
+
+void benchTickParts(int bodies, int steps)
+{
+    EditorView view;
+    buildCanvasPile(view, bodies);
+    cpSpace* raw = buildRawPile(bodies);
+    // The twin built between the items of a second canvas.
+    EditorView other;
+    cpSpace* interleaved = cpSpaceNew();
+    cpSpaceSetIterations(interleaved, 25);
+    cpSpaceSetGravity(interleaved, cpv(0, -10));
+    cpSpaceSetDamping(interleaved, 0.98);
+    addBox(interleaved);
+    {
+        std::vector<cpBody*> made;
+        for (int i = 0; i < bodies; ++i) {
+            const cpVect p = pileSlot(i);
+            cpShape* shape = i % 2 == 0 ? CircleTool::createDefaultShape(interleaved, p)
+                                        : PolyTool::createDefaultShape(interleaved, p);
+            made.push_back(cpShapeGetBody(shape));
+            QGraphicsItem* item;
+            if (i % 2 == 0)
+                item = new CircleShapeItem(other.space(), CircleTool::createDefaultShape(other.space(), p), nullptr);
+            else
+                item = new PolyShapeItem(other.space(), PolyTool::createDefaultShape(other.space(), p), nullptr);
+            other.scene()->addItem(item);
+            dynamic_cast<ShapeItem*>(item)->adjust();
+        }
+        for (int i = 0; i + 1 < bodies; i += 10)
+            cpSpaceAddConstraint(interleaved, cpPinJointNew(made[i], made[i + 1], cpvzero, cpvzero));
+    }
+    // The same canvas with its bodies and shapes made before its items.
+    EditorView read;
+    buildCanvasPile(read, bodies, true);
+    std::vector<ShapeItem*> shapes;
+    std::vector<ConstraintItem*> joints;
+    for (QGraphicsItem* item : view.scene()->items()) {
+        if (auto* s = dynamic_cast<ShapeItem*>(item))
+            shapes.push_back(s);
+        else if (auto* j = dynamic_cast<ConstraintItem*>(item))
+            joints.push_back(j);
+    }
+    QCoreApplication::processEvents();
+    view.startPhysics();
+    for (int i = 0; i < 30; ++i) {
+        view.tick();
+        cpSpaceStep(raw, kStep);
+        cpSpaceStep(interleaved, kStep);
+        cpSpaceStep(read.space(), kStep);
+    }
+    std::vector<double> tick, step, placeShapes, placeJoints, bare, inter, readStep;
+    for (int i = 0; i < steps; ++i) {
+        QElapsedTimer t;
+        t.start();
+        if (i % 2 == 0) {
+            view.tick();
+            tick.push_back(msSince(t));
+        } else {
+            cpSpaceStep(view.space(), kStep);
+            step.push_back(msSince(t));
+            t.restart();
+            for (ShapeItem* s : shapes)
+                s->adjust();
+            placeShapes.push_back(msSince(t));
+            t.restart();
+            for (ConstraintItem* j : joints)
+                j->adjust();
+            placeJoints.push_back(msSince(t));
+        }
+        t.restart();
+        cpSpaceStep(raw, kStep);
+        bare.push_back(msSince(t));
+        t.restart();
+        cpSpaceStep(interleaved, kStep);
+        inter.push_back(msSince(t));
+        t.restart();
+        cpSpaceStep(read.space(), kStep);
+        readStep.push_back(msSince(t));
+    }
+    std::printf("parts    %5d bodies: tick %6.3f = step %6.3f + shapes placed %6.3f + joints placed %6.3f ms;  raw %6.3f, interleaved raw %6.3f,"
+                " shapes-first canvas step %6.3f ms  (identical: %s)\n",
+                bodies, median(tick), median(step), median(placeShapes), median(placeJoints), median(bare), median(inter), median(readStep),
+                samePositions(view.space(), raw) && samePositions(raw, interleaved) && samePositions(raw, read.space())
+                    ? "yes"
+                    : "NO");
+    view.stopPhysics();
+    cpSpaceFreeWithContents(raw);
+    cpSpaceFreeWithContents(interleaved);
 }
 
 void benchTeardown(int bodies)
@@ -295,11 +424,15 @@ int main(int argc, char** argv)
     qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
     QApplication app(argc, argv);
     const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
-    // A second argument runs one part only: tick, teardown or read.
+    // A second argument runs one part only: tick, teardown, read, hostile or parts.
     const std::string only = argc > 2 ? argv[2] : "";
     if (only.empty() || only == "tick") {
         for (int bodies : {500, 2000, 4000})
             benchTick(bodies, 20 * rounds);
+    }
+    if (only == "parts") {
+        for (int bodies : {500, 2000, 4000})
+            benchTickParts(bodies, 20 * rounds);
     }
     if (only.empty() || only == "teardown")
         benchTeardown(8000);
