@@ -34,6 +34,8 @@
 #include "cpCompat.h"
 #include "cpSpaceSerializer.h"
 
+#include "BenchTiming.h"
+
 namespace {
 
 const double kStep = EditorView::physicsStep;
@@ -41,12 +43,6 @@ const double kStep = EditorView::physicsStep;
 double msSince(const QElapsedTimer& t)
 {
     return double(t.nsecsElapsed()) / 1e6;
-}
-
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
 }
 
 // Where body i of n starts: a grid above the floor of the box.

@@ -15,6 +15,8 @@
 #include <string>
 #include <vector>
 
+#include "BenchTiming.h"
+
 namespace {
 
 // One view with 10 sprite sheets holding 19,989 sprites, 10,000 lines and
@@ -111,19 +113,6 @@ private:
 
 long Node::g_elements = 0;
 long Node::g_attributes = 0;
-
-double milliseconds(const std::function<void()>& work)
-{
-    const auto start = std::chrono::steady_clock::now();
-    work();
-    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-}
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
 
 } // namespace
 

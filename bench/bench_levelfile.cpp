@@ -26,6 +26,8 @@
 #include <functional>
 #include <vector>
 
+#include "BenchTiming.h"
+
 namespace {
 
 constexpr int kFramesPerRow = 10;
@@ -119,12 +121,6 @@ double seconds(const std::function<void()>& run)
     const auto start = std::chrono::steady_clock::now();
     run();
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
 }
 
 struct Figures

@@ -17,6 +17,8 @@
 #include <unistd.h>
 #include <vector>
 
+#include "BenchTiming.h"
+
 namespace {
 
 constexpr int kBodies = 5000;
@@ -84,13 +86,9 @@ int count(cpSpace* space, int what)
 double medianMs(const std::function<void()>& run)
 {
     std::vector<double> times;
-    for (int r = 0; r < kRounds; ++r) {
-        const auto start = std::chrono::steady_clock::now();
-        run();
-        times.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
-    }
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
+    for (int r = 0; r < kRounds; ++r)
+        times.push_back(milliseconds(run));
+    return median(times);
 }
 
 } // namespace

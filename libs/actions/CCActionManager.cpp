@@ -172,17 +172,7 @@ void CCActionManager::addAction(CCAction* action, GraphicItem* target, bool)
 
 void CCActionManager::removeAllActionsFromTarget(GraphicItem* target)
 {
-    auto it = targets.find(target);
-    if (it == targets.end())
-        return;
-    ActionsElement* element = it.value();
-    // Out of the map first, so that nothing run by a deleted action finds it.
-    targets.erase(it);
-    ++removals;
-    const QList<CCAction*> actions = element->actions;
-    element->actions.clear();
-    qDeleteAll(actions);
-    delete element;
+    dropTarget(target, true);
 }
 
 void CCActionManager::removeAllActions()
@@ -213,13 +203,20 @@ int CCActionManager::numberOfRunningActionsInTarget(GraphicItem* target) const
 
 void CCActionManager::forgetTarget(GraphicItem* target)
 {
+    dropTarget(target, false);
+}
+
+void CCActionManager::dropTarget(GraphicItem* target, bool restore)
+{
     auto it = targets.find(target);
     if (it == targets.end())
         return;
     ActionsElement* element = it.value();
+    // Out of the map first, so that nothing run by a deleted action finds it.
     targets.erase(it);
     ++removals;
-    element->saved = false; // the sprite is going: nothing to put back
+    if (!restore)
+        element->saved = false; // the sprite is going: nothing to put back
     const QList<CCAction*> actions = element->actions;
     element->actions.clear();
     qDeleteAll(actions);

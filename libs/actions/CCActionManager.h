@@ -74,6 +74,8 @@ private:
     CCActionManager() = default;
     // True while the element read earlier for target is still its live element.
     bool isLive(GraphicItem* target, const ActionsElement* element, quint64 serial) const;
+    // Deletes the target's actions and element; restore puts the snapshot back.
+    void dropTarget(GraphicItem* target, bool restore);
 
     int timerId = 0;
     QMap<GraphicItem*, ActionsElement*> targets; // owned elements

@@ -3,7 +3,6 @@
 #include "Actions/CollisionAction.h"
 #include "IO/textcodec.h"
 #include "Views/EditorScene.h"
-#include "Views/EditorView.h"
 
 #include "CCActionEase.h"
 #include "CCCompositeActions.h"
@@ -34,8 +33,8 @@ private:
 cpSpace* readingSpace(IOTransformer& transformer, const ActionModelNode* node)
 {
     EditorContext* context = transformer.context();
-    if (context && context->view && context->view->space())
-        return context->view->space();
+    if (context && context->space())
+        return context->space();
     while (node->parent())
         node = node->parent();
     const auto* root = dynamic_cast<const ActionRootNode*>(node);
@@ -105,8 +104,9 @@ void readActionElements(IOTransformer& transformer, ActionModelNode* parent, cpS
 
 // AbstractActionItem
 
-AbstractActionItem::AbstractActionItem(const QString& name, ActionModelNode* parent)
+AbstractActionItem::AbstractActionItem(const QString& name, ActionModelNode* parent, int maxChildren)
     : ActionModelNode(name, QLatin1String(actionIconPath), parent)
+    , m_maxChildren(maxChildren)
 {
 }
 
@@ -115,10 +115,10 @@ Qt::ItemFlags AbstractActionItem::flags(Qt::ItemFlags flags) const
     return flags & ~Qt::ItemIsEditable;
 }
 
-Qt::ItemFlags AbstractActionItem::limitDrops(Qt::ItemFlags flags, int column, int maxChildren) const
+Qt::ItemFlags AbstractActionItem::flags(Qt::ItemFlags flags, int column) const
 {
     Qt::ItemFlags result = ActionModelNode::flags(flags, column);
-    if (count() >= maxChildren)
+    if (m_maxChildren >= 0 && count() >= m_maxChildren)
         result &= ~Qt::ItemIsDropEnabled;
     return result;
 }
@@ -160,120 +160,70 @@ void AbstractActionItem::read(IOTransformer& transformer)
 // The kinds. Parameters are made in the order they are stored.
 
 DelayTimeActionItem::DelayTimeActionItem(ActionModelNode* parent)
-    : AbstractActionItem(actionName(), parent)
+    : AbstractActionItem(actionName(), parent, 0)
 {
     new ActionDataModelNode(QStringLiteral("duration"), 1.0, this);
 }
 
-Qt::ItemFlags DelayTimeActionItem::flags(Qt::ItemFlags flags, int column) const
-{
-    return limitDrops(flags, column, 0);
-}
-
 EaseInOutActionItem::EaseInOutActionItem(ActionModelNode* parent)
-    : AbstractActionItem(actionName(), parent)
+    : AbstractActionItem(actionName(), parent, 2)
 {
     new ActionDataModelNode(QStringLiteral("rate"), 2.0, this);
 }
 
-Qt::ItemFlags EaseInOutActionItem::flags(Qt::ItemFlags flags, int column) const
-{
-    return limitDrops(flags, column, 2);
-}
-
 MoveByActionItem::MoveByActionItem(ActionModelNode* parent)
-    : AbstractActionItem(actionName(), parent)
+    : AbstractActionItem(actionName(), parent, 0)
 {
     new ActionDataModelNode(QStringLiteral("duration"), 1.0, this);
     new ActionDataModelNode(QStringLiteral("x"), 50.0, this);
     new ActionDataModelNode(QStringLiteral("y"), 50.0, this);
-}
-
-Qt::ItemFlags MoveByActionItem::flags(Qt::ItemFlags flags, int column) const
-{
-    return limitDrops(flags, column, 0);
 }
 
 MoveToActionItem::MoveToActionItem(ActionModelNode* parent)
-    : AbstractActionItem(actionName(), parent)
+    : AbstractActionItem(actionName(), parent, 0)
 {
     new ActionDataModelNode(QStringLiteral("duration"), 1.0, this);
     new ActionDataModelNode(QStringLiteral("x"), 50.0, this);
     new ActionDataModelNode(QStringLiteral("y"), 50.0, this);
 }
 
-Qt::ItemFlags MoveToActionItem::flags(Qt::ItemFlags flags, int column) const
-{
-    return limitDrops(flags, column, 0);
-}
-
 RepeatActionItem::RepeatActionItem(ActionModelNode* parent)
-    : AbstractActionItem(actionName(), parent)
+    : AbstractActionItem(actionName(), parent, 2)
 {
     new ActionDataModelNode(QStringLiteral("times"), 2.0, this);
 }
 
-Qt::ItemFlags RepeatActionItem::flags(Qt::ItemFlags flags, int column) const
-{
-    return limitDrops(flags, column, 2);
-}
-
 RepeatForeverActionItem::RepeatForeverActionItem(ActionModelNode* parent)
-    : AbstractActionItem(actionName(), parent)
+    : AbstractActionItem(actionName(), parent, 1)
 {
-}
-
-Qt::ItemFlags RepeatForeverActionItem::flags(Qt::ItemFlags flags, int column) const
-{
-    return limitDrops(flags, column, 1);
 }
 
 RotateByActionItem::RotateByActionItem(ActionModelNode* parent)
-    : AbstractActionItem(actionName(), parent)
+    : AbstractActionItem(actionName(), parent, 0)
 {
     new ActionDataModelNode(QStringLiteral("duration"), 1.0, this);
     new ActionDataModelNode(QStringLiteral("rotation"), 90.0, this);
-}
-
-Qt::ItemFlags RotateByActionItem::flags(Qt::ItemFlags flags, int column) const
-{
-    return limitDrops(flags, column, 0);
 }
 
 RotateToActionItem::RotateToActionItem(ActionModelNode* parent)
-    : AbstractActionItem(actionName(), parent)
+    : AbstractActionItem(actionName(), parent, 0)
 {
     new ActionDataModelNode(QStringLiteral("duration"), 1.0, this);
     new ActionDataModelNode(QStringLiteral("rotation"), 90.0, this);
 }
 
-Qt::ItemFlags RotateToActionItem::flags(Qt::ItemFlags flags, int column) const
-{
-    return limitDrops(flags, column, 0);
-}
-
 ScaleByActionItem::ScaleByActionItem(ActionModelNode* parent)
-    : AbstractActionItem(actionName(), parent)
+    : AbstractActionItem(actionName(), parent, 0)
 {
     new ActionDataModelNode(QStringLiteral("duration"), 1.0, this);
     new ActionDataModelNode(QStringLiteral("scale"), 0.5, this);
-}
-
-Qt::ItemFlags ScaleByActionItem::flags(Qt::ItemFlags flags, int column) const
-{
-    return limitDrops(flags, column, 0);
 }
 
 ScaleToActionItem::ScaleToActionItem(ActionModelNode* parent)
-    : AbstractActionItem(actionName(), parent)
+    : AbstractActionItem(actionName(), parent, 0)
 {
     new ActionDataModelNode(QStringLiteral("duration"), 1.0, this);
     new ActionDataModelNode(QStringLiteral("scale"), 0.5, this);
-}
-
-Qt::ItemFlags ScaleToActionItem::flags(Qt::ItemFlags flags, int column) const
-{
-    return limitDrops(flags, column, 0);
 }
 
 SequenceActionItem::SequenceActionItem(ActionModelNode* parent)
@@ -287,17 +237,12 @@ SpawnActionItem::SpawnActionItem(ActionModelNode* parent)
 }
 
 CollisionActionItem::CollisionActionItem(cpSpace* space, ActionModelNode* parent)
-    : AbstractActionItem(actionName(), parent), m_space(space)
+    : AbstractActionItem(actionName(), parent, 5), m_space(space)
 {
     new ActionIntDataModelNode(QStringLiteral("type1"), 0, this);
     new ActionIntDataModelNode(QStringLiteral("type2"), 0, this);
     new ActionIntDataModelNode(QStringLiteral("uid1"), -1, this);
     new ActionIntDataModelNode(QStringLiteral("uid2"), -1, this);
-}
-
-Qt::ItemFlags CollisionActionItem::flags(Qt::ItemFlags flags, int column) const
-{
-    return limitDrops(flags, column, 5);
 }
 
 // Building the running actions. Every parameter is read from its row; a missing

@@ -15,11 +15,14 @@ class CCAction;
 class AbstractActionItem : public ActionModelNode, public IONode
 {
 public:
-    AbstractActionItem(const QString& name, ActionModelNode* parent);
+    // A node holding maxChildren children (its parameters count too) takes no
+    // more drops; a negative maxChildren sets no limit.
+    AbstractActionItem(const QString& name, ActionModelNode* parent, int maxChildren = -1);
 
     // The given flags without Qt::ItemIsEditable.
     virtual Qt::ItemFlags flags(Qt::ItemFlags flags) const;
-    using ActionModelNode::flags;
+    // Drag and drop, without drops once the node is full.
+    Qt::ItemFlags flags(Qt::ItemFlags flags, int column) const override;
 
     // A new running action owned by the caller, or null when the parameters or
     // the child actions do not fit the kind.
@@ -30,10 +33,8 @@ public:
     void write(IOTransformer& transformer) override;
     std::string key() override;
 
-protected:
-    // The node's drag and drop flags, without drops once it holds maxChildren
-    // children (its parameters count too).
-    Qt::ItemFlags limitDrops(Qt::ItemFlags flags, int column, int maxChildren) const;
+private:
+    int m_maxChildren;
 };
 
 class DelayTimeActionItem : public AbstractActionItem
@@ -41,8 +42,6 @@ class DelayTimeActionItem : public AbstractActionItem
 public:
     explicit DelayTimeActionItem(ActionModelNode* parent);
     static QString actionName() { return QStringLiteral("Delay Time"); }
-    Qt::ItemFlags flags(Qt::ItemFlags flags, int column) const override;
-    using AbstractActionItem::flags;
     CCAction* createAction() override;
 };
 
@@ -51,8 +50,6 @@ class EaseInOutActionItem : public AbstractActionItem
 public:
     explicit EaseInOutActionItem(ActionModelNode* parent);
     static QString actionName() { return QStringLiteral("Ease In Out"); }
-    Qt::ItemFlags flags(Qt::ItemFlags flags, int column) const override;
-    using AbstractActionItem::flags;
     CCAction* createAction() override;
 };
 
@@ -61,8 +58,6 @@ class MoveByActionItem : public AbstractActionItem
 public:
     explicit MoveByActionItem(ActionModelNode* parent);
     static QString actionName() { return QStringLiteral("Move By"); }
-    Qt::ItemFlags flags(Qt::ItemFlags flags, int column) const override;
-    using AbstractActionItem::flags;
     CCAction* createAction() override;
 };
 
@@ -71,8 +66,6 @@ class MoveToActionItem : public AbstractActionItem
 public:
     explicit MoveToActionItem(ActionModelNode* parent);
     static QString actionName() { return QStringLiteral("Move To"); }
-    Qt::ItemFlags flags(Qt::ItemFlags flags, int column) const override;
-    using AbstractActionItem::flags;
     CCAction* createAction() override;
 };
 
@@ -81,8 +74,6 @@ class RepeatActionItem : public AbstractActionItem
 public:
     explicit RepeatActionItem(ActionModelNode* parent);
     static QString actionName() { return QStringLiteral("Repeat"); }
-    Qt::ItemFlags flags(Qt::ItemFlags flags, int column) const override;
-    using AbstractActionItem::flags;
     CCAction* createAction() override;
 };
 
@@ -91,8 +82,6 @@ class RepeatForeverActionItem : public AbstractActionItem
 public:
     explicit RepeatForeverActionItem(ActionModelNode* parent);
     static QString actionName() { return QStringLiteral("Repeat Forever"); }
-    Qt::ItemFlags flags(Qt::ItemFlags flags, int column) const override;
-    using AbstractActionItem::flags;
     CCAction* createAction() override;
 };
 
@@ -101,8 +90,6 @@ class RotateByActionItem : public AbstractActionItem
 public:
     explicit RotateByActionItem(ActionModelNode* parent);
     static QString actionName() { return QStringLiteral("Rotate By"); }
-    Qt::ItemFlags flags(Qt::ItemFlags flags, int column) const override;
-    using AbstractActionItem::flags;
     CCAction* createAction() override;
 };
 
@@ -111,8 +98,6 @@ class RotateToActionItem : public AbstractActionItem
 public:
     explicit RotateToActionItem(ActionModelNode* parent);
     static QString actionName() { return QStringLiteral("Rotate To"); }
-    Qt::ItemFlags flags(Qt::ItemFlags flags, int column) const override;
-    using AbstractActionItem::flags;
     CCAction* createAction() override;
 };
 
@@ -121,8 +106,6 @@ class ScaleByActionItem : public AbstractActionItem
 public:
     explicit ScaleByActionItem(ActionModelNode* parent);
     static QString actionName() { return QStringLiteral("Scale By"); }
-    Qt::ItemFlags flags(Qt::ItemFlags flags, int column) const override;
-    using AbstractActionItem::flags;
     CCAction* createAction() override;
 };
 
@@ -131,8 +114,6 @@ class ScaleToActionItem : public AbstractActionItem
 public:
     explicit ScaleToActionItem(ActionModelNode* parent);
     static QString actionName() { return QStringLiteral("Scale To"); }
-    Qt::ItemFlags flags(Qt::ItemFlags flags, int column) const override;
-    using AbstractActionItem::flags;
     CCAction* createAction() override;
 };
 
@@ -158,8 +139,6 @@ class CollisionActionItem : public AbstractActionItem
 public:
     CollisionActionItem(cpSpace* space, ActionModelNode* parent);
     static QString actionName() { return QStringLiteral("On Collision"); }
-    Qt::ItemFlags flags(Qt::ItemFlags flags, int column) const override;
-    using AbstractActionItem::flags;
     CCAction* createAction() override;
 
     cpSpace* space() const { return m_space; }

@@ -4,9 +4,9 @@
 #include <QGraphicsScene>
 
 UndoItemRef::UndoItemRef(QGraphicsItem* item)
-    : mItem(item)
-    , mObject(dynamic_cast<QObject*>(item))
-    , mWatched(mObject != nullptr)
+    : m_item(item)
+    , m_object(dynamic_cast<QObject*>(item))
+    , m_watched(m_object != nullptr)
 {
 }
 
@@ -48,7 +48,7 @@ DeleteCommand::~DeleteCommand()
     // Only a deletion still in force owns the item. An undone one must leave it
     // alone: a later deletion of the same item may already hold it out of the scene.
     QGraphicsItem* target = item.get();
-    if (mInForce && target && !target->scene())
+    if (m_inForce && target && !target->scene())
         delete target;
 }
 
@@ -60,7 +60,7 @@ void DeleteCommand::redo()
     target->setParentItem(nullptr);
     if (scene && target->scene() == scene)
         scene->removeItem(target);
-    mInForce = true;
+    m_inForce = true;
 }
 
 void DeleteCommand::undo()
@@ -74,7 +74,7 @@ void DeleteCommand::undo()
         target->setParentItem(host);
     else if (scene)
         scene->addItem(target);
-    mInForce = false;
+    m_inForce = false;
 }
 
 bool DeleteCommand::mergeWith(const QUndoCommand*)

@@ -18,12 +18,12 @@ class UndoItemRef
 {
 public:
     explicit UndoItemRef(QGraphicsItem* item);
-    QGraphicsItem* get() const { return mObject || !mWatched ? mItem : nullptr; }
+    QGraphicsItem* get() const { return m_object || !m_watched ? m_item : nullptr; }
 
 private:
-    QGraphicsItem* mItem;
-    QPointer<QObject> mObject;
-    bool mWatched;
+    QGraphicsItem* m_item;
+    QPointer<QObject> m_object;
+    bool m_watched;
 };
 
 // Ids of the undo commands; the stack only tries to merge commands of one id.
@@ -47,39 +47,39 @@ public:
 
     ValueCommand(UndoCommandId id, QGraphicsItem* item, Value oldValue, Value newValue,
                  Setter setter, bool merges)
-        : mId(id), mItem(item), mOld(oldValue), mNew(newValue), mSetter(setter), mMerges(merges)
+        : m_id(id), m_item(item), m_old(oldValue), m_new(newValue), m_setter(setter), m_merges(merges)
     {
     }
 
     void undo() override
     {
-        if (QGraphicsItem* target = mItem.get())
-            mSetter(target, mOld);
+        if (QGraphicsItem* target = m_item.get())
+            m_setter(target, m_old);
     }
     void redo() override
     {
-        if (QGraphicsItem* target = mItem.get())
-            mSetter(target, mNew);
+        if (QGraphicsItem* target = m_item.get())
+            m_setter(target, m_new);
     }
-    int id() const override { return mId; }
+    int id() const override { return m_id; }
     bool mergeWith(const QUndoCommand* other) override
     {
         const auto* command = dynamic_cast<const ValueCommand<Value>*>(other);
-        if (!mMerges || !command || command->mId != mId || !mItem.get()
-            || command->mItem.get() != mItem.get())
+        if (!m_merges || !command || command->m_id != m_id || !m_item.get()
+            || command->m_item.get() != m_item.get())
             return false;
-        mNew = command->mNew;
+        m_new = command->m_new;
         setText(command->text());
         return true;
     }
 
 private:
-    UndoCommandId mId;
-    UndoItemRef mItem;
-    Value mOld;
-    Value mNew;
-    Setter mSetter;
-    bool mMerges;
+    UndoCommandId m_id;
+    UndoItemRef m_item;
+    Value m_old;
+    Value m_new;
+    Setter m_setter;
+    bool m_merges;
 };
 
 // Moves never merge: each drag is a step of its own.
@@ -122,13 +122,13 @@ public:
     int id() const override { return DeleteCommandId; }
     bool mergeWith(const QUndoCommand* other) override;
 
-    bool inForce() const { return mInForce; }
+    bool inForce() const { return m_inForce; }
 
 private:
     UndoItemRef item;
     UndoItemRef parent;
     QGraphicsScene* scene;
-    bool mInForce = false;
+    bool m_inForce = false;
 };
 
 #endif // UNDOCOMMANDS_H

@@ -28,7 +28,7 @@ ColorMarkerItem::ColorMarkerItem()
     setPen(QPen(Qt::black, 0));
     setFlags(QGraphicsItem::ItemIsMovable | QGraphicsItem::ItemIsSelectable
              | QGraphicsItem::ItemIsFocusable);
-    setZValue(100000);
+    setZValue(ColorMarkerZ);
 
     mLabel = new QGraphicsTextItem(QString::number(counter++), this);
     mLabel->setPos(1, -1);

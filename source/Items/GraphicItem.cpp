@@ -540,9 +540,9 @@ void GraphicItem::write(IOTransformer& io)
         attribute("anchorY", encodeText(textFromNumber(a.y())));
     }
     if (mColor.isValid() && (mColor.red() != 255 || mColor.green() != 255 || mColor.blue() != 255)) {
-        attribute("r", encodeText(QString::number(mColor.red())));
-        attribute("g", encodeText(QString::number(mColor.green())));
-        attribute("b", encodeText(QString::number(mColor.blue())));
+        attribute("r", encodeText(textFromNumber(mColor.red())));
+        attribute("g", encodeText(textFromNumber(mColor.green())));
+        attribute("b", encodeText(textFromNumber(mColor.blue())));
     }
     if (opacity() != 1.0)
         attribute("opacity", encodeText(textFromNumber(opacity() * 255)));

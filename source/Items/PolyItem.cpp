@@ -244,9 +244,9 @@ void AbstractPolyItem::keyPressEvent(QKeyEvent* event)
 void AbstractPolyItem::write(IOTransformer& io)
 {
     io.writeAttribute("fan", fan ? "1" : "0");
-    io.writeAttribute("r", std::to_string(color.red()));
-    io.writeAttribute("g", std::to_string(color.green()));
-    io.writeAttribute("b", std::to_string(color.blue()));
+    io.writeAttribute("r", encodeText(textFromNumber(color.red())));
+    io.writeAttribute("g", encodeText(textFromNumber(color.green())));
+    io.writeAttribute("b", encodeText(textFromNumber(color.blue())));
     QStringList points;
     for (ItemNode* node : nodes) {
         const QPointF p = node->pos();

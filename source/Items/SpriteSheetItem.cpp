@@ -13,7 +13,6 @@
 #include "Models/SpriteListModel.h"
 #include "Toolkit/PixmapCache.h"
 #include "Views/EditorScene.h"
-#include "Views/EditorView.h"
 
 namespace {
 
@@ -25,7 +24,7 @@ bool isDictionary(const QVariant& value)
 cpSpace* spaceOf(IOTransformer& transformer)
 {
     EditorContext* context = transformer.context();
-    return context && context->view ? context->view->space() : nullptr;
+    return context ? context->space() : nullptr;
 }
 
 } // namespace
@@ -51,7 +50,7 @@ SpriteSheetItem::SpriteSheetItem()
 void SpriteSheetItem::setUp()
 {
     mModel = new SpriteListModel(this);
-    setZValue(100);
+    setZValue(SpriteSheetZ);
     setFlags(QGraphicsItem::GraphicsItemFlags());
 }
 
@@ -115,7 +114,7 @@ void SpriteSheetItem::parsePlist()
 void SpriteSheetItem::write(IOTransformer& transformer)
 {
     transformer.writeAttribute("file", encodeText(mPlistPath));
-    transformer.writeAttribute("z", encodeText(QString::number(zValue(), 'g', 6)));
+    transformer.writeAttribute("z", encodeText(textFromNumber(zValue())));
     const QList<QGraphicsItem*> children = childItems();
     for (QGraphicsItem* child : children) {
         if (child->type() != GraphicItemType)

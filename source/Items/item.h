@@ -37,8 +37,10 @@ enum ItemType : int {
 enum ItemZ : qint64 {
     BackgroundZ = 0,
     SpriteZ = 1,
+    SpriteSheetZ = 100,
     BoundsZ = 1000,
     LineZ = 10000,
+    ColorMarkerZ = 100000,
     PhysicsShapeZ = 1000000000,
     JointZ = 1000000001,
     LineEndNodeZ = 1000000002

@@ -9,7 +9,7 @@ SpriteListModel::SpriteListModel(QObject* parent)
 
 SpriteListModelItem::SpriteListModelItem(const QPixmap& pixmap, const QString& name, const QString& key)
     : QStandardItem(QIcon(pixmap), name)
-    , mPixmap(pixmap)
+    , m_pixmap(pixmap)
 {
     setToolTip(key);
     setEditable(false);
@@ -18,7 +18,7 @@ SpriteListModelItem::SpriteListModelItem(const QPixmap& pixmap, const QString& n
 QVariant SpriteListModelItem::data(int role) const
 {
     if (role == SpritePixmapRole)
-        return mPixmap;
+        return m_pixmap;
     return QStandardItem::data(role);
 }
 
@@ -26,8 +26,8 @@ SpriteAnimationModelItem::SpriteAnimationModelItem(SpriteListModel* model, const
                                                    const QString& name, const QString& toolTip)
     : QObject(nullptr)
     , SpriteListModelItem(pixmap, name, toolTip)
-    , mFrames(model)
+    , m_frames(model)
 {
-    if (mFrames)
-        mFrames->setParent(this);
+    if (m_frames)
+        m_frames->setParent(this);
 }

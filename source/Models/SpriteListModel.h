@@ -27,13 +27,13 @@ class SpriteListModelItem : public QStandardItem
 public:
     SpriteListModelItem(const QPixmap& pixmap, const QString& name, const QString& key);
 
-    QPixmap pixmap() const { return mPixmap; }
+    QPixmap pixmap() const { return m_pixmap; }
     QString pixmapKey() const { return toolTip(); }
 
     QVariant data(int role = Qt::UserRole + 1) const override;
 
 private:
-    QPixmap mPixmap;
+    QPixmap m_pixmap;
 };
 
 // An entry of the animation list: the first frame's image, and the frames in
@@ -45,10 +45,10 @@ public:
     SpriteAnimationModelItem(SpriteListModel* model, const QPixmap& pixmap, const QString& name,
                              const QString& toolTip);
 
-    SpriteListModel* framesModel() const { return mFrames; }
+    SpriteListModel* framesModel() const { return m_frames; }
 
 private:
-    QPointer<SpriteListModel> mFrames;
+    QPointer<SpriteListModel> m_frames;
 };
 
 #endif // SPRITELISTMODEL_H

@@ -19,12 +19,12 @@ void PixmapCache::destroy()
 
 QPixmap PixmapCache::retrieve(const QString& key) const
 {
-    return mPixmaps.value(key);
+    return m_pixmaps.value(key);
 }
 
 void PixmapCache::insert(const QString& key, const QPixmap& pixmap)
 {
-    mPixmaps.insert(key, pixmap);
+    m_pixmaps.insert(key, pixmap);
 }
 
 bool PixmapCache::find(const QString& key, QPixmap* out) const

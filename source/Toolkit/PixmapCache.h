@@ -30,7 +30,7 @@ public:
 private:
     PixmapCache() = default;
 
-    QMap<QString, QPixmap> mPixmaps;
+    QMap<QString, QPixmap> m_pixmaps;
 };
 
 #endif // PIXMAPCACHE_H

@@ -5,3 +5,13 @@ AbstractItemTool::AbstractItemTool(EditorView* view)
     , view(view)
 {
 }
+
+bool AbstractItemTool::keyPressEvent(QKeyEvent*)
+{
+    return false;
+}
+
+bool AbstractItemTool::priorityClick(QMouseEvent*)
+{
+    return false;
+}

@@ -18,8 +18,9 @@ public:
     virtual bool mousePressEvent(QMouseEvent* event) = 0;
     virtual bool mouseMoveEvent(QMouseEvent* event) = 0;
     virtual bool mouseReleaseEvent(QMouseEvent* event) = 0;
-    virtual bool keyPressEvent(QKeyEvent* event) = 0;
-    virtual bool priorityClick(QMouseEvent* event) = 0;
+    // Most tools take no keys and never claim a click first: both answer false.
+    virtual bool keyPressEvent(QKeyEvent* event);
+    virtual bool priorityClick(QMouseEvent* event);
 
     EditorView* editorView() const { return view; }
 

@@ -5,6 +5,7 @@
 
 #include "Items/GraphicItem.h"
 #include "Items/SpriteSheetItem.h"
+#include "Tools/ToolSupport.h"
 #include "Views/EditorView.h"
 
 GraphicItemTool::GraphicItemTool(EditorView* view, SpriteSheetItem* sheet)
@@ -19,12 +20,17 @@ void GraphicItemTool::setPixmapKey(QString key)
     m_pixmapKey = key;
 }
 
+SpriteSheetItem* GraphicItemTool::spriteSheet() const
+{
+    return m_sheet;
+}
+
 bool GraphicItemTool::mousePressEvent(QMouseEvent* event)
 {
-    QGraphicsScene* scene = view ? view->scene() : nullptr;
+    QGraphicsScene* scene = sceneOf(view);
     if (!scene || (m_forSheet && !m_sheet))
         return true;
-    const QPointF p = view->mapToScene(event->position().toPoint());
+    const QPointF p = scenePoint(view, event);
     // Sprites start on whole units: truncated toward zero.
     GraphicItem* sprite = new GraphicItem(int(p.x()), int(p.y()), m_pixmapKey, view->space(), m_sheet);
     if (!m_sheet)
@@ -37,28 +43,14 @@ bool GraphicItemTool::mouseMoveEvent(QMouseEvent* event)
 {
     if (!m_item)
         return false;
-    m_item->setPos(view->mapToScene(event->position().toPoint()));
+    m_item->setPos(scenePoint(view, event));
     return true;
 }
 
 bool GraphicItemTool::mouseReleaseEvent(QMouseEvent*)
 {
-    if (m_item) {
-        if (QGraphicsScene* scene = m_item->scene())
-            scene->clearSelection();
-        m_item->setSelected(true);
-        m_item->setFocus(Qt::OtherFocusReason);
-    }
+    if (m_item)
+        selectAndFocus(m_item);
     m_item = nullptr;
     return true;
-}
-
-bool GraphicItemTool::keyPressEvent(QKeyEvent*)
-{
-    return false;
-}
-
-bool GraphicItemTool::priorityClick(QMouseEvent*)
-{
-    return false;
 }

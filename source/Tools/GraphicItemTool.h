@@ -18,13 +18,11 @@ public:
 
     void setPixmapKey(QString key);
     QString pixmapKey() const { return m_pixmapKey; }
-    SpriteSheetItem* spriteSheet() const { return m_sheet; }
+    SpriteSheetItem* spriteSheet() const;
 
     bool mousePressEvent(QMouseEvent* event) override;
     bool mouseMoveEvent(QMouseEvent* event) override;
     bool mouseReleaseEvent(QMouseEvent* event) override;
-    bool keyPressEvent(QKeyEvent* event) override;
-    bool priorityClick(QMouseEvent* event) override;
 
 private:
     QString m_pixmapKey;

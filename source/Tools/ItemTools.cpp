@@ -13,29 +13,9 @@
 #include "Items/PathItem.h"
 #include "Items/PolyItem.h"
 #include "Items/TextItem.h"
-#include "Views/EditorView.h"
+#include "Tools/ToolSupport.h"
 
 namespace {
-
-QPointF scenePoint(EditorView* view, QMouseEvent* event)
-{
-    if (!view)
-        return event->position();
-    return view->mapToScene(event->position().toPoint());
-}
-
-QGraphicsScene* sceneOf(EditorView* view)
-{
-    return view ? view->scene() : nullptr;
-}
-
-void selectAndFocus(QGraphicsItem* item)
-{
-    if (QGraphicsScene* scene = item->scene())
-        scene->clearSelection();
-    item->setSelected(true);
-    item->setFocus(Qt::OtherFocusReason);
-}
 
 // A new end node of the edges, placed at p in the scene.
 LineItemNode* addNode(QGraphicsScene* scene, AbstractEdge* first, AbstractEdge* second, const QPointF& p)
@@ -46,7 +26,7 @@ LineItemNode* addNode(QGraphicsScene* scene, AbstractEdge* first, AbstractEdge* 
     return n;
 }
 
-// A zero-length line at p, in the scene.
+// A line from p1 to p2, in the scene.
 LineItem* addLine(QGraphicsScene* scene, const QPointF& p1, const QPointF& p2, bool writeable)
 {
     LineItem* l = new LineItem();
@@ -97,6 +77,11 @@ PolyItemTool::PolyItemTool(EditorView* view, bool fan)
 {
 }
 
+PolyItem* PolyItemTool::polygon() const
+{
+    return item;
+}
+
 bool PolyItemTool::mousePressEvent(QMouseEvent* event)
 {
     QGraphicsScene* scene = sceneOf(view);
@@ -129,16 +114,6 @@ bool PolyItemTool::mouseReleaseEvent(QMouseEvent*)
 {
     if (item)
         selectAndFocus(item);
-    return false;
-}
-
-bool PolyItemTool::keyPressEvent(QKeyEvent*)
-{
-    return false;
-}
-
-bool PolyItemTool::priorityClick(QMouseEvent*)
-{
     return false;
 }
 
@@ -187,11 +162,6 @@ bool LineItemTool::keyPressEvent(QKeyEvent* event)
         return false;
     node->insertNode();
     return true;
-}
-
-bool LineItemTool::priorityClick(QMouseEvent*)
-{
-    return false;
 }
 
 // ---------------------------------------------------------------------------
@@ -253,11 +223,6 @@ bool PathItemTool::keyPressEvent(QKeyEvent* event)
     return true;
 }
 
-bool PathItemTool::priorityClick(QMouseEvent*)
-{
-    return false;
-}
-
 // ---------------------------------------------------------------------------
 
 TextItemTool::TextItemTool(EditorView* view)
@@ -289,16 +254,6 @@ bool TextItemTool::mouseReleaseEvent(QMouseEvent*)
     if (item)
         selectAndFocus(item);
     item = nullptr;
-    return false;
-}
-
-bool TextItemTool::keyPressEvent(QKeyEvent*)
-{
-    return false;
-}
-
-bool TextItemTool::priorityClick(QMouseEvent*)
-{
     return false;
 }
 
@@ -337,11 +292,6 @@ bool GradientItemTool::mouseReleaseEvent(QMouseEvent*)
         item->setSelected(true);
     item = nullptr;
     return true;
-}
-
-bool GradientItemTool::keyPressEvent(QKeyEvent*)
-{
-    return false;
 }
 
 bool GradientItemTool::priorityClick(QMouseEvent*)
@@ -390,7 +340,3 @@ bool ColorMarkerTool::keyPressEvent(QKeyEvent* event)
     return event->key() == Qt::Key_Control && marker;
 }
 
-bool ColorMarkerTool::priorityClick(QMouseEvent*)
-{
-    return false;
-}

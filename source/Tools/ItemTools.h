@@ -1,7 +1,6 @@
 #ifndef ITEMTOOLS_H
 #define ITEMTOOLS_H
 
-#include <QPointF>
 #include <QPointer>
 
 #include "Tools/AbstractItemTool.h"
@@ -27,12 +26,10 @@ public:
     bool mousePressEvent(QMouseEvent* event) override;
     bool mouseMoveEvent(QMouseEvent* event) override;
     bool mouseReleaseEvent(QMouseEvent* event) override;
-    bool keyPressEvent(QKeyEvent* event) override;
-    bool priorityClick(QMouseEvent* event) override;
 
     bool isFan() const { return fan; }
     // The last polygon placed; kept until the next press.
-    PolyItem* polygon() const { return item; }
+    PolyItem* polygon() const;
 
 private:
     bool fan;
@@ -50,7 +47,6 @@ public:
     bool mouseMoveEvent(QMouseEvent* event) override;
     bool mouseReleaseEvent(QMouseEvent* event) override;
     bool keyPressEvent(QKeyEvent* event) override;
-    bool priorityClick(QMouseEvent* event) override;
 
     // The snapped angle in degrees for a line at angle degrees.
     static int snappedAngle(double angle);
@@ -71,7 +67,6 @@ public:
     bool mouseMoveEvent(QMouseEvent* event) override;
     bool mouseReleaseEvent(QMouseEvent* event) override;
     bool keyPressEvent(QKeyEvent* event) override;
-    bool priorityClick(QMouseEvent* event) override;
 
 private:
     QPointer<LineItem> line;
@@ -88,8 +83,6 @@ public:
     bool mousePressEvent(QMouseEvent* event) override;
     bool mouseMoveEvent(QMouseEvent* event) override;
     bool mouseReleaseEvent(QMouseEvent* event) override;
-    bool keyPressEvent(QKeyEvent* event) override;
-    bool priorityClick(QMouseEvent* event) override;
 
 private:
     QPointer<TextItem> item;
@@ -105,7 +98,6 @@ public:
     bool mousePressEvent(QMouseEvent* event) override;
     bool mouseMoveEvent(QMouseEvent* event) override;
     bool mouseReleaseEvent(QMouseEvent* event) override;
-    bool keyPressEvent(QKeyEvent* event) override;
     bool priorityClick(QMouseEvent* event) override;
 
 private:
@@ -123,7 +115,6 @@ public:
     bool mouseMoveEvent(QMouseEvent* event) override;
     bool mouseReleaseEvent(QMouseEvent* event) override;
     bool keyPressEvent(QKeyEvent* event) override;
-    bool priorityClick(QMouseEvent* event) override;
 
 private:
     QPointer<ColorMarkerItem> marker;

@@ -6,6 +6,7 @@
 
 #include "Items/GrooveJointItem.h"
 #include "Items/JointItems.h"
+#include "Tools/ToolSupport.h"
 #include "Views/EditorView.h"
 #include "cpCompat.h"
 
@@ -75,7 +76,7 @@ bool AbstractConstraintItemTool::priorityClick(QMouseEvent* event)
     }                                                                               \
     bool ToolName::mousePressEvent(QMouseEvent* event)                              \
     {                                                                               \
-        return pressJoint(item, space(), view ? view->scene() : nullptr, scenePoint(event)); \
+        return pressJoint(item, space(), sceneOf(view), scenePoint(event));         \
     }                                                                               \
     bool ToolName::mouseMoveEvent(QMouseEvent* event)                               \
     {                                                                               \
@@ -84,10 +85,6 @@ bool AbstractConstraintItemTool::priorityClick(QMouseEvent* event)
     bool ToolName::mouseReleaseEvent(QMouseEvent*)                                  \
     {                                                                               \
         return releaseJoint(item);                                                  \
-    }                                                                               \
-    bool ToolName::keyPressEvent(QKeyEvent*)                                        \
-    {                                                                               \
-        return false;                                                               \
     }
 
 LEVELEDITOR_JOINT_TOOL_IMPL(PinJointTool)

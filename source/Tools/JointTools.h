@@ -36,7 +36,6 @@ public:
         bool mousePressEvent(QMouseEvent* event) override;                        \
         bool mouseMoveEvent(QMouseEvent* event) override;                         \
         bool mouseReleaseEvent(QMouseEvent* event) override;                      \
-        bool keyPressEvent(QKeyEvent* event) override;                            \
                                                                                   \
     private:                                                                      \
         /* Guarded: the scene owns the item, and clearing the level deletes it. */ \

@@ -4,12 +4,12 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 
-
 #include "Items/AbstractLineItem.h"
 #include "Items/CircleShapeItem.h"
 #include "Items/PolyShapeItem.h"
 #include "Items/SegmentShapeItem.h"
 #include "cpCompat.h"
+#include "Tools/ToolSupport.h"
 #include "Views/EditorView.h"
 
 namespace {
@@ -17,14 +17,6 @@ namespace {
 const double kElasticity = 0.5;
 const double kFriction = 0.8;
 const double kSegmentRadius = 3;
-
-void selectAndFocus(QGraphicsItem* item)
-{
-    if (QGraphicsScene* scene = item->scene())
-        scene->clearSelection();
-    item->setSelected(true);
-    item->setFocus(Qt::OtherFocusReason);
-}
 
 // A new dynamic body at p, in the space.
 cpBody* addBody(cpSpace* space, double mass, double moment, cpVect p)
@@ -82,9 +74,7 @@ AbstractPhysicItemTool::AbstractPhysicItemTool(EditorView* view)
 
 QPointF AbstractPhysicItemTool::scenePoint(QMouseEvent* event) const
 {
-    if (!view)
-        return event->position();
-    return view->mapToScene(event->position().toPoint());
+    return ::scenePoint(view, event);
 }
 
 cpSpace* AbstractPhysicItemTool::space() const
@@ -136,16 +126,6 @@ bool CircleTool::mouseReleaseEvent(QMouseEvent*)
     return true;
 }
 
-bool CircleTool::keyPressEvent(QKeyEvent*)
-{
-    return false;
-}
-
-bool CircleTool::priorityClick(QMouseEvent*)
-{
-    return false;
-}
-
 // ---------------------------------------------------------------------------
 
 PolyTool::PolyTool(EditorView* view)
@@ -185,16 +165,6 @@ bool PolyTool::mouseReleaseEvent(QMouseEvent*)
         selectAndFocus(item);
     item = nullptr;
     return true;
-}
-
-bool PolyTool::keyPressEvent(QKeyEvent*)
-{
-    return false;
-}
-
-bool PolyTool::priorityClick(QMouseEvent*)
-{
-    return false;
 }
 
 // ---------------------------------------------------------------------------
@@ -275,7 +245,3 @@ bool SegmentTool::keyPressEvent(QKeyEvent* event)
     return true;
 }
 
-bool SegmentTool::priorityClick(QMouseEvent*)
-{
-    return false;
-}

@@ -39,8 +39,6 @@ public:
     bool mousePressEvent(QMouseEvent* event) override;
     bool mouseMoveEvent(QMouseEvent* event) override;
     bool mouseReleaseEvent(QMouseEvent* event) override;
-    bool keyPressEvent(QKeyEvent* event) override;
-    bool priorityClick(QMouseEvent* event) override;
 
 private:
     // Guarded: clearing the level while placing deletes the item.
@@ -59,8 +57,6 @@ public:
     bool mousePressEvent(QMouseEvent* event) override;
     bool mouseMoveEvent(QMouseEvent* event) override;
     bool mouseReleaseEvent(QMouseEvent* event) override;
-    bool keyPressEvent(QKeyEvent* event) override;
-    bool priorityClick(QMouseEvent* event) override;
 
 private:
     QPointer<PolyShapeItem> item;
@@ -81,7 +77,6 @@ public:
     bool mouseMoveEvent(QMouseEvent* event) override;
     bool mouseReleaseEvent(QMouseEvent* event) override;
     bool keyPressEvent(QKeyEvent* event) override;
-    bool priorityClick(QMouseEvent* event) override;
 
 private:
     QPointer<SegmentShapeItem> segment;

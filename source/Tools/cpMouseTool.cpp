@@ -84,13 +84,3 @@ bool cpMouseTool::mouseReleaseEvent(QMouseEvent*)
     releaseJoint();
     return false;
 }
-
-bool cpMouseTool::keyPressEvent(QKeyEvent*)
-{
-    return false;
-}
-
-bool cpMouseTool::priorityClick(QMouseEvent*)
-{
-    return false;
-}

@@ -20,8 +20,6 @@ public:
     bool mousePressEvent(QMouseEvent* event) override;
     bool mouseMoveEvent(QMouseEvent* event) override;
     bool mouseReleaseEvent(QMouseEvent* event) override;
-    bool keyPressEvent(QKeyEvent* event) override;
-    bool priorityClick(QMouseEvent* event) override;
 
     // The pivot of the drag in progress, or null.
     cpConstraint* joint() const { return mouseJoint; }

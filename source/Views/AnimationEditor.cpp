@@ -32,6 +32,11 @@ AnimationEditor::~AnimationEditor()
     delete ui;
 }
 
+SpriteListModel* AnimationEditor::animationModel() const
+{
+    return m_animationModel;
+}
+
 void AnimationEditor::setAnimationModel(SpriteListModel* model)
 {
     m_animationModel = model;

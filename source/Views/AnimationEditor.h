@@ -25,7 +25,7 @@ public:
     void setAnimationModel(SpriteListModel* model);
     void setModels(QList<SpriteListModel*>& models, QStringList& names);
 
-    SpriteListModel* animationModel() const { return m_animationModel; }
+    SpriteListModel* animationModel() const;
     // The running preview's timer, 0 when stopped.
     int previewTimerId() const { return timerId; }
     const QGraphicsPixmapItem* previewItem() const { return pixmapItem; }

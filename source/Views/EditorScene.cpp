@@ -10,11 +10,22 @@ EditorContext::EditorContext()
 
 EditorContext::~EditorContext()
 {
-    for (const QPointer<EditorScene>& scene : mScenes) {
+    for (const QPointer<EditorScene>& scene : m_scenes) {
         if (scene && scene->context() == this)
             scene->setContext(nullptr);
     }
     delete undoStack;
+}
+
+cpSpace* EditorContext::space() const
+{
+    if (!view)
+        return nullptr;
+    for (const QPointer<EditorScene>& scene : m_scenes) {
+        if (scene && scene->m_canvas == view)
+            return scene->m_space;
+    }
+    return nullptr;
 }
 
 EditorScene::EditorScene(QObject* parent)
@@ -24,9 +35,9 @@ EditorScene::EditorScene(QObject* parent)
 
 void EditorScene::setContext(EditorContext* context)
 {
-    mContext = context;
-    if (context && !context->mScenes.contains(this))
-        context->mScenes.append(this);
+    m_context = context;
+    if (context && !context->m_scenes.contains(this))
+        context->m_scenes.append(this);
 }
 
 EditorView* EditorScene::canvasOf(const QGraphicsItem* item)
@@ -35,6 +46,12 @@ EditorView* EditorScene::canvasOf(const QGraphicsItem* item)
     if (!s || !s->context())
         return nullptr;
     return s->context()->view;
+}
+
+void EditorScene::setCanvasSpace(EditorView* canvas, cpSpace* space)
+{
+    m_canvas = canvas;
+    m_space = space;
 }
 
 void EditorScene::updatedObject(QObject* object)

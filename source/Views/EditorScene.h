@@ -9,6 +9,7 @@ class EditorScene;
 class EditorView;
 class QGraphicsItem;
 class QUndoStack;
+typedef struct cpSpace cpSpace;
 
 // Ties the canvas to the level's undo stack. Held by the main window; items reach
 // it through EditorScene::context(). Owns the undo stack.
@@ -23,12 +24,16 @@ public:
     EditorView* view = nullptr;   // the canvas, not owned; set by the main window
     QUndoStack* undoStack = nullptr;
 
+    // The canvas's space, or null without a canvas or before its level is set
+    // up. Kept here so that readers below the canvas need not include it.
+    cpSpace* space() const;
+
 private:
     friend class EditorScene;
     // Scenes that hand this context out. The main window frees the context
     // before its canvas, whose scene then still deletes items that look up
     // the context: a dying context leaves those scenes without one.
-    QList<QPointer<EditorScene> > mScenes;
+    QList<QPointer<EditorScene> > m_scenes;
 };
 
 // The level's scene. It carries the editor context for the items in it, and
@@ -40,10 +45,14 @@ public:
     explicit EditorScene(QObject* parent = nullptr);
 
     void setContext(EditorContext* context);
-    EditorContext* context() const { return mContext; }
+    EditorContext* context() const { return m_context; }
 
     // The canvas of the scene the item is in, or null (no scene, no context).
     static EditorView* canvasOf(const QGraphicsItem* item);
+
+    // Called by the canvas that shows this scene whenever its space changes;
+    // the canvas owns the space.
+    void setCanvasSpace(EditorView* canvas, cpSpace* space);
 
     // Called by items after their properties changed by dragging or by keys.
     void updatedObject(QObject* object);
@@ -52,7 +61,10 @@ signals:
     void objectUpdated(QObject* object);
 
 private:
-    EditorContext* mContext = nullptr; // not owned
+    friend class EditorContext;
+    EditorContext* m_context = nullptr; // not owned
+    EditorView* m_canvas = nullptr;     // not owned
+    cpSpace* m_space = nullptr;         // the canvas's, not owned
 };
 
 #endif // EDITORSCENE_H

@@ -139,6 +139,7 @@ void EditorView::init()
         clearAll();
 
     m_space = cpSpaceNew();
+    m_scene.setCanvasSpace(this, m_space);
     cpSpaceSetIterations(m_space, 25);
     cpSpaceSetGravity(m_space, cpv(0, -10));
     cpSpaceSetDamping(m_space, 0.98);
@@ -199,6 +200,7 @@ void EditorView::releaseSpace()
         m_registry.detach();
         cpSpaceFree(m_space);
         m_space = nullptr;
+        m_scene.setCanvasSpace(this, nullptr);
     }
 }
 

@@ -23,6 +23,11 @@ SpriteListView::SpriteListView(QWidget* parent)
     setUp(nullptr, nullptr);
 }
 
+SpriteListModel* SpriteListView::itemModel() const
+{
+    return m_model;
+}
+
 SpriteListView::~SpriteListView()
 {
     releaseTool();

@@ -24,7 +24,7 @@ public:
     ~SpriteListView() override;
 
     // Null once the sheet that owned it is gone.
-    SpriteListModel* itemModel() const { return m_model; }
+    SpriteListModel* itemModel() const;
     GraphicItemTool* spriteTool() const { return m_tool; }
 
     // A new loose-sprite tool for view, in place of the current one.

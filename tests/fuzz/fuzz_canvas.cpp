@@ -16,17 +16,14 @@
 #include <string>
 #include <unistd.h>
 
+#include "FuzzScratch.h"
+
 namespace {
 
 std::string g_input;
 std::string g_output;
 EditorContext* g_context = nullptr;
 EditorView* g_view = nullptr;
-
-std::string scratchFolder()
-{
-    return access("/dev/shm", W_OK) == 0 ? std::string("/dev/shm") : std::string(P_tmpdir);
-}
 
 } // namespace
 

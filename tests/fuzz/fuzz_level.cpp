@@ -16,6 +16,8 @@
 #include <string>
 #include <unistd.h>
 
+#include "FuzzScratch.h"
+
 namespace {
 
 struct Tree
@@ -109,12 +111,6 @@ bool hasNul(const std::vector<Tree>& trees)
 
 std::string g_input;
 std::string g_output;
-
-// Every input goes through a file; a memory-backed folder keeps that fast.
-std::string scratchFolder()
-{
-    return access("/dev/shm", W_OK) == 0 ? std::string("/dev/shm") : std::string(P_tmpdir);
-}
 
 } // namespace
 

@@ -21,6 +21,8 @@
 #include <string>
 #include <unistd.h>
 
+#include "FuzzScratch.h"
+
 namespace {
 
 // Fires the canvas's running timers by hand, without waiting for them.
@@ -55,7 +57,7 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
     g_context->view = g_view;
     g_view->setContext(g_context);
 
-    const std::string dir = access("/dev/shm", W_OK) == 0 ? std::string("/dev/shm") : std::string(P_tmpdir);
+    const std::string dir = scratchFolder();
     g_level = dir + "/fuzz_open_" + std::to_string(getpid()) + ".kfml";
     g_physics = g_level + ".phyxml";
     std::atexit([] {

@@ -13,6 +13,8 @@
 #include <string>
 #include <unistd.h>
 
+#include "FuzzScratch.h"
+
 namespace {
 
 std::string g_path;
@@ -29,12 +31,6 @@ void visit(const QMap<QString, QVariant>& map)
             visit(value.toMap());
         }
     }
-}
-
-// Every input goes through a file; a memory-backed folder keeps that fast.
-std::string scratchFolder()
-{
-    return access("/dev/shm", W_OK) == 0 ? std::string("/dev/shm") : std::string(P_tmpdir);
 }
 
 } // namespace

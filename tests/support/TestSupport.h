@@ -10,4 +10,10 @@ inline QString testDataPath(const QString& name)
     return QDir(QStringLiteral(LEVELEDITOR_TEST_DATA_DIR)).filePath(name);
 }
 
+// Path of an image or sheet fixture under tests/data/sprites.
+inline QString spritePath(const QString& name)
+{
+    return testDataPath(QStringLiteral("sprites/") + name);
+}
+
 #endif // TESTSUPPORT_H

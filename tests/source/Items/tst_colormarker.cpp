@@ -6,6 +6,7 @@
 #include "Views/EditorView.h"
 
 #include "LevelFileText.h"
+#include "LevelFixture.h"
 #include "SceneMouse.h"
 #include "SpaceTestSupport.h"
 #include "TestSupport.h"
@@ -15,24 +16,6 @@
 #include <QtTest>
 
 namespace {
-
-QString spritePath(const QString& name)
-{
-    return testDataPath(QStringLiteral("sprites/") + name);
-}
-
-struct Level
-{
-    Level()
-    {
-        context.view = &view;
-        view.setContext(&context);
-    }
-    EditorScene* scene() { return view.editorScene(); }
-
-    EditorContext context;
-    EditorView view;
-};
 
 class ProbeMarker : public ColorMarkerItem
 {

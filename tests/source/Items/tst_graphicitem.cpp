@@ -6,6 +6,7 @@
 #include "Views/EditorView.h"
 
 #include "SceneMouse.h"
+#include "LevelFixture.h"
 #include "TestSupport.h"
 
 #include <QImage>
@@ -15,26 +16,6 @@
 #include <QtTest>
 
 namespace {
-
-QString spritePath(const QString& name)
-{
-    return testDataPath(QStringLiteral("sprites/") + name);
-}
-
-// A canvas with its context, destroyed in the order the main window uses.
-struct Level
-{
-    Level()
-    {
-        context.view = &view;
-        view.setContext(&context);
-    }
-    EditorScene* scene() { return view.editorScene(); }
-    QUndoStack* stack() { return context.undoStack; }
-
-    EditorContext context;
-    EditorView view;
-};
 
 class ProbeSprite : public GraphicItem
 {

@@ -1,6 +1,7 @@
 #include "Items/ConstraintItem.h"
 #include "Items/ShapeItem.h"
 #include "Toolkit/cpSupport.h"
+#include "cpCompat.h"
 
 #include <QGraphicsEllipseItem>
 #include <QGraphicsRectItem>
@@ -40,7 +41,7 @@ public:
     {
         cpBody* b = cpShapeGetBody(cpshape());
         cpBodySetPosition(b, cpv(pos().x(), pos().y()));
-        cpBodySetAngle(b, rotation() * 0.017453292519944444);
+        cpBodySetAngle(b, rotation() * cpRadiansPerDegree);
         cpSpaceReindexShapesForBody(space(), b);
     }
 };

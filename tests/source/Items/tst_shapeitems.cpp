@@ -258,7 +258,7 @@ void TestShapeItems::adjustAfterStepping()
     const QPointF bodyPos = toPoint(cpBodyGetPosition(body));
     QVERIFY(!near(bodyPos, QPointF(10, 20), 1));
     QVERIFY(near(graphics->pos(), bodyPos));
-    QVERIFY(std::fabs(graphics->rotation() - cpBodyGetAngle(body) * 57.29577951307855) < 1e-3);
+    QVERIFY(std::fabs(graphics->rotation() - cpBodyGetAngle(body) * cpDegreesPerRadian) < 1e-3);
 
     if (kind == "segment") {
         auto* s = static_cast<SegmentShapeItem*>(item);
@@ -612,7 +612,7 @@ void TestShapeItems::circleKeysAndMoment()
     w.key(c, Qt::Key_Left);
     w.key(c, Qt::Key_Left);
     QCOMPARE(c->rotation(), 2.0);
-    QVERIFY(std::fabs(cpBodyGetAngle(body) - 2 * 0.017453292519944444) < 1e-7);
+    QVERIFY(std::fabs(cpBodyGetAngle(body) - 2 * cpRadiansPerDegree) < 1e-7);
     w.key(c, Qt::Key_Right);
     w.key(c, Qt::Key_Right);
     QCOMPARE(c->rotation(), 0.0);
@@ -624,7 +624,7 @@ void TestShapeItems::circleKeysAndMoment()
     QVERIFY(near(toPoint(cpBodyGetPosition(body)), QPointF(0, 0)));
     c->adjustShape();
     QVERIFY(near(toPoint(cpBodyGetPosition(body)), QPointF(30, 40)));
-    QVERIFY(std::fabs(cpBodyGetAngle(body) - 45 * 0.017453292519944444) < 1e-7);
+    QVERIFY(std::fabs(cpBodyGetAngle(body) - 45 * cpRadiansPerDegree) < 1e-7);
 }
 
 // Moving a shared node moves the end of every segment on it; the radius keys

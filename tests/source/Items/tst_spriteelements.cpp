@@ -9,30 +9,13 @@
 #include "cpSpaceSerializer.h"
 
 #include "LevelFileText.h"
+#include "LevelFixture.h"
 #include "TestSupport.h"
 
 #include <QUndoStack>
 #include <QtTest>
 
 namespace {
-
-QString spritePath(const QString& name)
-{
-    return testDataPath(QStringLiteral("sprites/") + name);
-}
-
-struct Level
-{
-    Level()
-    {
-        context.view = &view;
-        view.setContext(&context);
-    }
-    EditorScene* scene() { return view.editorScene(); }
-
-    EditorContext context;
-    EditorView view;
-};
 
 // A property's value as text, points as "(x, y)" and colours by name.
 QString shown(const QVariant& value)
@@ -48,17 +31,17 @@ QString shown(const QVariant& value)
 class CircleReader : public cpSpaceSerializerDelegate
 {
 public:
-    explicit CircleReader(EditorView* view) : mView(view) {}
+    explicit CircleReader(EditorView* view) : m_view(view) {}
     bool reading(cpShape* shape, long long) override
     {
         if (getShapeType(shape) != 0)
             return false;
-        mView->editorScene()->addItem(new CircleShapeItem(mView->space(), shape, nullptr));
+        m_view->editorScene()->addItem(new CircleShapeItem(m_view->space(), shape, nullptr));
         return true;
     }
 
 private:
-    EditorView* mView;
+    EditorView* m_view;
 };
 
 } // namespace

@@ -11,11 +11,6 @@
 
 namespace {
 
-QString spritePath(const QString& name)
-{
-    return testDataPath(QStringLiteral("sprites/") + name);
-}
-
 QStringList frameNames(const SpriteSheetItem& sheet)
 {
     QStringList names;

@@ -8,6 +8,7 @@
 #include "Views/EditorScene.h"
 #include "Views/EditorView.h"
 
+#include "LevelFileText.h"
 #include "TestSupport.h"
 
 #include <QFile>
@@ -58,45 +59,11 @@ void pressKey(ProbeText& text, int key, Qt::KeyboardModifiers modifiers, const Q
     text.keyPressEvent(&event);
 }
 
-void flushDeletions()
-{
-    flushDeletes();
-}
-
-// The element as the level file prints it.
-QString printed(IONode& node)
-{
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("level.xml"));
-    {
-        IOTransformer io(encodeText(path), nullptr, nullptr);
-        io.write(node);
-        io.save(nullptr);
-    }
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return QString();
-    const QByteArray bytes = file.readAll();
-    return decodeText(bytes.constData(), bytes.size()).trimmed();
-}
-
 bool readFile(const QString& path, IONode& node)
 {
     IOTransformer io(encodeText(path), nullptr, nullptr);
     io.load(nullptr);
     return io.read(node);
-}
-
-bool readXml(const QString& xml, IONode& node)
-{
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("level.xml"));
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    file.write(QByteArray::fromStdString(encodeText(xml)));
-    file.close();
-    return readFile(path, node);
 }
 
 QString fixtureText(const QString& name)
@@ -247,7 +214,7 @@ void TestVectorItems::polygonHandleSplitAndDelete()
     pressKey(*poly, Qt::Key_Delete);
     QVERIFY(poly->nodes.isEmpty());
     QVERIFY(poly->shape().isEmpty());
-    flushDeletions();
+    flushDeletes();
     QVERIFY(guard.isNull());
     QVERIFY(scene.items().isEmpty());
 
@@ -268,10 +235,10 @@ void TestVectorItems::polygonDeletedByKey()
     for (const QPointF& p : PointList{{0, 0}, {10, 0}, {10, 10}})
         poly->addPoint(p);
     pressKey(*poly, Qt::Key_Space);
-    flushDeletions();
+    flushDeletes();
     QVERIFY(!guard.isNull());
     pressKey(*poly, Qt::Key_Backspace);
-    flushDeletions();
+    flushDeletes();
     QVERIFY(guard.isNull());
 }
 
@@ -311,18 +278,18 @@ void TestVectorItems::fillWrittenExactly()
     QCOMPARE(poly.color(), QColor(255, 128, 0, 100));
     for (const QPointF& p : PointList{{0, 0}, {12.34, 0}, {5, -7.5}, {1.26, 7.04}})
         poly.addPoint(p);
-    QCOMPARE(printed(poly), QStringLiteral("<fill fan=\"1\" r=\"255\" g=\"128\" b=\"0\" "
+    QCOMPARE(printedElement(poly), QStringLiteral("<fill fan=\"1\" r=\"255\" g=\"128\" b=\"0\" "
                                            "pts=\"0.0,0.0, 12.3,0.0, 5.0,-7.5, 1.3,7.0\"/>"));
 
     ProbePoly copy(false);
-    QVERIFY(readXml(printed(poly), copy));
+    QVERIFY(readElement(printedElement(poly), copy));
     QVERIFY(copy.shape().contains(QPointF(5, -2)));
     QCOMPARE(copy.points(), (PointList{{0, 0}, {12.3, 0}, {5, -7.5}, {1.3, 7.0}}));
     QCOMPARE(copy.color(), QColor(255, 128, 0, 100));
-    QCOMPARE(printed(copy), printed(poly));
+    QCOMPARE(printedElement(copy), printedElement(poly));
 
     ProbePoly empty(false);
-    QCOMPARE(printed(empty), QStringLiteral("<fill fan=\"0\" r=\"0\" g=\"0\" b=\"0\" pts=\"\"/>"));
+    QCOMPARE(printedElement(empty), QStringLiteral("<fill fan=\"0\" r=\"0\" g=\"0\" b=\"0\" pts=\"\"/>"));
 }
 
 void TestVectorItems::fillRead_data()
@@ -354,10 +321,10 @@ void TestVectorItems::fillRead()
     QFETCH(PointList, points);
 
     ProbePoly poly(!fan);
-    QVERIFY(readXml(QStringLiteral("<fill %1/>").arg(attributes), poly));
+    QVERIFY(readElement(QStringLiteral("<fill %1/>").arg(attributes), poly));
     QCOMPARE(poly.color(), color);
     QCOMPARE(poly.points(), points);
-    QVERIFY(printed(poly).startsWith(fan ? QStringLiteral("<fill fan=\"1\"") : QStringLiteral("<fill fan=\"0\"")));
+    QVERIFY(printedElement(poly).startsWith(fan ? QStringLiteral("<fill fan=\"1\"") : QStringLiteral("<fill fan=\"0\"")));
 }
 
 void TestVectorItems::textKeys()
@@ -389,7 +356,7 @@ void TestVectorItems::textKeys()
 
     pressKey(*text, Qt::Key_Delete, Qt::ControlModifier);
     QVERIFY(!guard.isNull());
-    flushDeletions();
+    flushDeletes();
     QVERIFY(guard.isNull());
 }
 
@@ -399,17 +366,17 @@ void TestVectorItems::textElement()
     text.setPlainText(QStringLiteral("a\nb"));
     text.setPos(2500000, 12.5);
     text.setRotation(10);
-    QCOMPARE(printed(text), QStringLiteral("<text x=\"2.5e+06\" y=\"12.5\" angle=\"10\" text=\"a\\nb\"/>"));
+    QCOMPARE(printedElement(text), QStringLiteral("<text x=\"2.5e+06\" y=\"12.5\" angle=\"10\" text=\"a\\nb\"/>"));
 
     TextItem copy;
-    QVERIFY(readXml(printed(text), copy));
+    QVERIFY(readElement(printedElement(text), copy));
     QCOMPARE(copy.toPlainText(), QStringLiteral("a\nb"));
     QCOMPARE(copy.pos(), QPointF(2500000, 12.5));
     QCOMPARE(copy.rotation(), 10.0);
 
     TextItem upright;
     upright.setPos(100, -3);
-    QCOMPARE(printed(upright), QStringLiteral("<text x=\"100\" y=\"-3\" text=\"\"/>"));
+    QCOMPARE(printedElement(upright), QStringLiteral("<text x=\"100\" y=\"-3\" text=\"\"/>"));
 }
 
 void TestVectorItems::textRead_data()
@@ -435,7 +402,7 @@ void TestVectorItems::textRead()
     QFETCH(double, angle);
 
     TextItem item;
-    QVERIFY(readXml(QStringLiteral("<text %1/>").arg(attributes), item));
+    QVERIFY(readElement(QStringLiteral("<text %1/>").arg(attributes), item));
     QCOMPARE(item.toPlainText(), text);
     QCOMPARE(item.pos(), pos);
     QCOMPARE(item.rotation(), angle);
@@ -469,9 +436,9 @@ void TestVectorItems::pathRoundTrip()
     QCOMPARE(path->startingNode() == nullptr, segments == 0);
 
     const QString expected = fixtureText(fixture);
-    QCOMPARE(printed(*path), expected);
-    flushDeletions();
-    QCOMPARE(printed(*path), expected);
+    QCOMPARE(printedElement(*path), expected);
+    flushDeletes();
+    QCOMPARE(printedElement(*path), expected);
 }
 
 // A closed path comes back to its start: the walk stops there, writes the
@@ -483,15 +450,15 @@ void TestVectorItems::pathClosedReopensClosed()
         QGraphicsScene scene;
         PathItem* path = new PathItem(QPointF());
         scene.addItem(path);
-        QVERIFY(readXml(expected, *path));
-        flushDeletions();
+        QVERIFY(readElement(expected, *path));
+        flushDeletes();
         QCOMPARE(itemsOfType(scene, PathSegmentItemType).size(), 3);
         // Three corners, each one node shared by two segments.
         const QList<QGraphicsItem*> nodes = itemsOfType(scene, LineItemNodeType);
         QCOMPARE(nodes.size(), 3);
         for (QGraphicsItem* node : nodes)
             QCOMPARE(static_cast<LineItemNode*>(node)->edges().size(), 2);
-        QCOMPARE(printed(*path), expected);
+        QCOMPARE(printedElement(*path), expected);
     }
 }
 
@@ -502,7 +469,7 @@ void TestVectorItems::pathStartMergedAway()
     QGraphicsScene scene;
     PathItem* path = new PathItem(QPointF(5, 5));
     scene.addItem(path);
-    QVERIFY(readXml(QStringLiteral("<path x=\"5\" y=\"5\" group=\"\"><pt x=\"0\" y=\"0\"/><pt x=\"10\" y=\"0\"/>"
+    QVERIFY(readElement(QStringLiteral("<path x=\"5\" y=\"5\" group=\"\"><pt x=\"0\" y=\"0\"/><pt x=\"10\" y=\"0\"/>"
                                    "<pt x=\"10\" y=\"10\"/></path>"),
                     *path));
     LineItemNode* start = path->startingNode();
@@ -519,16 +486,16 @@ void TestVectorItems::pathStartMergedAway()
                                             "\t<pt x=\"10\" y=\"10\"/>\n"
                                             "</path>");
     QCOMPARE(path->startingNode(), survivor);
-    QCOMPARE(printed(*path), expected);
-    flushDeletions();
+    QCOMPARE(printedElement(*path), expected);
+    flushDeletes();
     QCOMPARE(path->startingNode(), survivor);
-    QCOMPARE(printed(*path), expected);
+    QCOMPARE(printedElement(*path), expected);
 
     // The other way round: the start absorbs a dropped node and stays.
     LineItem* other = new LineItem(&scene, QPointF(0, 0), QPointF(-10, 0), false);
     survivor->mergeWithNode(other->endA());
     QCOMPARE(path->startingNode(), survivor);
-    QCOMPARE(printed(*path), expected);
+    QCOMPARE(printedElement(*path), expected);
 }
 
 // A free line ending on a node of the path is listed there before the path's
@@ -543,13 +510,13 @@ void TestVectorItems::pathWalkPrefersOwnSegments()
                                        "\t<pt x=\"10\" y=\"0\"/>\n"
                                        "\t<pt x=\"20\" y=\"0\"/>\n"
                                        "</path>");
-    QVERIFY(readXml(xml, *path));
+    QVERIFY(readElement(xml, *path));
     LineItemNode* middle = path->startingNode()->edges().first()->otherNode(path->startingNode());
     LineItem* line = new LineItem(&scene, QPointF(10, -10), QPointF(10, 0), false);
     line->endB()->mergeWithNode(middle);
-    flushDeletions();
+    flushDeletes();
     QCOMPARE(line->endB()->edges().first(), static_cast<AbstractEdge*>(line));
-    QCOMPARE(printed(*path), xml);
+    QCOMPARE(printedElement(*path), xml);
 }
 
 // A start node deleted by key leaves a bare handle, never a dangling pointer.
@@ -558,15 +525,15 @@ void TestVectorItems::pathStartDeleted()
     QGraphicsScene scene;
     PathItem* path = new PathItem(QPointF(1, 2));
     scene.addItem(path);
-    QVERIFY(readXml(QStringLiteral("<path x=\"1\" y=\"2\" group=\"\"><pt x=\"0\" y=\"0\"/><pt x=\"10\" y=\"0\"/>"
+    QVERIFY(readElement(QStringLiteral("<path x=\"1\" y=\"2\" group=\"\"><pt x=\"0\" y=\"0\"/><pt x=\"10\" y=\"0\"/>"
                                    "<pt x=\"20\" y=\"0\"/></path>"),
                     *path));
     path->startingNode()->deleteThis();
     const QString bare = QStringLiteral("<path x=\"1\" y=\"2\" group=\"\"/>");
-    QCOMPARE(printed(*path), bare);
-    flushDeletions();
+    QCOMPARE(printedElement(*path), bare);
+    flushDeletes();
     QVERIFY(!path->startingNode());
-    QCOMPARE(printed(*path), bare);
+    QCOMPARE(printedElement(*path), bare);
     path->setActive(false);
     QVERIFY(!path->isVisible());
 }
@@ -583,7 +550,7 @@ void TestVectorItems::pathActiveAndGroup()
     PathItem* path = new PathItem(QPointF());
     scene.addItem(path);
     QVERIFY(readFile(testDataPath(QStringLiteral("vector/path_closed.xml")), *path));
-    flushDeletions();
+    flushDeletes();
     QCOMPARE(path->groupId(), QStringLiteral("loop"));
     QCOMPARE(view.groupMap()->value(QStringLiteral("loop")), QList<GroupableItem*>{path});
 

@@ -15,11 +15,6 @@
 
 namespace {
 
-QString spritePath(const QString& name)
-{
-    return testDataPath(QStringLiteral("sprites/") + name);
-}
-
 QList<GraphicItem*> sprites(QGraphicsScene* scene)
 {
     QList<GraphicItem*> out;

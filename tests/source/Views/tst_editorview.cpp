@@ -181,6 +181,7 @@ private slots:
     void clearAllWithItemsWhileRunning();
     void destroyWhileRunning();
     void contextFreedBeforeCanvas();
+    void contextSpaceFollowsCanvas();
     void groupMoves();
     void groupNeverListsEmptyName();
     void groupRemoveUnknownName();
@@ -781,6 +782,23 @@ void TestEditorView::contextFreedBeforeCanvas()
     delete context;
     QVERIFY(!view->editorScene()->context());
     delete view;
+}
+
+// Readers below the canvas find its space through the context; a space the
+// canvas has freed must never be handed out.
+void TestEditorView::contextSpaceFollowsCanvas()
+{
+    EditorContext context;
+    QVERIFY(!context.space());
+    EditorView view;
+    context.view = &view;
+    view.setContext(&context);
+    QCOMPARE(context.space(), view.space());
+    view.clearAll();
+    QVERIFY(!context.space());
+    view.init();
+    QVERIFY(view.space());
+    QCOMPARE(context.space(), view.space());
 }
 
 void TestEditorView::groupMoves()

@@ -13,6 +13,7 @@
 #include "cpSpaceSerializer.h"
 
 #include "LevelFileText.h"
+#include "LevelFixture.h"
 #include "PhysicsFileText.h"
 #include "SpaceTestSupport.h"
 #include "TestSupport.h"
@@ -23,43 +24,29 @@
 
 namespace {
 
-struct Level
-{
-    Level()
-    {
-        context.view = &view;
-        view.setContext(&context);
-    }
-    EditorScene* scene() { return view.editorScene(); }
-    cpSpace* space() { return view.space(); }
-
-    EditorContext context;
-    EditorView view;
-};
-
 // Builds the canvas items of everything a physics file holds, as the open
 // command's reader does; each shape here has a body of its own.
 class LevelReader : public cpSpaceSerializerDelegate
 {
 public:
-    explicit LevelReader(Level& level) : mLevel(level) {}
+    explicit LevelReader(Level& level) : m_level(level) {}
 
     bool reading(cpShape* shape, long long) override
     {
-        cpSpace* space = mLevel.space();
+        cpSpace* space = m_level.space();
         QGraphicsItem* item = nullptr;
         switch (getShapeType(shape)) {
         case 0: item = new CircleShapeItem(space, shape, nullptr); break;
         case 1: item = new SegmentShapeItem(space, shape); break;
         default: item = new PolyShapeItem(space, shape, nullptr); break;
         }
-        mLevel.scene()->addItem(item);
+        m_level.scene()->addItem(item);
         return true;
     }
 
     bool reading(cpConstraint* c, long long) override
     {
-        cpSpace* space = mLevel.space();
+        cpSpace* space = m_level.space();
         AbstractLineJointItem* joint = nullptr;
         if (cpConstraintIsPinJoint(c))
             joint = new PinJointItem(space, c);
@@ -81,13 +68,13 @@ public:
             joint = new RotaryLimitJointItem(space, c);
         if (!joint)
             return false;
-        mLevel.scene()->addItem(joint);
+        m_level.scene()->addItem(joint);
         joint->setupNodes();
         return true;
     }
 
 private:
-    Level& mLevel;
+    Level& m_level;
 };
 
 template <typename Joint>

@@ -14,15 +14,6 @@
 #include "SpaceTestSupport.h"
 #include "TestSupport.h"
 
-namespace {
-
-QString spritePath(const QString& name)
-{
-    return testDataPath(QStringLiteral("sprites/") + name);
-}
-
-} // namespace
-
 class TestSpriteLists : public QObject
 {
     Q_OBJECT
