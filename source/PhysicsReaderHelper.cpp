@@ -143,13 +143,16 @@ bool PhysicsReaderHelper::reading(cpConstraint* constraint, long long)
     return false;
 }
 
-bool readLevel(EditorView* view, EditorContext* context, const QString& path, QString* error)
+bool readLevel(EditorView* view, EditorContext* context, const QString& path, QString* error,
+               bool* physicsUnread)
 {
     PhysicsReaderHelper helper(view);
     cpSpaceSerializer serializer(&helper);
     IOTransformer transformer(QFile::encodeName(path).toStdString(), context, &serializer);
     try {
         transformer.load(view->space());
+        if (physicsUnread)
+            *physicsUnread = serializer.lastLoadFailed();
         transformer.read(*view);
     } catch (const std::exception& e) {
         if (error)

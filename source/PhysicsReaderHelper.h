@@ -31,7 +31,9 @@ private:
 // built by the callback above), then the level's "view" element; every joint is
 // coloured by its state and the static shapes are reindexed. False, with the
 // reason in error, when the level file is not well-formed: the canvas may then
-// hold part of the level, and the caller clears it.
-bool readLevel(EditorView* view, EditorContext* context, const QString& path, QString* error);
+// hold part of the level, and the caller clears it. physicsUnread is set when
+// the physics file beside the level holds something that could not be read.
+bool readLevel(EditorView* view, EditorContext* context, const QString& path, QString* error,
+               bool* physicsUnread = nullptr);
 
 #endif // PHYSICSREADERHELPER_H

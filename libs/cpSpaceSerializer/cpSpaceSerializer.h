@@ -53,6 +53,9 @@ public:
     // Loads the file into the given space and returns it. A missing, unreadable
     // or malformed file, or one without "space", leaves space and maps unchanged.
     cpSpace* load(cpSpace* space, const char* filename);
+    // True when the last load met a file with content that it could not read;
+    // a missing or empty file is no failure, there is nothing in it to lose.
+    bool lastLoadFailed() const { return _loadFailed; }
 
     // Writes the space to filename through a temporary file beside it that is
     // renamed over the target, so a failed write leaves the old file intact.
@@ -116,6 +119,7 @@ protected:
     std::map<long long, cpShape*> _shapeMap;
 
 private:
+    bool _loadFailed = false;
     // Bodies built during the current load, so that a body left without any
     // shape (all refused or invalid) can be taken out and freed again.
     std::vector<cpBody*> _loadedBodies;

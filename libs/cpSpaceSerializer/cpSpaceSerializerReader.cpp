@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <limits>
 #include <sstream>
 #include <string>
@@ -185,11 +186,17 @@ cpSpace* cpSpaceSerializer::load(const char* filename)
 
 cpSpace* cpSpaceSerializer::load(cpSpace* s, const char* filename)
 {
+    _loadFailed = false;
     if (!s)
         return s;
     std::string text;
-    if (!readText(filename, text))
+    if (!readText(filename, text)) {
+        std::error_code error;
+        const auto size = filename ? std::filesystem::file_size(filename, error) : 0;
+        _loadFailed = !error && size > 0;
         return s;
+    }
+    _loadFailed = true;
     if (const XmlGuardResult fault = xmlGuardCheck(text.c_str(), XmlParser::Tiny, kMaxXmlNesting, kMaxAttributes)) {
         std::fprintf(stderr, "cpSpaceSerializer: %s %s, not read\n", filename,
                      fault.fault == XmlFault::TooDeep ? "nests too deeply" : "has an element with too many attributes");
@@ -204,6 +211,7 @@ cpSpace* cpSpaceSerializer::load(cpSpace* s, const char* filename)
     TiXmlElement* root = doc.FirstChildElement("space");
     if (!root)
         return s;
+    _loadFailed = false;
 
     space = s;
     bodyMap.clear();

@@ -159,6 +159,8 @@ private slots:
     void droppedLevels_data();
     void droppedLevels();
     void malformedLevelOpensEmptyAndUntitled();
+    void unreadablePhysicsFileIsNotReplaced_data();
+    void unreadablePhysicsFileIsNotReplaced();
     void missingImageOpens();
     void animationsAreNamedByTheirRow();
     void rescale_data();
@@ -528,6 +530,47 @@ void TestLevelCommands::malformedLevelOpensEmptyAndUntitled()
     QTest::mouseClick(window.form().saveButton, Qt::LeftButton);
     QVERIFY(asked);
     QCOMPARE(readAll(level), QByteArray("<view boundsLeft=\"-10\"><item file=\"x.png\""));
+}
+
+// A physics file that is there but cannot be read leaves the level's own items
+// open but the level untitled, so that a Save cannot replace the file with one
+// that lacks its shapes. Without a physics file (or an empty one) nothing is lost.
+void TestLevelCommands::unreadablePhysicsFileIsNotReplaced_data()
+{
+    QTest::addColumn<QByteArray>("physics");
+    QTest::addColumn<bool>("exists");
+    QTest::addColumn<bool>("keepsName");
+    QTest::newRow("truncated") << QByteArray("<space><iterations>10</iterations><shape type=\"circle\"><radius>3") << true << false;
+    QTest::newRow("binary") << QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16) << true << false;
+    QTest::newRow("another root") << QByteArray("<view><shape type=\"circle\"/></view>") << true << false;
+    QTest::newRow("missing") << QByteArray() << false << true;
+    QTest::newRow("empty") << QByteArray() << true << true;
+}
+
+void TestLevelCommands::unreadablePhysicsFileIsNotReplaced()
+{
+    QFETCH(QByteArray, physics);
+    QFETCH(bool, exists);
+    QFETCH(bool, keepsName);
+    const QString level = m_dir->filePath(QStringLiteral("shapes.kfml"));
+    const QString physicsFile = level + QStringLiteral(".phyxml");
+    writeText(level, "<view><line x1=\"0\" y1=\"0\" x2=\"50\" y2=\"50\" width=\"3\"/></view>");
+    if (exists)
+        writeText(physicsFile, physics);
+
+    KFLevelEditor window;
+    window.openFile(level);
+    QCOMPARE(countOf(window, LineItemType), 1);
+    QCOMPARE(window.currentFileName(), keepsName ? level : QString());
+    if (keepsName)
+        return;
+    QVERIFY(window.statusBar()->currentMessage().contains(QStringLiteral("shapes.kfml.phyxml")));
+
+    bool asked = false;
+    answerNextDialog<QFileDialog>([](QFileDialog* d) { d->reject(); }, &asked);
+    QTest::mouseClick(window.form().saveButton, Qt::LeftButton);
+    QVERIFY(asked);
+    QCOMPARE(readAll(physicsFile), physics);
 }
 
 void TestLevelCommands::missingImageOpens()
