@@ -20,6 +20,7 @@
 #include <QtTest>
 
 #include "SpaceTestSupport.h"
+#include "LevelFixture.h"
 
 namespace {
 
@@ -540,10 +541,8 @@ void TestVectorItems::pathStartDeleted()
 
 void TestVectorItems::pathActiveAndGroup()
 {
-    EditorContext context;
-    EditorView view;
-    context.view = &view;
-    view.setContext(&context);
+    Level level;
+    EditorView& view = level.view;
     view.init();
     QGraphicsScene& scene = *view.editorScene();
 

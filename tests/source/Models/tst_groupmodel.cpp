@@ -9,6 +9,7 @@
 #include "Models/GroupModel.h"
 #include "Views/EditorScene.h"
 #include "Views/EditorView.h"
+#include "LevelFixture.h"
 
 namespace {
 
@@ -133,10 +134,8 @@ void TestGroupModel::checkingRows()
 // Over the canvas's own registry: unchecking a group hides its lines.
 void TestGroupModel::groupsOfCanvas()
 {
-    EditorContext context;
-    EditorView view;
-    context.view = &view;
-    view.setContext(&context);
+    Level level;
+    EditorView& view = level.view;
     auto* one = new LineItem(view.scene(), QPointF(0, 0), QPointF(10, 0), false);
     auto* two = new LineItem(view.scene(), QPointF(0, 5), QPointF(10, 5), false);
     one->setGroupId("walls");
@@ -157,10 +156,8 @@ void TestGroupModel::groupsOfCanvas()
 // index taken before must not read past the list.
 void TestGroupModel::rowReadAfterGroupShrank()
 {
-    EditorContext context;
-    EditorView view;
-    context.view = &view;
-    view.setContext(&context);
+    Level level;
+    EditorView& view = level.view;
     auto* one = new LineItem(view.scene(), QPointF(0, 0), QPointF(10, 0), false);
     auto* two = new LineItem(view.scene(), QPointF(0, 5), QPointF(10, 5), false);
     one->setGroupId("walls");

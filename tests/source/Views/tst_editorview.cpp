@@ -21,6 +21,7 @@
 #include "Views/EditorView.h"
 
 #include "SpaceTestSupport.h"
+#include "LevelFixture.h"
 
 namespace {
 
@@ -663,10 +664,8 @@ void TestEditorView::tickAdjustsEveryBodysItem()
 
 void TestEditorView::clearAllWithItemsWhileRunning()
 {
-    EditorContext context;
-    EditorView view;
-    context.view = &view;
-    view.setContext(&context);
+    Level level;
+    EditorView& view = level.view;
     cpSpace* space = view.space();
 
     cpBody* bodyA = cpSpaceAddBody(space, cpBodyNew(1, 10));
@@ -803,10 +802,8 @@ void TestEditorView::contextSpaceFollowsCanvas()
 
 void TestEditorView::groupMoves()
 {
-    EditorContext context;
-    EditorView view;
-    context.view = &view;
-    view.setContext(&context);
+    Level level;
+    EditorView& view = level.view;
     QSignalSpy updated(&view, &EditorView::groupUpdated);
     auto* groups = view.groupMap();
 
@@ -847,10 +844,8 @@ void TestEditorView::groupMoves()
 
 void TestEditorView::groupNeverListsEmptyName()
 {
-    EditorContext context;
-    EditorView view;
-    context.view = &view;
-    view.setContext(&context);
+    Level level;
+    EditorView& view = level.view;
     QSignalSpy updated(&view, &EditorView::groupUpdated);
     auto* groups = view.groupMap();
 
@@ -886,10 +881,8 @@ void TestEditorView::groupRemoveUnknownName()
 
 void TestEditorView::groupsSurviveClearUntilInit()
 {
-    EditorContext context;
-    EditorView view;
-    context.view = &view;
-    view.setContext(&context);
+    Level level;
+    EditorView& view = level.view;
     auto* a = new GroupedItem(QStringLiteral("a"));
     view.scene()->addItem(a);
     a->setGroupId(QStringLiteral("g"));
