@@ -12,7 +12,7 @@ bool CCAction::isDone() const
     return true;
 }
 
-void CCAction::startWithTarget(GraphicItem* item)
+void CCAction::startWithTarget(CCActionTarget* item)
 {
     target = item;
 }
@@ -54,7 +54,7 @@ bool CCActionInterval::isDone() const
     return elapsed >= duration;
 }
 
-void CCActionInterval::startWithTarget(GraphicItem* item)
+void CCActionInterval::startWithTarget(CCActionTarget* item)
 {
     CCAction::startWithTarget(item);
     elapsed = 0;

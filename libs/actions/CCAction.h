@@ -11,7 +11,7 @@
 // All time arithmetic is single precision on purpose: the preview must show
 // the same frames as the game engine that plays these actions.
 
-class GraphicItem;
+#include "CCActionTarget.h"
 
 class CCAction
 {
@@ -26,7 +26,7 @@ public:
 
     virtual bool isDone() const;
     // Remembers the sprite; subclasses capture their start values here.
-    virtual void startWithTarget(GraphicItem* item);
+    virtual void startWithTarget(CCActionTarget* item);
     virtual void stop();
     // Advances by dt seconds.
     virtual void step(float dt);
@@ -34,10 +34,10 @@ public:
     // easing may hand values outside that range).
     virtual void update(float t);
 
-    GraphicItem* getTarget() const { return target; }
+    CCActionTarget* getTarget() const { return target; }
 
 protected:
-    GraphicItem* target = nullptr; // not owned
+    CCActionTarget* target = nullptr; // not owned
 };
 
 class CCFiniteTimeAction : public CCAction
@@ -63,7 +63,7 @@ public:
 
     float getElapsed() const { return elapsed; }
     bool isDone() const override;
-    void startWithTarget(GraphicItem* item) override;
+    void startWithTarget(CCActionTarget* item) override;
     // The first step after a start applies update(0) and discards its dt.
     void step(float dt) override;
 

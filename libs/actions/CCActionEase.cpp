@@ -21,7 +21,7 @@ bool CCActionEase::initWithAction(CCActionInterval* action)
     return true;
 }
 
-void CCActionEase::startWithTarget(GraphicItem* item)
+void CCActionEase::startWithTarget(CCActionTarget* item)
 {
     CCActionInterval::startWithTarget(item);
     other->startWithTarget(target);

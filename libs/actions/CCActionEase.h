@@ -14,7 +14,7 @@ public:
     static CCActionEase* actionWithAction(CCActionInterval* action);
     bool initWithAction(CCActionInterval* action);
 
-    void startWithTarget(GraphicItem* item) override;
+    void startWithTarget(CCActionTarget* item) override;
     void stop() override;
     void update(float t) override;
     CCFiniteTimeAction* reverse() const override;

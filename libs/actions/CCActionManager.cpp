@@ -1,14 +1,13 @@
 #include "CCActionManager.h"
 
 #include "CCAction.h"
-#include "Items/GraphicItem.h"
 
 #include <QTimerEvent>
 #include <QVector>
 
 CCActionManager* gSharedManager = nullptr;
 
-ActionsElement::ActionsElement(GraphicItem* t, CCAction* action)
+ActionsElement::ActionsElement(CCActionTarget* t, CCAction* action)
     : target(t)
 {
     actions.append(action);
@@ -18,19 +17,19 @@ ActionsElement::~ActionsElement()
 {
     if (!saved)
         return;
-    target->setPos(savedPosition);
-    target->setRotation(savedRotation);
-    target->setOpacity(savedOpacity);
-    target->setScale(savedScale);
+    target->setTargetPos(savedPosition);
+    target->setTargetRotation(savedRotation);
+    target->setTargetOpacity(savedOpacity);
+    target->setTargetScale(savedScale);
 }
 
 void ActionsElement::save()
 {
     saved = true;
-    savedPosition = target->pos();
-    savedRotation = target->rotation();
-    savedOpacity = target->opacity();
-    savedScale = target->scale();
+    savedPosition = target->targetPos();
+    savedRotation = target->targetRotation();
+    savedOpacity = target->targetOpacity();
+    savedScale = target->targetScale();
 }
 
 CCActionManager* CCActionManager::get()
@@ -83,7 +82,7 @@ void CCActionManager::timerEvent(QTimerEvent* event)
     QObject::timerEvent(event);
 }
 
-bool CCActionManager::isLive(GraphicItem* target, const ActionsElement* element, quint64 serial) const
+bool CCActionManager::isLive(CCActionTarget* target, const ActionsElement* element, quint64 serial) const
 {
     const auto it = targets.constFind(target);
     return it != targets.cend() && it.value() == element && element->serial == serial;
@@ -93,7 +92,7 @@ void CCActionManager::update(float dt)
 {
     struct Entry
     {
-        GraphicItem* target;
+        CCActionTarget* target;
         ActionsElement* element;
         quint64 serial;
     };
@@ -150,7 +149,7 @@ void CCActionManager::update(float dt)
     }
 }
 
-void CCActionManager::addAction(CCAction* action, GraphicItem* target, bool)
+void CCActionManager::addAction(CCAction* action, CCActionTarget* target, bool)
 {
     if (!action)
         return;
@@ -170,43 +169,43 @@ void CCActionManager::addAction(CCAction* action, GraphicItem* target, bool)
     action->startWithTarget(target);
 }
 
-void CCActionManager::removeAllActionsFromTarget(GraphicItem* target)
+void CCActionManager::removeAllActionsFromTarget(CCActionTarget* target)
 {
     dropTarget(target, true);
 }
 
 void CCActionManager::removeAllActions()
 {
-    const QList<GraphicItem*> all = targets.keys();
-    for (GraphicItem* target : all)
+    const QList<CCActionTarget*> all = targets.keys();
+    for (CCActionTarget* target : all)
         removeAllActionsFromTarget(target);
     targets.clear();
 }
 
-void CCActionManager::pauseTarget(GraphicItem* target)
+void CCActionManager::pauseTarget(CCActionTarget* target)
 {
     if (ActionsElement* element = targets.value(target))
         element->paused = true;
 }
 
-void CCActionManager::resumeTarget(GraphicItem* target)
+void CCActionManager::resumeTarget(CCActionTarget* target)
 {
     if (ActionsElement* element = targets.value(target))
         element->paused = false;
 }
 
-int CCActionManager::numberOfRunningActionsInTarget(GraphicItem* target) const
+int CCActionManager::numberOfRunningActionsInTarget(CCActionTarget* target) const
 {
     const ActionsElement* element = targets.value(target);
     return element ? int(element->actions.size()) : 0;
 }
 
-void CCActionManager::forgetTarget(GraphicItem* target)
+void CCActionManager::forgetTarget(CCActionTarget* target)
 {
     dropTarget(target, false);
 }
 
-void CCActionManager::dropTarget(GraphicItem* target, bool restore)
+void CCActionManager::dropTarget(CCActionTarget* target, bool restore)
 {
     auto it = targets.find(target);
     if (it == targets.end())

@@ -7,14 +7,14 @@
 #include <QPointF>
 
 class CCAction;
-class GraphicItem;
+#include "CCActionTarget.h"
 
 // The running actions of one sprite, and the sprite's state from before its
 // first action, put back when the element is deleted.
 class ActionsElement
 {
 public:
-    ActionsElement(GraphicItem* target, CCAction* action);
+    ActionsElement(CCActionTarget* target, CCAction* action);
     // Puts the snapshot back (when one was taken); does not delete the actions.
     ~ActionsElement();
     ActionsElement(const ActionsElement&) = delete;
@@ -27,7 +27,7 @@ public:
     QPointF savedPosition;
     double savedRotation = 0;
     double savedScale = 1;
-    GraphicItem* target; // not owned
+    CCActionTarget* target; // not owned
     QList<CCAction*> actions; // deleted by the scheduler
     bool paused = false;
     // Tells this element from a later one at a reused address.
@@ -55,17 +55,17 @@ public:
 
     // Takes over the action and starts it on the target at once; the first
     // action of a sprite takes its snapshot. paused is not used.
-    void addAction(CCAction* action, GraphicItem* target, bool paused = false);
+    void addAction(CCAction* action, CCActionTarget* target, bool paused = false);
     // Deletes the target's actions (without stopping them) and puts it back.
-    void removeAllActionsFromTarget(GraphicItem* target);
+    void removeAllActionsFromTarget(CCActionTarget* target);
     void removeAllActions();
-    void pauseTarget(GraphicItem* target);
-    void resumeTarget(GraphicItem* target);
+    void pauseTarget(CCActionTarget* target);
+    void resumeTarget(CCActionTarget* target);
     // Counts also finished actions that the next tick has not deleted yet.
-    int numberOfRunningActionsInTarget(GraphicItem* target) const;
+    int numberOfRunningActionsInTarget(CCActionTarget* target) const;
     // For a sprite being destroyed: deletes its actions without stopping them
     // and without touching the sprite again.
-    void forgetTarget(GraphicItem* target);
+    void forgetTarget(CCActionTarget* target);
 
 protected:
     void timerEvent(QTimerEvent* event) override;
@@ -73,12 +73,12 @@ protected:
 private:
     CCActionManager() = default;
     // True while the element read earlier for target is still its live element.
-    bool isLive(GraphicItem* target, const ActionsElement* element, quint64 serial) const;
+    bool isLive(CCActionTarget* target, const ActionsElement* element, quint64 serial) const;
     // Deletes the target's actions and element; restore puts the snapshot back.
-    void dropTarget(GraphicItem* target, bool restore);
+    void dropTarget(CCActionTarget* target, bool restore);
 
     int timerId = 0;
-    QMap<GraphicItem*, ActionsElement*> targets; // owned elements
+    QMap<CCActionTarget*, ActionsElement*> targets; // owned elements
     quint64 nextSerial = 0;
     // Changed by every removal made outside the tick's own bookkeeping.
     quint64 removals = 0;

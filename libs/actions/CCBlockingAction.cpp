@@ -23,7 +23,7 @@ bool CCBlockingAction::isDone() const
     return unblocked && (!inner || inner->isDone());
 }
 
-void CCBlockingAction::startWithTarget(GraphicItem* item)
+void CCBlockingAction::startWithTarget(CCActionTarget* item)
 {
     CCAction::startWithTarget(item);
     unblocked = false;

@@ -14,7 +14,7 @@ public:
     bool initWithAction(CCAction* action);
 
     bool isDone() const override;
-    void startWithTarget(GraphicItem* item) override;
+    void startWithTarget(CCActionTarget* item) override;
     void stop() override;
     void step(float dt) override;
     virtual void unblock();

@@ -87,7 +87,7 @@ bool CCSequence::initOneTwo(CCFiniteTimeAction* one, CCFiniteTimeAction* two)
     return true;
 }
 
-void CCSequence::startWithTarget(GraphicItem* item)
+void CCSequence::startWithTarget(CCActionTarget* item)
 {
     CCActionInterval::startWithTarget(item);
     split = actions_[0]->getDuration() / duration;
@@ -179,7 +179,7 @@ bool CCSpawn::initOneTwo(CCFiniteTimeAction* first, CCFiniteTimeAction* second)
     return true;
 }
 
-void CCSpawn::startWithTarget(GraphicItem* item)
+void CCSpawn::startWithTarget(CCActionTarget* item)
 {
     CCActionInterval::startWithTarget(item);
     one->startWithTarget(target);
@@ -235,7 +235,7 @@ bool CCRepeat::isDone() const
     return total == times;
 }
 
-void CCRepeat::startWithTarget(GraphicItem* item)
+void CCRepeat::startWithTarget(CCActionTarget* item)
 {
     total = 0;
     CCActionInterval::startWithTarget(item);
@@ -302,7 +302,7 @@ bool CCRepeatForever::isDone() const
     return false;
 }
 
-void CCRepeatForever::startWithTarget(GraphicItem* item)
+void CCRepeatForever::startWithTarget(CCActionTarget* item)
 {
     CCActionInterval::startWithTarget(item);
     other->startWithTarget(target);
@@ -348,7 +348,7 @@ bool CCReverseTime::initWithAction(CCFiniteTimeAction* action)
     return true;
 }
 
-void CCReverseTime::startWithTarget(GraphicItem* item)
+void CCReverseTime::startWithTarget(CCActionTarget* item)
 {
     CCActionInterval::startWithTarget(item);
     other->startWithTarget(target);
@@ -396,7 +396,7 @@ bool CCSpeed::isDone() const
     return !other || other->isDone();
 }
 
-void CCSpeed::startWithTarget(GraphicItem* item)
+void CCSpeed::startWithTarget(CCActionTarget* item)
 {
     CCAction::startWithTarget(item);
     if (other)

@@ -24,7 +24,7 @@ public:
     static CCFiniteTimeAction* actions(CCFiniteTimeAction* first, ...);
     bool initOneTwo(CCFiniteTimeAction* one, CCFiniteTimeAction* two);
 
-    void startWithTarget(GraphicItem* item) override;
+    void startWithTarget(CCActionTarget* item) override;
     void stop() override;
     void update(float t) override;
     CCFiniteTimeAction* reverse() const override;
@@ -45,7 +45,7 @@ public:
     static CCFiniteTimeAction* actions(CCFiniteTimeAction* first, ...);
     bool initOneTwo(CCFiniteTimeAction* one, CCFiniteTimeAction* two);
 
-    void startWithTarget(GraphicItem* item) override;
+    void startWithTarget(CCActionTarget* item) override;
     void stop() override;
     void update(float t) override;
     CCFiniteTimeAction* reverse() const override;
@@ -63,7 +63,7 @@ public:
     bool initWithAction(CCFiniteTimeAction* action, unsigned times);
 
     bool isDone() const override;
-    void startWithTarget(GraphicItem* item) override;
+    void startWithTarget(CCActionTarget* item) override;
     void stop() override;
     void update(float t) override;
     CCFiniteTimeAction* reverse() const override;
@@ -83,7 +83,7 @@ public:
     bool initWithAction(CCActionInterval* action);
 
     bool isDone() const override;
-    void startWithTarget(GraphicItem* item) override;
+    void startWithTarget(CCActionTarget* item) override;
     void step(float dt) override;
     CCFiniteTimeAction* reverse() const override;
 
@@ -98,7 +98,7 @@ public:
     static CCReverseTime* actionWithAction(CCFiniteTimeAction* action);
     bool initWithAction(CCFiniteTimeAction* action);
 
-    void startWithTarget(GraphicItem* item) override;
+    void startWithTarget(CCActionTarget* item) override;
     void stop() override;
     void update(float t) override;
     CCFiniteTimeAction* reverse() const override;
@@ -116,7 +116,7 @@ public:
     bool initWithAction(CCActionInterval* action, float speed);
 
     bool isDone() const override;
-    void startWithTarget(GraphicItem* item) override;
+    void startWithTarget(CCActionTarget* item) override;
     void stop() override;
     void step(float dt) override;
     virtual CCSpeed* reverse() const;

@@ -1,17 +1,16 @@
 #include "CCInstantActions.h"
 
-#include "Items/GraphicItem.h"
 
 CCShow* CCShow::action()
 {
     return new CCShow;
 }
 
-void CCShow::startWithTarget(GraphicItem* item)
+void CCShow::startWithTarget(CCActionTarget* item)
 {
     CCAction::startWithTarget(item);
     if (target)
-        target->setVisible(true);
+        target->setTargetVisible(true);
 }
 
 CCFiniteTimeAction* CCShow::reverse() const
@@ -24,11 +23,11 @@ CCHide* CCHide::action()
     return new CCHide;
 }
 
-void CCHide::startWithTarget(GraphicItem* item)
+void CCHide::startWithTarget(CCActionTarget* item)
 {
     CCAction::startWithTarget(item);
     if (target)
-        target->setVisible(false);
+        target->setTargetVisible(false);
 }
 
 CCFiniteTimeAction* CCHide::reverse() const
@@ -41,11 +40,11 @@ CCToggleVisibility* CCToggleVisibility::action()
     return new CCToggleVisibility;
 }
 
-void CCToggleVisibility::startWithTarget(GraphicItem* item)
+void CCToggleVisibility::startWithTarget(CCActionTarget* item)
 {
     CCAction::startWithTarget(item);
     if (target)
-        target->setVisible(!target->isVisible());
+        target->setTargetVisible(!target->targetVisible());
 }
 
 CCFlipX* CCFlipX::actionWithFlipX(bool x)
@@ -60,11 +59,11 @@ bool CCFlipX::initWithFlipX(bool x)
     return true;
 }
 
-void CCFlipX::startWithTarget(GraphicItem* item)
+void CCFlipX::startWithTarget(CCActionTarget* item)
 {
     CCAction::startWithTarget(item);
     if (target)
-        target->setFlipX(flipX);
+        target->setTargetFlipX(flipX);
 }
 
 CCFiniteTimeAction* CCFlipX::reverse() const
@@ -84,11 +83,11 @@ bool CCFlipY::initWithFlipY(bool y)
     return true;
 }
 
-void CCFlipY::startWithTarget(GraphicItem* item)
+void CCFlipY::startWithTarget(CCActionTarget* item)
 {
     CCAction::startWithTarget(item);
     if (target)
-        target->setFlipY(flipY);
+        target->setTargetFlipY(flipY);
 }
 
 CCFiniteTimeAction* CCFlipY::reverse() const
@@ -108,9 +107,9 @@ bool CCPlace::initWithPosition(const QPointF& p)
     return true;
 }
 
-void CCPlace::startWithTarget(GraphicItem* item)
+void CCPlace::startWithTarget(CCActionTarget* item)
 {
     CCAction::startWithTarget(item);
     if (target)
-        target->setPos(position);
+        target->setTargetPos(position);
 }

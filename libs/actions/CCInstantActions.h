@@ -11,7 +11,7 @@ class CCShow : public CCActionInstant
 {
 public:
     static CCShow* action();
-    void startWithTarget(GraphicItem* item) override;
+    void startWithTarget(CCActionTarget* item) override;
     CCFiniteTimeAction* reverse() const override;
 };
 
@@ -19,7 +19,7 @@ class CCHide : public CCActionInstant
 {
 public:
     static CCHide* action();
-    void startWithTarget(GraphicItem* item) override;
+    void startWithTarget(CCActionTarget* item) override;
     CCFiniteTimeAction* reverse() const override;
 };
 
@@ -27,7 +27,7 @@ class CCToggleVisibility : public CCActionInstant
 {
 public:
     static CCToggleVisibility* action();
-    void startWithTarget(GraphicItem* item) override;
+    void startWithTarget(CCActionTarget* item) override;
 };
 
 // Sets the sprite's horizontal flip.
@@ -36,7 +36,7 @@ class CCFlipX : public CCActionInstant
 public:
     static CCFlipX* actionWithFlipX(bool x);
     bool initWithFlipX(bool x);
-    void startWithTarget(GraphicItem* item) override;
+    void startWithTarget(CCActionTarget* item) override;
     CCFiniteTimeAction* reverse() const override;
 
 private:
@@ -49,7 +49,7 @@ class CCFlipY : public CCActionInstant
 public:
     static CCFlipY* actionWithFlipY(bool y);
     bool initWithFlipY(bool y);
-    void startWithTarget(GraphicItem* item) override;
+    void startWithTarget(CCActionTarget* item) override;
     CCFiniteTimeAction* reverse() const override;
 
 private:
@@ -61,7 +61,7 @@ class CCPlace : public CCActionInstant
 public:
     static CCPlace* actionWithPosition(const QPointF& position);
     bool initWithPosition(const QPointF& position);
-    void startWithTarget(GraphicItem* item) override;
+    void startWithTarget(CCActionTarget* item) override;
 
 private:
     QPointF position;

@@ -1,6 +1,5 @@
 #include "CCIntervalActions.h"
 
-#include "Items/GraphicItem.h"
 
 #include <math.h>
 
@@ -19,19 +18,19 @@ bool CCMoveTo::initWithDuration(float d, const QPointF& position)
     return true;
 }
 
-void CCMoveTo::startWithTarget(GraphicItem* item)
+void CCMoveTo::startWithTarget(CCActionTarget* item)
 {
     CCActionInterval::startWithTarget(item);
     if (!target)
         return;
-    startPosition = target->pos();
+    startPosition = target->targetPos();
     delta = endPosition - startPosition;
 }
 
 void CCMoveTo::update(float t)
 {
     if (target)
-        target->setPos(startPosition + delta * double(t));
+        target->setTargetPos(startPosition + delta * double(t));
 }
 
 CCMoveBy* CCMoveBy::actionWithDuration(float d, const QPointF& delta)
@@ -47,11 +46,11 @@ bool CCMoveBy::initWithDuration(float d, const QPointF& by)
     return true;
 }
 
-void CCMoveBy::startWithTarget(GraphicItem* item)
+void CCMoveBy::startWithTarget(CCActionTarget* item)
 {
     CCActionInterval::startWithTarget(item);
     if (target)
-        startPosition = target->pos();
+        startPosition = target->targetPos();
 }
 
 CCFiniteTimeAction* CCMoveBy::reverse() const
@@ -74,12 +73,12 @@ bool CCRotateTo::initWithDuration(float d, float angle)
     return true;
 }
 
-void CCRotateTo::startWithTarget(GraphicItem* item)
+void CCRotateTo::startWithTarget(CCActionTarget* item)
 {
     CCActionInterval::startWithTarget(item);
     if (!target)
         return;
-    startAngle = float(target->rotation());
+    startAngle = float(target->targetRotation());
     // The remainder keeps the sign of the angle.
     startAngle = startAngle > 0 ? fmodf(startAngle, 360.0f) : fmodf(startAngle, -360.0f);
     diffAngle = dstAngle - startAngle;
@@ -92,7 +91,7 @@ void CCRotateTo::startWithTarget(GraphicItem* item)
 void CCRotateTo::update(float t)
 {
     if (target)
-        target->setRotation(startAngle + diffAngle * t);
+        target->setTargetRotation(startAngle + diffAngle * t);
 }
 
 CCRotateBy* CCRotateBy::actionWithDuration(float d, float angle)
@@ -108,17 +107,17 @@ bool CCRotateBy::initWithDuration(float d, float by)
     return true;
 }
 
-void CCRotateBy::startWithTarget(GraphicItem* item)
+void CCRotateBy::startWithTarget(CCActionTarget* item)
 {
     CCActionInterval::startWithTarget(item);
     if (target)
-        startAngle = float(target->rotation());
+        startAngle = float(target->targetRotation());
 }
 
 void CCRotateBy::update(float t)
 {
     if (target)
-        target->setRotation(startAngle + angle * t);
+        target->setTargetRotation(startAngle + angle * t);
 }
 
 CCFiniteTimeAction* CCRotateBy::reverse() const
@@ -152,19 +151,19 @@ bool CCScaleTo::initWithDuration(float d, float sx, float)
     return initWithDuration(d, sx);
 }
 
-void CCScaleTo::startWithTarget(GraphicItem* item)
+void CCScaleTo::startWithTarget(CCActionTarget* item)
 {
     CCActionInterval::startWithTarget(item);
     if (!target)
         return;
-    startScale = float(target->scale());
+    startScale = float(target->targetScale());
     deltaScale = endScale - startScale;
 }
 
 void CCScaleTo::update(float t)
 {
     if (target)
-        target->setScale(startScale + deltaScale * t);
+        target->setTargetScale(startScale + deltaScale * t);
 }
 
 CCScaleBy* CCScaleBy::actionWithDuration(float d, float s)
@@ -179,7 +178,7 @@ CCScaleBy* CCScaleBy::actionWithDuration(float d, float sx, float sy)
     return ccKeepIfInitialised(action, action->initWithDuration(d, sx, sy));
 }
 
-void CCScaleBy::startWithTarget(GraphicItem* item)
+void CCScaleBy::startWithTarget(CCActionTarget* item)
 {
     CCScaleTo::startWithTarget(item);
     if (target)
@@ -208,11 +207,11 @@ bool CCJumpBy::initWithDuration(float d, const QPointF& by, float h, unsigned co
     return true;
 }
 
-void CCJumpBy::startWithTarget(GraphicItem* item)
+void CCJumpBy::startWithTarget(CCActionTarget* item)
 {
     CCActionInterval::startWithTarget(item);
     if (target)
-        startPosition = target->pos();
+        startPosition = target->targetPos();
 }
 
 void CCJumpBy::update(float t)
@@ -223,7 +222,7 @@ void CCJumpBy::update(float t)
     float y = height * 4 * frac * (1 - frac);
     y = float(y + delta.y() * t);
     const float x = float(delta.x() * t);
-    target->setPos(startPosition.x() + x, startPosition.y() + y);
+    target->setTargetPos(QPointF(startPosition.x() + x, startPosition.y() + y));
 }
 
 CCFiniteTimeAction* CCJumpBy::reverse() const
@@ -238,7 +237,7 @@ CCJumpTo* CCJumpTo::actionWithDuration(float d, const QPointF& position, float h
     return ccKeepIfInitialised(action, action->initWithDuration(d, position, height, unsigned(jumps)));
 }
 
-void CCJumpTo::startWithTarget(GraphicItem* item)
+void CCJumpTo::startWithTarget(CCActionTarget* item)
 {
     CCJumpBy::startWithTarget(item);
     if (target)
@@ -266,11 +265,11 @@ bool CCBezierBy::initWithDuration(float d, const _ccBezierConfig& c)
     return true;
 }
 
-void CCBezierBy::startWithTarget(GraphicItem* item)
+void CCBezierBy::startWithTarget(CCActionTarget* item)
 {
     CCActionInterval::startWithTarget(item);
     if (target)
-        startPosition = target->pos();
+        startPosition = target->targetPos();
 }
 
 void CCBezierBy::update(float t)
@@ -281,7 +280,7 @@ void CCBezierBy::update(float t)
                              float(config.endPosition.x()), t);
     const float y = bezierat(0, float(config.controlPoint_1.y()), float(config.controlPoint_2.y()),
                              float(config.endPosition.y()), t);
-    target->setPos(startPosition + QPointF(x, y));
+    target->setTargetPos(startPosition + QPointF(x, y));
 }
 
 CCFiniteTimeAction* CCBezierBy::reverse() const
@@ -300,7 +299,7 @@ CCBezierTo* CCBezierTo::actionWithDuration(float d, const _ccBezierConfig& confi
     return ccKeepIfInitialised(action, action->initWithDuration(d, config));
 }
 
-void CCBezierTo::startWithTarget(GraphicItem* item)
+void CCBezierTo::startWithTarget(CCActionTarget* item)
 {
     CCBezierBy::startWithTarget(item);
     if (!target)
@@ -331,7 +330,7 @@ void CCBlink::update(float t)
         return;
     // With times 0 the slice is infinite and the sprite stays hidden.
     const float slice = 1.0f / times;
-    target->setVisible(fmodf(t, slice) > slice / 2);
+    target->setTargetVisible(fmodf(t, slice) > slice / 2);
 }
 
 CCFiniteTimeAction* CCBlink::reverse() const
@@ -348,7 +347,7 @@ CCFadeIn* CCFadeIn::actionWithDuration(float d)
 void CCFadeIn::update(float t)
 {
     if (target)
-        target->setOpacity(t);
+        target->setTargetOpacity(t);
 }
 
 CCFiniteTimeAction* CCFadeIn::reverse() const
@@ -365,7 +364,7 @@ CCFadeOut* CCFadeOut::actionWithDuration(float d)
 void CCFadeOut::update(float t)
 {
     if (target)
-        target->setOpacity(1 - t);
+        target->setTargetOpacity(1 - t);
 }
 
 CCFiniteTimeAction* CCFadeOut::reverse() const
@@ -386,17 +385,17 @@ bool CCFadeTo::initWithDuration(float d, unsigned char opacity)
     return true;
 }
 
-void CCFadeTo::startWithTarget(GraphicItem* item)
+void CCFadeTo::startWithTarget(CCActionTarget* item)
 {
     CCActionInterval::startWithTarget(item);
     if (target)
-        fromOpacity = static_cast<unsigned char>(std::lround(qBound(0.0, target->opacity(), 1.0) * 255));
+        fromOpacity = static_cast<unsigned char>(std::lround(qBound(0.0, target->targetOpacity(), 1.0) * 255));
 }
 
 void CCFadeTo::update(float t)
 {
     if (target)
-        target->setOpacity((fromOpacity + (toOpacity - fromOpacity) * t) / 255.0f);
+        target->setTargetOpacity((fromOpacity + (toOpacity - fromOpacity) * t) / 255.0f);
 }
 
 CCDelayTime* CCDelayTime::actionWithDuration(float d)

@@ -14,7 +14,7 @@ class CCMoveTo : public CCActionInterval
 public:
     static CCMoveTo* actionWithDuration(float d, const QPointF& position);
     bool initWithDuration(float d, const QPointF& position);
-    void startWithTarget(GraphicItem* item) override;
+    void startWithTarget(CCActionTarget* item) override;
     void update(float t) override;
 
 protected:
@@ -28,7 +28,7 @@ class CCMoveBy : public CCMoveTo
 public:
     static CCMoveBy* actionWithDuration(float d, const QPointF& delta);
     bool initWithDuration(float d, const QPointF& delta);
-    void startWithTarget(GraphicItem* item) override;
+    void startWithTarget(CCActionTarget* item) override;
     CCFiniteTimeAction* reverse() const override;
 };
 
@@ -38,7 +38,7 @@ class CCRotateTo : public CCActionInterval
 public:
     static CCRotateTo* actionWithDuration(float d, float angle);
     bool initWithDuration(float d, float angle);
-    void startWithTarget(GraphicItem* item) override;
+    void startWithTarget(CCActionTarget* item) override;
     void update(float t) override;
 
 protected:
@@ -52,7 +52,7 @@ class CCRotateBy : public CCActionInterval
 public:
     static CCRotateBy* actionWithDuration(float d, float angle);
     bool initWithDuration(float d, float angle);
-    void startWithTarget(GraphicItem* item) override;
+    void startWithTarget(CCActionTarget* item) override;
     void update(float t) override;
     CCFiniteTimeAction* reverse() const override;
 
@@ -69,7 +69,7 @@ public:
     static CCScaleTo* actionWithDuration(float d, float sx, float sy);
     bool initWithDuration(float d, float s);
     bool initWithDuration(float d, float sx, float sy);
-    void startWithTarget(GraphicItem* item) override;
+    void startWithTarget(CCActionTarget* item) override;
     void update(float t) override;
 
 protected:
@@ -84,7 +84,7 @@ class CCScaleBy : public CCScaleTo
 public:
     static CCScaleBy* actionWithDuration(float d, float s);
     static CCScaleBy* actionWithDuration(float d, float sx, float sy);
-    void startWithTarget(GraphicItem* item) override;
+    void startWithTarget(CCActionTarget* item) override;
     CCFiniteTimeAction* reverse() const override;
 };
 
@@ -93,7 +93,7 @@ class CCJumpBy : public CCActionInterval
 public:
     static CCJumpBy* actionWithDuration(float d, const QPointF& delta, float height, unsigned jumps);
     bool initWithDuration(float d, const QPointF& delta, float height, unsigned jumps);
-    void startWithTarget(GraphicItem* item) override;
+    void startWithTarget(CCActionTarget* item) override;
     void update(float t) override;
     CCFiniteTimeAction* reverse() const override;
 
@@ -110,7 +110,7 @@ public:
     static CCJumpTo* actionWithDuration(float d, const QPointF& position, float height, int jumps);
     // The delta is taken from the end position at every start, so a repeated
     // jump lands on the same point each time.
-    void startWithTarget(GraphicItem* item) override;
+    void startWithTarget(CCActionTarget* item) override;
 
 private:
     QPointF endPosition;
@@ -132,7 +132,7 @@ class CCBezierBy : public CCActionInterval
 public:
     static CCBezierBy* actionWithDuration(float d, const _ccBezierConfig& config);
     bool initWithDuration(float d, const _ccBezierConfig& config);
-    void startWithTarget(GraphicItem* item) override;
+    void startWithTarget(CCActionTarget* item) override;
     void update(float t) override;
     CCFiniteTimeAction* reverse() const override;
 
@@ -146,7 +146,7 @@ class CCBezierTo : public CCBezierBy
 public:
     static CCBezierTo* actionWithDuration(float d, const _ccBezierConfig& config);
     // Made relative from the absolute points at every start (see CCJumpTo).
-    void startWithTarget(GraphicItem* item) override;
+    void startWithTarget(CCActionTarget* item) override;
 
 private:
     _ccBezierConfig absoluteConfig;
@@ -186,7 +186,7 @@ class CCFadeTo : public CCActionInterval
 public:
     static CCFadeTo* actionWithDuration(float d, unsigned char opacity);
     bool initWithDuration(float d, unsigned char opacity);
-    void startWithTarget(GraphicItem* item) override;
+    void startWithTarget(CCActionTarget* item) override;
     void update(float t) override;
 
 protected:

@@ -32,7 +32,7 @@ bool CollisionAction::initWithAction(CCAction* action, cpSpace* s, unsigned long
     return CCBlockingAction::initWithAction(action);
 }
 
-void CollisionAction::startWithTarget(GraphicItem* item)
+void CollisionAction::startWithTarget(CCActionTarget* item)
 {
     if (space)
         addCollisionActionToHandler(this, space);

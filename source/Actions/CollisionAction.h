@@ -37,7 +37,7 @@ public:
                         int uid1, int uid2);
 
     // Enters the pair's list, then starts the inner action.
-    void startWithTarget(GraphicItem* item) override;
+    void startWithTarget(CCActionTarget* item) override;
     // Leaves the list after the current physics step, or at once outside one.
     void unblock() override;
 

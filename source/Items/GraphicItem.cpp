@@ -23,7 +23,6 @@
 #include "Views/EditorScene.h"
 #include "Views/EditorView.h"
 #include "cpSpaceSerializer.h"
-#include "CCActionManager.h"
 
 namespace {
 
@@ -143,10 +142,6 @@ GraphicItem::GraphicItem(int x, int y, QString key, cpSpace* space, SpriteSheetI
 
 GraphicItem::~GraphicItem()
 {
-    // Running actions hold this sprite's address: the scheduler drops them
-    // (nothing is put back on a sprite that is going away).
-    if (gSharedManager)
-        gSharedManager->forgetTarget(this);
     EditorView* view = canvas();
     if (!view)
         view = mGroupCanvas.data();

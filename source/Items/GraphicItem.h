@@ -10,6 +10,7 @@
 
 #include <chipmunk/chipmunk.h>
 
+#include "CCActionTarget.h"
 #include "IO/iotransformer.h"
 #include "Items/DragDropGraphicsItem.h"
 #include "Items/item.h"
@@ -39,7 +40,8 @@ class GraphicItem : public QObject,
                     public DragDropGraphicsItem,
                     public AbstractSyncItem,
                     public GroupableItem,
-                    public IONode
+                    public IONode,
+                    public CCActionTarget
 {
     Q_OBJECT
     Q_PROPERTY(QString key READ pixmapKeyDisplay DESIGNABLE true SCRIPTABLE true STORED true USER true)
@@ -134,6 +136,21 @@ protected:
     void mouseReleaseEvent(QGraphicsSceneMouseEvent* event) override;
 
 private:
+    // CCActionTarget: what a running action changes, applied directly (never
+    // through the undo stack: the scheduler puts the sprite back afterwards).
+    QPointF targetPos() const override { return pos(); }
+    void setTargetPos(const QPointF& position) override { setPos(position); }
+    qreal targetRotation() const override { return rotation(); }
+    void setTargetRotation(qreal degrees) override { setRotation(degrees); }
+    qreal targetScale() const override { return scale(); }
+    void setTargetScale(qreal factor) override { setScale(factor); }
+    qreal targetOpacity() const override { return opacity(); }
+    void setTargetOpacity(qreal value) override { setOpacity(value); }
+    bool targetVisible() const override { return isVisible(); }
+    void setTargetVisible(bool visible) override { setVisible(visible); }
+    void setTargetFlipX(bool flip) override { setFlipX(flip); }
+    void setTargetFlipY(bool flip) override { setFlipY(flip); }
+
     void init();
     // The name used in undo texts: the key after its last "/".
     QString commandName() const;

@@ -6,7 +6,6 @@
 #include "CCActionManager.h"
 #include "CCCompositeActions.h"
 #include "CCIntervalActions.h"
-#include "Items/GraphicItem.h"
 
 #include <QtTest>
 
@@ -43,12 +42,12 @@ private slots:
 
 private:
     CCActionManager* manager() { return CCActionManager::get(); }
-    GraphicItem* sprite = nullptr;
+    TestTarget* sprite = nullptr;
 };
 
 void TestActionManager::init()
 {
-    sprite = new GraphicItem(nullptr, nullptr);
+    sprite = new TestTarget;
 }
 
 void TestActionManager::cleanup()
@@ -293,7 +292,7 @@ void TestActionManager::pauseAndResume()
     tick(21);
     QCOMPARE(sprite->pos().x(), 30.0);
     // Pausing or resuming a sprite without actions does nothing.
-    GraphicItem other(nullptr, nullptr);
+    TestTarget other;
     manager()->pauseTarget(&other);
     manager()->resumeTarget(&other);
     QCOMPARE(manager()->numberOfRunningActionsInTarget(&other), 0);
@@ -355,7 +354,7 @@ void TestActionManager::playTwiceSnapshotsTheSameState()
 // ticks and removals never reach the freed sprite (AddressSanitizer shows it).
 void TestActionManager::deletedSpriteLeavesScheduler()
 {
-    GraphicItem* doomed = new GraphicItem(nullptr, nullptr);
+    TestTarget* doomed = new TestTarget;
     manager()->addAction(CCRepeatForever::actionWithAction(CCRotateBy::actionWithDuration(1, 90)), doomed, false);
     manager()->addAction(RecordingAction::actionWithDuration(1), doomed, false);
     manager()->addAction(CCMoveBy::actionWithDuration(1, QPointF(10, 0)), sprite, false);
@@ -371,7 +370,7 @@ void TestActionManager::deletedSpriteLeavesScheduler()
     QVERIFY(sprite->pos().x() > 0);
 
     // A sprite made afterwards, even at the same address, starts afresh.
-    GraphicItem* next = new GraphicItem(nullptr, nullptr);
+    TestTarget* next = new TestTarget;
     QCOMPARE(manager()->numberOfRunningActionsInTarget(next), 0);
     delete next;
 }
@@ -382,7 +381,7 @@ namespace {
 class DeletingAction : public CCActionInterval
 {
 public:
-    explicit DeletingAction(QList<GraphicItem*>* victims)
+    explicit DeletingAction(QList<TestTarget*>* victims)
         : victims(victims)
     {
         initWithDuration(10);
@@ -395,7 +394,7 @@ public:
     }
 
 private:
-    QList<GraphicItem*>* victims;
+    QList<TestTarget*>* victims;
 };
 
 } // namespace
@@ -404,9 +403,9 @@ private:
 // wherever they come in the walk, and their elements are never touched again.
 void TestActionManager::spriteDeletedDuringTick()
 {
-    QList<GraphicItem*> victims;
+    QList<TestTarget*> victims;
     for (int i = 0; i < 6; ++i) {
-        GraphicItem* victim = new GraphicItem(nullptr, nullptr);
+        TestTarget* victim = new TestTarget;
         manager()->addAction(CCRepeatForever::actionWithAction(CCMoveBy::actionWithDuration(1, QPointF(1, 0))),
                              victim, false);
         manager()->addAction(CCMoveBy::actionWithDuration(1, QPointF(1, 0)), victim, false);

@@ -5,7 +5,6 @@
 #include "CCBlockingAction.h"
 #include "CCCompositeActions.h"
 #include "CCIntervalActions.h"
-#include "Items/GraphicItem.h"
 
 #include <QtTest>
 
@@ -39,13 +38,13 @@ private slots:
     void blockingHoldsInnerAction();
 
 private:
-    GraphicItem* sprite = nullptr;
+    TestTarget* sprite = nullptr;
     int liveAtStart = 0;
 };
 
 void TestCompositeActions::init()
 {
-    sprite = new GraphicItem(nullptr, nullptr);
+    sprite = new TestTarget;
     liveAtStart = RecordingAction::live();
 }
 

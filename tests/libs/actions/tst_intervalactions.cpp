@@ -3,7 +3,6 @@
 #include "ActionTestSupport.h"
 #include "CCInstantActions.h"
 #include "CCIntervalActions.h"
-#include "Items/GraphicItem.h"
 
 #include <QtTest>
 
@@ -37,12 +36,12 @@ private slots:
     void noReverse();
 
 private:
-    GraphicItem* sprite = nullptr;
+    TestTarget* sprite = nullptr;
 };
 
 void TestIntervalActions::init()
 {
-    sprite = new GraphicItem(nullptr, nullptr);
+    sprite = new TestTarget;
 }
 
 void TestIntervalActions::cleanup()
