@@ -22,7 +22,7 @@
 
 namespace {
 
-constexpr int kRounds = 3;
+constexpr int kRounds = 5;
 const int kCounts[] = {5000, 10000, 20000};
 
 enum class Holder { View, Sprite };
