@@ -97,9 +97,10 @@ EditorView::EditorView(QWidget* parent)
     setScene(&m_scene);
     connect(&m_scene, &EditorScene::objectUpdated, this, &EditorView::objectUpdated);
 
-    // The tiled background is drawn afresh each paint, at about the cost of a
-    // cached one; a cached background is scrolled in place by every centerOn
-    // of the wheel zoom, a copy between overlapping memory on X servers.
+    // No background cache: Qt scrolls a cached background in place on every
+    // centerOn of the wheel zoom, a copy between overlapping memory on X
+    // servers. Tiling the small texture afresh costs about a millisecond per
+    // full repaint.
     setBackgroundBrush(QBrush(QPixmap(QStringLiteral(":/images/grayLinen.png"))));
     setDragMode(QGraphicsView::RubberBandDrag);
     setMouseTracking(true);
