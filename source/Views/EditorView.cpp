@@ -575,12 +575,12 @@ void EditorView::write(IOTransformer& transformer)
     transformer.writeAttribute("midColor", encodeText(midColor().name()));
     transformer.writeAttribute("bottomColor", encodeText(bottomColor().name()));
 
-    IOTransformer::Attributes rest = m_extraAttributes.toAttributes(
-        [](const QString& name) { return isRootAttribute(name.toUtf8()); });
+    // The reader keeps no fixed name among them, and the panel adds none.
+    IOTransformer::Attributes rest = m_extraAttributes.toAttributes([](const QString&) { return false; });
     const QList<QByteArray> names = dynamicPropertyNames();
     for (const QByteArray& name : names) {
         // Qt keeps its own bookkeeping on widgets under "_q_" names: no level data.
-        if (isRootAttribute(name) || name.startsWith("_q_") || m_extraAttributes.contains(QString::fromUtf8(name)))
+        if (isRootAttribute(name) || name.startsWith("_q_") || m_extraAttributes.contains(decodeText(name.constData(), name.size())))
             continue;
         rest.emplace_back(name.toStdString(), encodeText(property(name.constData()).toString()));
     }
