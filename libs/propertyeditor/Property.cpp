@@ -54,11 +54,13 @@ bool Property::isReadOnly() const
     if (!m_propertyObject)
         return true;
     const QByteArray name = objectName().toLocal8Bit();
-    if (m_propertyObject->dynamicPropertyNames().contains(name))
-        return false;
     const QMetaObject* meta = m_propertyObject->metaObject();
     const int index = meta->indexOfProperty(name.constData());
-    return index < 0 || !meta->property(index).isWritable();
+    if (index >= 0)
+        return !meta->property(index).isWritable();
+    // A dynamic property can always be written. Asked on every paint of the
+    // row: the property is looked up, the list of names is not copied.
+    return !m_propertyObject->property(name.constData()).isValid();
 }
 
 int Property::row() const

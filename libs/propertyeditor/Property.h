@@ -38,7 +38,7 @@ public:
 
     QObject* propertyObject() const { return m_propertyObject; }
     bool isRoot() const { return m_propertyObject.isNull(); }
-    bool isReadOnly() const;
+    virtual bool isReadOnly() const;
     // Index among the parent's children, -1 without a parent.
     int row() const;
     // This row or the first row of its subtree (depth first) bound to the object.

@@ -3,7 +3,9 @@
 #include <QApplication>
 #include <QColor>
 #include <QPalette>
+#include <QSet>
 
+#include "AttributeProperty.h"
 #include "EnumProperty.h"
 #include "PointProperty.h"
 #include "Property.h"
@@ -123,6 +125,20 @@ void QPropertyModel::addItem(QObject* propertyObject)
     endInsertRows();
 
     addDynamicProperties(classRow, propertyObject);
+    addAttributeRows(classRow, propertyObject);
+}
+
+void QPropertyModel::addAttributeRows(Property* parent, QObject* propertyObject)
+{
+    QStringList names = AttributeProperty::namesOf(propertyObject);
+    names.removeIf([](const QString& name) { return name.startsWith(QLatin1Char('_')); });
+    if (names.isEmpty())
+        return;
+    const int first = int(parent->children().size());
+    beginInsertRows(indexOf(parent), first, first + int(names.size()) - 1);
+    for (const QString& name : names)
+        new AttributeProperty(name, propertyObject, parent);
+    endInsertRows();
 }
 
 Property* QPropertyModel::makeCustomRow(const QString& name, QObject* propertyObject, Property* parent)
@@ -140,14 +156,16 @@ bool QPropertyModel::addDynamicProperties(Property* parent, QObject* propertyObj
     if (!parent || !propertyObject)
         return false;
 
-    QList<QByteArray> names = propertyObject->dynamicPropertyNames();
+    QSet<QByteArray> shown;
     for (QObject* child : parent->children()) {
         if (isDynamicRow(child))
-            names.removeAll(child->objectName().toLocal8Bit());
+            shown.insert(child->objectName().toLocal8Bit());
     }
-    for (qsizetype i = names.size() - 1; i >= 0; --i) {
-        if (names.at(i).startsWith('_') || !propertyObject->property(names.at(i).constData()).isValid())
-            names.removeAt(i);
+    QList<QByteArray> names;
+    const QList<QByteArray> all = propertyObject->dynamicPropertyNames();
+    for (const QByteArray& name : all) {
+        if (!shown.contains(name) && !name.startsWith('_') && propertyObject->property(name.constData()).isValid())
+            names.append(name);
     }
     if (names.isEmpty())
         return false;
@@ -175,7 +193,14 @@ void QPropertyModel::updateItem(QObject* propertyObject, const QModelIndex& pare
     Property* row = start->propertyObject() == propertyObject ? start : start->findPropertyObject(propertyObject);
     if (!row)
         return;
-    emit dataChanged(indexOf(row, 0), indexOf(row, 1));
+    // Views repaint only the rows inside a change, so every row of the object
+    // is announced, not just the first one.
+    if (row == start) {
+        emit dataChanged(indexOf(row, 0), indexOf(row, 1));
+        announceSubRows(row);
+    } else {
+        announceRows(start, propertyObject);
+    }
 
     // The dynamic rows live under the object's last class row.
     Property* classRow = nullptr;
@@ -206,6 +231,43 @@ void QPropertyModel::updateItem(QObject* propertyObject, const QModelIndex& pare
         ++removed;
     }
     addDynamicProperties(classRow, propertyObject);
+}
+
+void QPropertyModel::announceRows(Property* parent, QObject* propertyObject)
+{
+    const QObjectList& children = parent->children();
+    int first = -1;
+    int last = -1;
+    for (int i = 0; i < children.size(); ++i) {
+        auto* child = qobject_cast<Property*>(children.at(i));
+        if (!child)
+            continue;
+        if (child->propertyObject() == propertyObject) {
+            if (first < 0)
+                first = i;
+            last = i;
+            announceSubRows(child);
+        } else if (child->isRoot()) {
+            announceRows(child, propertyObject);
+        }
+    }
+    if (first >= 0)
+        emit dataChanged(createIndex(first, 0, children.at(first)), createIndex(last, 1, children.at(last)));
+}
+
+void QPropertyModel::announceSubRows(Property* row)
+{
+    const QObjectList& children = row->children();
+    int count = 0;
+    for (QObject* child : children) {
+        if (auto* sub = qobject_cast<Property*>(child)) {
+            ++count;
+            announceSubRows(sub);
+        }
+    }
+    if (count > 0)
+        emit dataChanged(createIndex(0, 0, children.first()),
+                         createIndex(int(children.size()) - 1, 1, children.last()));
 }
 
 void QPropertyModel::clear()

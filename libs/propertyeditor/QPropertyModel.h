@@ -32,7 +32,8 @@ struct PropertyPair
 // Two-column tree ("Name", "Value") of the user properties of the shown
 // objects: one class row per declaring class, base classes first, holding the
 // rows of that class's properties; the dynamic properties sit under the last
-// class row, marked "__Dynamic". Values are read from and written to the
+// class row, marked "__Dynamic", followed by the rows of the object's extra
+// attributes. Values are read from and written to the
 // objects live, never copied. The model owns its rows through the root row.
 class QPropertyModel : public QAbstractItemModel
 {
@@ -69,6 +70,14 @@ private:
     // The row made by the first callback that answers, else a plain row.
     Property* makeCustomRow(const QString& name, QObject* propertyObject, Property* parent);
     bool addDynamicProperties(Property* parent, QObject* propertyObject);
+    // Rows for the texts the object keeps outside its Qt properties
+    // (AttributeProperty), after its dynamic rows. Made once, with the object's
+    // rows: only a reader changes those names, before the panel shows them.
+    void addAttributeRows(Property* parent, QObject* propertyObject);
+    // dataChanged over the rows under parent (class rows included) that show
+    // the object, and over all of their sub-rows.
+    void announceRows(Property* parent, QObject* propertyObject);
+    void announceSubRows(Property* row);
 
     Property* m_rootItem;
     QList<UserTypeCB> m_userCallbacks;

@@ -456,6 +456,17 @@ void GraphicItem::mouseReleaseEvent(QGraphicsSceneMouseEvent* event)
 
 bool GraphicItem::dragEntering(QGraphicsItem* item)
 {
+    // A nested sprite is stored by its frame name or file path alone and read
+    // back with its parent's sheet, so it would lose its image under a sprite
+    // of another sheet or kind: only sprites of one sheet, or loose images
+    // under loose images, nest.
+    if (!acceptsNested(item)) {
+        if (EditorView* view = canvas()) {
+            view->showMessage(tr("A sprite can only be nested under a sprite of the same sprite sheet, "
+                                 "and a loose image only under a loose image"));
+        }
+        return false;
+    }
     return mDragDropBehavior->handleDragEntering(item, this);
 }
 
@@ -466,7 +477,14 @@ void GraphicItem::dragLeaving(QGraphicsItem* item)
 
 void GraphicItem::dropped(QGraphicsItem* item)
 {
-    mDragDropBehavior->handleDrop(item, this);
+    if (acceptsNested(item))
+        mDragDropBehavior->handleDrop(item, this);
+}
+
+bool GraphicItem::acceptsNested(QGraphicsItem* item) const
+{
+    return !item || item->type() != GraphicItemType
+        || static_cast<GraphicItem*>(item)->spriteSheet() == spriteSheet();
 }
 
 void GraphicItem::sync(AbstractSyncItem* other)
@@ -559,15 +577,20 @@ void GraphicItem::write(IOTransformer& io)
     }
     writeActions(io);
 
-    IOTransformer::Attributes dynamic;
+    IOTransformer::Attributes rest;
     const QList<QByteArray> names = dynamicPropertyNames();
     for (const QByteArray& propertyName : names) {
         const std::string attributeName = propertyName.toStdString();
         if (std::find(written.begin(), written.end(), attributeName) != written.end())
             continue;
-        dynamic.emplace_back(attributeName, encodeText(property(propertyName.constData()).toString()));
+        rest.emplace_back(attributeName, encodeText(property(propertyName.constData()).toString()));
+        written.push_back(attributeName);
     }
-    io.writeAttributes(dynamic);
+    const IOTransformer::Attributes extra = m_extraAttributes.toAttributes([&written](const QString& name) {
+        return std::find(written.begin(), written.end(), encodeText(name)) != written.end();
+    });
+    rest.insert(rest.end(), extra.begin(), extra.end());
+    io.writeAttributes(rest);
 }
 
 void GraphicItem::read(IOTransformer& io)
@@ -646,19 +669,31 @@ void GraphicItem::read(IOTransformer& io)
 
     readActions(io);
 
+    // Kept apart from the Qt properties: a name the sprite declares would go
+    // through its setter (some push undo commands), and is kept as it came.
     IOTransformer::Attributes rest;
     io.readAttributes(rest);
-    for (const auto& attribute : rest) {
-        // A declared property would be set through its setter, and the
-        // position, rotation, scale and opacity setters push undo commands:
-        // only names that are no property become dynamic ones.
-        if (metaObject()->indexOfProperty(attribute.first.c_str()) >= 0)
-            continue;
-        setProperty(attribute.first.c_str(), QVariant(decodeText(attribute.second)));
-    }
+    for (const auto& attribute : rest)
+        m_extraAttributes.set(decodeText(attribute.first), decodeText(attribute.second));
 
     if (!group.isEmpty())
         setGroupId(group);
+}
+
+QStringList GraphicItem::extraAttributeNames() const
+{
+    return m_extraAttributes.names();
+}
+
+QString GraphicItem::extraAttribute(const QString& name) const
+{
+    return m_extraAttributes.value(name);
+}
+
+void GraphicItem::setExtraAttribute(const QString& name, const QString& value)
+{
+    if (m_extraAttributes.contains(name))
+        m_extraAttributes.set(name, value);
 }
 
 void GraphicItem::readShapeId(IOTransformer& io)

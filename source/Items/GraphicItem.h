@@ -11,6 +11,7 @@
 #include <chipmunk/chipmunk.h>
 
 #include "CCActionTarget.h"
+#include "IO/ExtraAttributes.h"
 #include "IO/iotransformer.h"
 #include "Items/DragDropGraphicsItem.h"
 #include "Items/item.h"
@@ -114,6 +115,14 @@ public:
     // Shows or hides the sprite and the shape item that drives it.
     void setActive(bool active) override;
 
+    // The element's attributes that the reader does not know, in file order,
+    // written back after the sprite's own; the property panel lists and edits
+    // them through the three invokable functions.
+    const ExtraAttributes& extraAttributes() const { return m_extraAttributes; }
+    Q_INVOKABLE QStringList extraAttributeNames() const;
+    Q_INVOKABLE QString extraAttribute(const QString& name) const;
+    Q_INVOKABLE void setExtraAttribute(const QString& name, const QString& value);
+
     // IONode
     void read(IOTransformer& transformer) override;
     void write(IOTransformer& transformer) override;
@@ -152,6 +161,8 @@ private:
     void setTargetFlipY(bool flip) override { setFlipY(flip); }
 
     void init();
+    // Whether a dragged item may become this sprite's child.
+    bool acceptsNested(QGraphicsItem* item) const;
     // The name used in undo texts: the key after its last "/".
     QString commandName() const;
     QUndoStack* undoStack() const;
@@ -177,6 +188,7 @@ private:
     // The canvas whose group registry lists the sprite, so that a sprite that
     // dies outside any scene (its delete command discarded) still leaves it.
     QPointer<EditorView> mGroupCanvas;
+    ExtraAttributes m_extraAttributes;
 };
 
 #endif // GRAPHICITEM_H

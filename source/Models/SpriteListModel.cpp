@@ -15,6 +15,13 @@ SpriteListModelItem::SpriteListModelItem(const QPixmap& pixmap, const QString& n
     setEditable(false);
 }
 
+void SpriteListModelItem::setPixmap(const QPixmap& pixmap)
+{
+    m_pixmap = pixmap;
+    // Views and the sprite tool read the image through the model.
+    emitDataChanged();
+}
+
 QVariant SpriteListModelItem::data(int role) const
 {
     if (role == SpritePixmapRole)

@@ -28,6 +28,8 @@ public:
     SpriteListModelItem(const QPixmap& pixmap, const QString& name, const QString& key);
 
     QPixmap pixmap() const { return m_pixmap; }
+    // Replaces the full image; the icon keeps showing the one it was made with.
+    void setPixmap(const QPixmap& pixmap);
     QString pixmapKey() const { return toolTip(); }
 
     QVariant data(int role = Qt::UserRole + 1) const override;

@@ -97,8 +97,11 @@ EditorView::EditorView(QWidget* parent)
     setScene(&m_scene);
     connect(&m_scene, &EditorScene::objectUpdated, this, &EditorView::objectUpdated);
 
+    // No background cache: Qt scrolls a cached background in place on every
+    // centerOn of the wheel zoom, a copy between overlapping memory on X
+    // servers. Tiling the small texture afresh costs about a millisecond per
+    // full repaint.
     setBackgroundBrush(QBrush(QPixmap(QStringLiteral(":/images/grayLinen.png"))));
-    setCacheMode(QGraphicsView::CacheBackground);
     setDragMode(QGraphicsView::RubberBandDrag);
     setMouseTracking(true);
 
@@ -119,6 +122,12 @@ void EditorView::setLevelEditor(KFLevelEditor* editor)
 void EditorView::setStatusBar(QStatusBar* statusBar)
 {
     m_statusBar = statusBar;
+}
+
+void EditorView::showMessage(const QString& text)
+{
+    if (m_statusBar)
+        m_statusBar->showMessage(text);
 }
 
 void EditorView::setContext(EditorContext* context)
@@ -151,6 +160,7 @@ void EditorView::init()
     m_scene.addItem(m_background);
 
     m_editScale = 1.0f;
+    m_extraAttributes.clear();
 
     m_groups.clear();
 
@@ -565,15 +575,16 @@ void EditorView::write(IOTransformer& transformer)
     transformer.writeAttribute("midColor", encodeText(midColor().name()));
     transformer.writeAttribute("bottomColor", encodeText(bottomColor().name()));
 
-    IOTransformer::Attributes dynamic;
+    // The reader keeps no fixed name among them, and the panel adds none.
+    IOTransformer::Attributes rest = m_extraAttributes.toAttributes([](const QString&) { return false; });
     const QList<QByteArray> names = dynamicPropertyNames();
     for (const QByteArray& name : names) {
         // Qt keeps its own bookkeeping on widgets under "_q_" names: no level data.
-        if (isRootAttribute(name) || name.startsWith("_q_"))
+        if (isRootAttribute(name) || name.startsWith("_q_") || m_extraAttributes.contains(decodeText(name.constData(), name.size())))
             continue;
-        dynamic.emplace_back(name.toStdString(), encodeText(property(name.constData()).toString()));
+        rest.emplace_back(name.toStdString(), encodeText(property(name.constData()).toString()));
     }
-    transformer.writeAttributes(dynamic);
+    transformer.writeAttributes(rest);
 
     // Lowest first: the reader stacks later elements of a kind above earlier
     // ones, so a saved and reopened level keeps its stacking. Children are
@@ -616,23 +627,34 @@ void EditorView::read(IOTransformer& transformer)
         setBoundsRight(number("right"));
     if (transformer.attributeExists("editScale"))
         setEditScale(number("editScale"));
-    setTopColor(QColor(decodeText(transformer.readAttribute("topColor"))));
-    setMidColor(QColor(decodeText(transformer.readAttribute("midColor"))));
-    setBottomColor(QColor(decodeText(transformer.readAttribute("bottomColor"))));
+    // A colour that is missing or no colour keeps the level's default: an
+    // invalid one would be painted and saved as black.
+    auto color = [&transformer](const char* name) {
+        return transformer.attributeExists(name) ? QColor(decodeText(transformer.readAttribute(name))) : QColor();
+    };
+    const QColor top = color("topColor");
+    const QColor mid = color("midColor");
+    const QColor bottom = color("bottomColor");
+    if (top.isValid())
+        setTopColor(top);
+    if (mid.isValid())
+        setMidColor(mid);
+    if (bottom.isValid())
+        setBottomColor(bottom);
 
     IOTransformer::Attributes rest;
     transformer.readAttributes(rest);
     const QMetaObject* meta = metaObject();
     for (const auto& attribute : rest) {
-        const QByteArray name = QByteArray::fromStdString(attribute.first);
-        const QVariant value(decodeText(attribute.second));
-        const int index = meta->indexOfProperty(name.constData());
-        // The canvas's own level properties are applied; the widget properties
-        // it inherits (visibility, style sheet, ...) are no level data.
-        if (index >= meta->propertyOffset())
-            setProperty(name.constData(), value);
-        else if (index < 0 && !isRootAttribute(name))
-            setProperty(name.constData(), value);
+        const char* name = attribute.first.c_str();
+        const QString value = decodeText(attribute.second);
+        // The canvas's own level properties are applied through their setters.
+        // Every other name, one the widget itself declares included, is kept
+        // as it came; a second copy of a fixed attribute would be written twice.
+        if (meta->indexOfProperty(name) >= meta->propertyOffset() && setProperty(name, value))
+            continue;
+        if (!isRootAttribute(QByteArray(name)))
+            m_extraAttributes.set(decodeText(attribute.first), value);
     }
 
     auto nothing = [](QGraphicsItem*) {};
@@ -645,6 +667,23 @@ void EditorView::read(IOTransformer& transformer)
     readItems<PathItem>(transformer, [] { return new PathItem(QPointF(0, 0)); }, nothing);
     readItems<TextItem>(transformer, [] { return new TextItem(nullptr); }, nothing);
     readItems<ColorMarkerItem>(transformer, [] { return new ColorMarkerItem(); }, nothing);
+}
+
+QStringList EditorView::extraAttributeNames() const
+{
+    return m_extraAttributes.names();
+}
+
+QString EditorView::extraAttribute(const QString& name) const
+{
+    return m_extraAttributes.value(name);
+}
+
+void EditorView::setExtraAttribute(const QString& name, const QString& value)
+{
+    // Only names the level brought are edited; the panel adds none.
+    if (m_extraAttributes.contains(name))
+        m_extraAttributes.set(name, value);
 }
 
 // The one place where the level reader reaches the main window: its

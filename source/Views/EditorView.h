@@ -12,6 +12,7 @@
 
 #include <chipmunk/chipmunk.h>
 
+#include "IO/ExtraAttributes.h"
 #include "IO/iotransformer.h"
 #include "Items/ItemRegistry.h"
 #include "Views/EditorScene.h"
@@ -57,6 +58,8 @@ public:
     void setLevelEditor(KFLevelEditor* editor);
     KFLevelEditor* levelEditor() const { return m_levelEditor; }
     void setStatusBar(QStatusBar* statusBar);
+    // A message for the user in the window's status bar; none without one.
+    void showMessage(const QString& text);
     void setContext(EditorContext* context);
 
     void setCurrentTool(AbstractItemTool* tool);
@@ -117,6 +120,14 @@ public:
     TriGradientItem* background() const { return m_background; }
     QPointF lastScenePoint() const { return m_lastScenePt; }
 
+    // The root attributes that no reader knows, in file order: written back on
+    // the next save, and gone with the level on New, Clear and Open.
+    const ExtraAttributes& extraAttributes() const { return m_extraAttributes; }
+    // The property panel lists and edits them through these.
+    Q_INVOKABLE QStringList extraAttributeNames() const;
+    Q_INVOKABLE QString extraAttribute(const QString& name) const;
+    Q_INVOKABLE void setExtraAttribute(const QString& name, const QString& value);
+
     // IONode
     void read(IOTransformer& transformer) override;
     void write(IOTransformer& transformer) override;
@@ -162,6 +173,7 @@ private:
     int m_physicsTimerId = 0;
     cpSpace* m_space = nullptr;
     float m_editScale = 1.0f;
+    ExtraAttributes m_extraAttributes;
 };
 
 #endif // EDITORVIEW_H

@@ -5,8 +5,11 @@
 #include <chipmunk/chipmunk.h>
 
 #include "Items/CircleShapeItem.h"
+#include "Items/GraphicItem.h"
 #include "QPropertyEditorWidget.h"
 #include "Views/EditorView.h"
+
+#include "LevelFileText.h"
 
 namespace {
 
@@ -35,6 +38,8 @@ class TestCanvasProperties : public QObject
 private slots:
     void canvasValues();
     void circleShapeRows();
+    void extraAttributeRows_data();
+    void extraAttributeRows();
 };
 
 void TestCanvasProperties::canvasValues()
@@ -108,6 +113,58 @@ void TestCanvasProperties::circleShapeRows()
     delete circle;
     QVERIFY(panel.objects().isEmpty());
     QCOMPARE(model->rowCount(), 0);
+}
+
+void TestCanvasProperties::extraAttributeRows_data()
+{
+    QTest::addColumn<QString>("element");
+    QTest::addColumn<QString>("className");
+    QTest::addColumn<QStringList>("fixed");
+
+    QTest::newRow("canvas") << QStringLiteral("<view author=\"me\" visible=\"false\" _q_mark=\"1\" level=\"3\"/>")
+                            << QStringLiteral("EditorView") << QStringList();
+    QTest::newRow("sprite") << QStringLiteral("<item file=\"a.png\" author=\"me\" visible=\"false\" _q_mark=\"1\" "
+                                              "level=\"3\"/>")
+                            << QStringLiteral("GraphicItem") << QStringList({"uid"});
+}
+
+// The level's extra attributes are listed after the dynamic rows, as editable
+// text, whatever their names; the edit is what the next save writes.
+void TestCanvasProperties::extraAttributeRows()
+{
+    QFETCH(QString, element);
+    QFETCH(QString, className);
+    QFETCH(QStringList, fixed);
+    EditorView view;
+    IONode* node = &view;
+    QObject* object = &view;
+    GraphicItem* sprite = nullptr;
+    if (className == QLatin1String("GraphicItem")) {
+        sprite = new GraphicItem(nullptr, view.space());
+        view.editorScene()->addItem(sprite);
+        node = sprite;
+        object = sprite;
+    }
+    QVERIFY(readElement(element, *node));
+
+    QPropertyEditorWidget panel;
+    panel.setObject(object);
+    panel.show();
+    const QAbstractItemModel* model = panel.model();
+    const int classRow = int(childNames(model).indexOf(className));
+    QVERIFY(classRow >= 0);
+    const QStringList rows = childNames(model, model->index(classRow, 0));
+    QCOMPARE(rows.mid(rows.size() - fixed.size() - 3), fixed + QStringList({"author", "visible", "level"}));
+
+    const QModelIndex author = valueIndex(model, classRow, "author");
+    QCOMPARE(author.data(), QVariant(QStringLiteral("me")));
+    QVERIFY(model->flags(author).testFlag(Qt::ItemIsEditable));
+    QVERIFY(panel.model()->setData(author, QStringLiteral("you")));
+    QCOMPARE(author.data(), QVariant(QStringLiteral("you")));
+    panel.updateObject(object);
+    QCOMPARE(childNames(model, model->index(classRow, 0)), rows);
+    QVERIFY(printedElement(*node).contains(QStringLiteral(" author=\"you\" visible=\"false\" _q_mark=\"1\" level=\"3\"")));
+    panel.grab();
 }
 
 QTEST_MAIN(TestCanvasProperties)

@@ -10,8 +10,10 @@
 
 #include "LevelFileText.h"
 #include "LevelFixture.h"
+#include "SceneMouse.h"
 #include "TestSupport.h"
 
+#include <QStatusBar>
 #include <QUndoStack>
 #include <QtTest>
 
@@ -44,6 +46,17 @@ private:
     EditorView* m_view;
 };
 
+// A sprite of the sheet (null: a loose image) at the scene point at.
+GraphicItem* placeSprite(Level& level, SpriteSheetItem* sheet, QPointF at)
+{
+    const QString key = sheet ? makeSpriteSheetPixmapKey(sheet->imageFileName(), sheet->model()->item(0)->text())
+                              : spritePath(QStringLiteral("ball.png"));
+    auto* sprite = new GraphicItem(int(at.x()), int(at.y()), key, level.space(), sheet);
+    if (!sprite->scene())
+        level.scene()->addItem(sprite);
+    return sprite;
+}
+
 } // namespace
 
 class TestSpriteElements : public QObject
@@ -54,8 +67,10 @@ private slots:
     void everyAttributeRoundTrips();
     void readRules_data();
     void readRules();
-    void unknownAttributesBecomeDynamicProperties();
+    void unknownAttributesAreKept();
     void nestedSpriteIsPlacedByParentImage();
+    void nestingKeepsEveryImage_data();
+    void nestingKeepsEveryImage();
     void sheetRoundTripsWithItsSprites();
     void sheetWithoutPlistKeepsItsSprites();
     void missingImageKeepsItsFile();
@@ -107,7 +122,7 @@ void TestSpriteElements::everyAttributeRoundTrips()
     QCOMPARE(copy->anchor(), QPointF(0.25, 1));
     QCOMPARE(copy->color(), QColor(255, 128, 0));
     QVERIFY(qAbs(copy->opacity() - 0.999) < 1e-6);
-    QCOMPARE(copy->property("speed"), QVariant(QStringLiteral("3")));
+    QCOMPARE(copy->extraAttribute(QStringLiteral("speed")), QStringLiteral("3"));
     QVERIFY(level.view.groupMap()->value(QStringLiteral("actors")).contains(copy));
     // The image is the same, mirrored both ways.
     QCOMPARE(copy->pixmap().toImage(), sprite->pixmap().toImage());
@@ -161,22 +176,28 @@ void TestSpriteElements::readRules()
     QCOMPARE(level.context.undoStack->count(), 0);
 }
 
-void TestSpriteElements::unknownAttributesBecomeDynamicProperties()
+void TestSpriteElements::unknownAttributesAreKept()
 {
     Level level;
     auto* sprite = new GraphicItem(nullptr, nullptr);
     level.scene()->addItem(sprite);
-    // Names of declared properties are not taken: setting them would push undo
-    // commands while the file loads.
+    // Names of declared properties are kept as they came: setting them would
+    // push undo commands while the file loads.
     QVERIFY(readElement(QStringLiteral("<item file=\"a.png\" g=\"4\" b=\"5\" speed=\"3\" position=\"9\" "
                                        "rotation=\"45\" x=\"1\" x=\"2\"/>"),
                         *sprite));
-    QCOMPARE(sprite->property("speed"), QVariant(QStringLiteral("3")));
+    QCOMPARE(sprite->extraAttribute(QStringLiteral("speed")), QStringLiteral("3"));
     QCOMPARE(sprite->rotation(), 0.0);
     QCOMPARE(sprite->pos(), QPointF(1, 0));
     QCOMPARE(level.context.undoStack->count(), 0);
     QCOMPARE(printedElement(*sprite),
-             QStringLiteral("<item file=\"a.png\" x=\"1\" y=\"0\" z=\"0\" uid=\"-1\" g=\"4\" b=\"5\" speed=\"3\"/>"));
+             QStringLiteral("<item file=\"a.png\" x=\"1\" y=\"0\" z=\"0\" uid=\"-1\" g=\"4\" b=\"5\" speed=\"3\" "
+                            "position=\"9\" rotation=\"45\"/>"));
+    // A colour set later writes its own channels, and the kept ones step aside.
+    sprite->setColor(QColor(1, 2, 3));
+    QCOMPARE(printedElement(*sprite),
+             QStringLiteral("<item file=\"a.png\" x=\"1\" y=\"0\" z=\"0\" r=\"1\" g=\"2\" b=\"3\" uid=\"-1\" "
+                            "speed=\"3\" position=\"9\" rotation=\"45\"/>"));
 }
 
 void TestSpriteElements::nestedSpriteIsPlacedByParentImage()
@@ -208,6 +229,75 @@ void TestSpriteElements::nestedSpriteIsPlacedByParentImage()
     QCOMPARE(readChild->scene(), level.scene());
     QCOMPARE(static_cast<GraphicItem*>(readChild->childItems().first())->pos(), QPointF(1, 2));
     QCOMPARE(printedElement(*copy), written);
+}
+
+void TestSpriteElements::nestingKeepsEveryImage_data()
+{
+    QTest::addColumn<QString>("draggedSheet");
+    QTest::addColumn<QString>("targetSheet");
+    QTest::addColumn<bool>("nests");
+
+    const QString sheet = QStringLiteral("sheet.plist");
+    const QString other = QStringLiteral("fallback.sheet.plist");
+    QTest::newRow("loose under loose") << QString() << QString() << true;
+    QTest::newRow("frame under frame of its sheet") << sheet << sheet << true;
+    QTest::newRow("loose under frame") << QString() << sheet << false;
+    QTest::newRow("frame under loose") << sheet << QString() << false;
+    QTest::newRow("frame under frame of another sheet") << sheet << other << false;
+}
+
+// A nested sprite is read back with its parent's sheet: a Shift-drop that would
+// lose the image is refused with a message, and every sprite keeps its image
+// through a save and reopen.
+void TestSpriteElements::nestingKeepsEveryImage()
+{
+    QFETCH(QString, draggedSheet);
+    QFETCH(QString, targetSheet);
+    QFETCH(bool, nests);
+
+    QString written;
+    {
+        Level level;
+        QStatusBar bar;
+        level.view.setStatusBar(&bar);
+        QMap<QString, SpriteSheetItem*> sheets;
+        for (const QString& name : {draggedSheet, targetSheet}) {
+            if (!name.isEmpty() && !sheets.contains(name)) {
+                auto* sheet = new SpriteSheetItem(spritePath(name));
+                level.scene()->addItem(sheet);
+                sheets.insert(name, sheet);
+            }
+        }
+        GraphicItem* target = placeSprite(level, sheets.value(targetSheet), QPointF(200, 200));
+        GraphicItem* dragged = placeSprite(level, sheets.value(draggedSheet), QPointF(20, 20));
+        QGraphicsItem* home = dragged->parentItem();
+        QVERIFY(!target->pixmap().isNull() && !dragged->pixmap().isNull());
+
+        const QPointF from(20, 20);
+        const QPointF to(200, 200);
+        sendSceneMouse(level.scene(), QEvent::GraphicsSceneMousePress, from, from, Qt::ShiftModifier);
+        sendSceneMouse(level.scene(), QEvent::GraphicsSceneMouseMove, to, from, Qt::ShiftModifier);
+        sendSceneMouse(level.scene(), QEvent::GraphicsSceneMouseRelease, to, from, Qt::ShiftModifier);
+
+        QCOMPARE(dragged->parentItem(), nests ? static_cast<QGraphicsItem*>(target) : home);
+        QCOMPARE(bar.currentMessage().isEmpty(), nests);
+        QCOMPARE(target->opacity(), 1.0);
+        written = printedElement(level.view);
+    }
+
+    Level reopened;
+    QVERIFY(readElement(written, reopened.view));
+    int sprites = 0;
+    int nested = 0;
+    for (QGraphicsItem* item : reopened.scene()->items()) {
+        if (item->type() != GraphicItemType)
+            continue;
+        ++sprites;
+        nested += item->parentItem() && item->parentItem()->type() == GraphicItemType;
+        QVERIFY2(!static_cast<GraphicItem*>(item)->pixmap().isNull(), qPrintable(written));
+    }
+    QCOMPARE(sprites, 2);
+    QCOMPARE(nested, nests ? 1 : 0);
 }
 
 void TestSpriteElements::sheetRoundTripsWithItsSprites()

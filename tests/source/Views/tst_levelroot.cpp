@@ -167,6 +167,10 @@ class TestLevelRoot : public QObject
 private slots:
     void freshLevelWritesItsDefaults();
     void rootAttributesAreInput();
+    void missingColoursKeepTheDefaults_data();
+    void missingColoursKeepTheDefaults();
+    void extraAttributesLeaveWithTheLevel_data();
+    void extraAttributesLeaveWithTheLevel();
     void everyKindSurvivesSavingAndOpening();
     void sheetsAreReadBeforeSprites();
 };
@@ -193,18 +197,79 @@ void TestLevelRoot::rootAttributesAreInput()
     QCOMPARE(level.view.boundsLeft(), -4.0f);
     QCOMPARE(level.view.boundsBottom(), 9.0f);
     QCOMPARE(level.view.damping(), 0.5f);
-    QCOMPARE(level.view.property("level"), QVariant(QStringLiteral("3")));
     QVERIFY(level.view.isEnabled());
     QVERIFY(level.view.objectName().isEmpty());
     QVERIFY(level.view.styleSheet().isEmpty());
-    QVERIFY(!level.view.midColor().isValid());
-    QVERIFY(!level.view.bottomColor().isValid());
+    QVERIFY(level.view.dynamicPropertyNames().isEmpty());
+    QCOMPARE(level.view.extraAttribute(QStringLiteral("level")), QStringLiteral("3"));
 
-    // Dynamic properties follow the colours; none is written twice.
+    // The rest follows the colours in file order, a gravity that is no point
+    // and the widget's own names included; none is written twice.
     level.view.setProperty("bottom", QStringLiteral("7"));
     QCOMPARE(printedElement(level.view),
              QStringLiteral("<view bottom=\"9\" left=\"-4\" top=\"1.25e+06\" right=\"0\" editScale=\"1\" "
-                            "topColor=\"#010203\" midColor=\"#000000\" bottomColor=\"#000000\" level=\"3\"/>"));
+                            "topColor=\"#010203\" midColor=\"#64d864\" bottomColor=\"#64f664\" level=\"3\" "
+                            "gravity=\"1\" visible=\"false\" enabled=\"false\" objectName=\"x\" "
+                            "styleSheet=\"*{}\"/>"));
+}
+
+void TestLevelRoot::missingColoursKeepTheDefaults_data()
+{
+    QTest::addColumn<QString>("attributes");
+    QTest::addColumn<QString>("written");
+
+    const QString defaults = QStringLiteral("topColor=\"#64c464\" midColor=\"#64d864\" bottomColor=\"#64f664\"");
+    QTest::newRow("none") << QString() << defaults;
+    QTest::newRow("top only") << QStringLiteral("topColor=\"#102030\"")
+                              << QStringLiteral("topColor=\"#102030\" midColor=\"#64d864\" bottomColor=\"#64f664\"");
+    QTest::newRow("no colour") << QStringLiteral("topColor=\"\" midColor=\"nonsense\" bottomColor=\"#12\"")
+                               << defaults;
+    QTest::newRow("all") << QStringLiteral("topColor=\"#000000\" midColor=\"#ffffff\" bottomColor=\"#010101\"")
+                         << QStringLiteral("topColor=\"#000000\" midColor=\"#ffffff\" bottomColor=\"#010101\"");
+}
+
+void TestLevelRoot::missingColoursKeepTheDefaults()
+{
+    QFETCH(QString, attributes);
+    QFETCH(QString, written);
+    Level level;
+    QVERIFY(readElement(QStringLiteral("<view %1/>").arg(attributes), level.view));
+    QVERIFY(level.view.topColor().isValid() && level.view.midColor().isValid() && level.view.bottomColor().isValid());
+    QCOMPARE(printedElement(level.view),
+             QStringLiteral("<view bottom=\"0\" left=\"0\" top=\"360\" right=\"540\" editScale=\"1\" %1/>")
+                 .arg(written));
+}
+
+void TestLevelRoot::extraAttributesLeaveWithTheLevel_data()
+{
+    QTest::addColumn<bool>("clearFirst");
+    QTest::addColumn<QString>("next");
+
+    QTest::newRow("new level") << false << QString();
+    QTest::newRow("clear, then new") << true << QString();
+    QTest::newRow("next level opened") << true << QStringLiteral("<view left=\"2\" tag=\"b\"/>");
+}
+
+void TestLevelRoot::extraAttributesLeaveWithTheLevel()
+{
+    QFETCH(bool, clearFirst);
+    QFETCH(QString, next);
+    Level level;
+    QVERIFY(readElement(QStringLiteral("<view author=\"me\" visible=\"false\" _q_mark=\"1\"/>"), level.view));
+    QCOMPARE(level.view.extraAttributeNames(), QStringList({"author", "visible", "_q_mark"}));
+    QVERIFY(printedElement(level.view).endsWith(QStringLiteral(" author=\"me\" visible=\"false\" _q_mark=\"1\"/>")));
+
+    if (clearFirst)
+        level.view.clearAll();
+    level.view.init();
+    if (!next.isEmpty())
+        QVERIFY(readElement(next, level.view));
+
+    const QString written = printedElement(level.view);
+    QVERIFY2(!written.contains(QStringLiteral("author")) && !written.contains(QStringLiteral("visible"))
+                 && !written.contains(QStringLiteral("_q_mark")),
+             qPrintable(written));
+    QCOMPARE(level.view.extraAttributeNames(), next.isEmpty() ? QStringList() : QStringList({"tag"}));
 }
 
 // A level with every kind of item, opened, saved, opened into a fresh canvas and
@@ -261,9 +326,9 @@ void TestLevelRoot::everyKindSurvivesSavingAndOpening()
     const QString firstText = QString::fromUtf8(readAll(first));
     const QString secondText = QString::fromUtf8(readAll(second));
     for (const char* element : {"<item", "<spritesheet", "<fill", "<line", "<path", "<text", "<colorMarker",
-                                "shape_id=", "level=\"3\"", "speed=\"3\"", "uid=\"12\""})
+                                "shape_id=", "level=\"3\" visible=\"false\" styleSheet=\"x\"", "speed=\"3\"",
+                                "uid=\"12\""})
         QVERIFY2(firstText.contains(QLatin1String(element)), element);
-    QVERIFY(!firstText.contains(QLatin1String("visible")));
     QVERIFY(!firstText.contains(QLatin1String("damping")));
     QCOMPARE(normaliseShapeIds(secondText), normaliseShapeIds(firstText));
     QCOMPARE(normaliseIds(QString::fromUtf8(readAll(second + QStringLiteral(".phyxml")))),
