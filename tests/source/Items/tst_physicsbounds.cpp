@@ -140,6 +140,7 @@ private slots:
     void settersAgreeWithTheFile();
     void jointsFarFromTheOriginStaySolvable_data();
     void jointsFarFromTheOriginStaySolvable();
+    void slimmedBodyReleasesItsPivot();
     void longJointLinesPaintOnlyTheirVisiblePart();
 };
 
@@ -299,6 +300,26 @@ void TestPhysicsBounds::jointsFarFromTheOriginStaySolvable()
     QCOMPARE(cpSpaceContainsConstraint(space, c), kind == 2);
     for (int i = 0; i < 5; ++i)
         cpSpaceStep(space, EditorView::physicsStep);
+}
+
+// A pivot anchored far off a body's centre can be solved while the body is
+// hard to turn; a moment made small afterwards takes the pivot out of the
+// space, as binding it then would have been refused.
+void TestPhysicsBounds::slimmedBodyReleasesItsPivot()
+{
+    EditorView view;
+    auto* circle = static_cast<CircleShapeItem*>(buildLevel(view, QStringLiteral("circle")));
+    addCircle(view, QPointF(100, 0));
+    ConstraintItem* pivot = addJoint<PivotJointItem>(view, QPointF(0, 0), QPointF(100, 0));
+    pivot->setProperty("anchor1", QPointF(3e3, 3e3));
+    QCOMPARE(pivot->property("anchor1").toPointF(), QPointF(3e3, 3e3));
+    QVERIFY(cpSpaceContainsConstraint(view.space(), pivot->constraint()));
+
+    circle->setProperty("Moment", 2e-9f);
+    QCOMPARE(circle->property("Moment").toFloat(), 2e-9f);
+    QVERIFY(!cpSpaceContainsConstraint(view.space(), pivot->constraint()));
+    for (int i = 0; i < 5; ++i)
+        cpSpaceStep(view.space(), EditorView::physicsStep);
 }
 
 // Bodies flung apart stretch a joint line far past the view; painting it whole
