@@ -12,32 +12,11 @@
 #include <chipmunk/chipmunk_private.h>
 #include <chipmunk/chipmunk_unsafe.h>
 
+#include "physicsrules.h"
+
 #include <cmath>
 #include <set>
 #include <vector>
-
-// ---------------------------------------------------------------------------
-// Bounds of the values the editor hands Chipmunk, from a file or the property
-// panel. A finite but absurd value (a velocity of 1e300, a mass of 1e-300)
-// overflows or divides by zero within a few steps, and the debug build aborts.
-
-// Largest coordinate, speed, force, angle or coefficient taken as given.
-const double cpSaneMaxMagnitude = 1e9;
-// Range of a finite mass or moment of inertia.
-const double cpSaneMinMass = 1e-9;
-const double cpSaneMaxMass = 1e15;
-
-// True for a finite value no larger in size than cpSaneMaxMagnitude.
-inline bool cpIsSaneMagnitude(double v) { return std::isfinite(v) && std::fabs(v) <= cpSaneMaxMagnitude; }
-// True for a finite mass (or moment) within [cpSaneMinMass, cpSaneMaxMass].
-inline bool cpIsSaneMass(double m) { return std::isfinite(m) && m >= cpSaneMinMass && m <= cpSaneMaxMass; }
-
-// Bound of a joint anchor or groove end, far beyond any level. Farther out the
-// engine's 2x2 joint mass (pivot, groove) loses all precision, reads as
-// singular, and the engine aborts.
-const double cpSaneMaxAnchor = 1e6;
-// True for a point with both coordinates finite and within cpSaneMaxAnchor.
-inline bool cpIsSaneAnchor(cpVect p) { return std::fabs(p.x) < cpSaneMaxAnchor && std::fabs(p.y) < cpSaneMaxAnchor; }
 
 // ---------------------------------------------------------------------------
 // Angles: items turn in degrees, the engine in radians. These factors are the
@@ -120,6 +99,12 @@ inline cpVect cpBodyWorld2Local(const cpBody* body, cpVect world) { return cpBod
 inline bool cpBodyIsStaticKind(const cpBody* body) { return cpBodyGetType(const_cast<cpBody*>(body)) == CP_BODY_TYPE_STATIC; }
 // True when the body has infinite mass (static or kinematic): it is never moved by forces.
 inline bool cpBodyHasInfiniteMass(const cpBody* body) { return std::isinf(cpBodyGetMass(body)); }
+// True for the space's own static body, which every static shape shares and
+// which never moves, turns or leaves the space.
+inline bool cpSpaceIsSharedStaticBody(cpSpace* space, const cpBody* body)
+{
+    return space && body && body == cpSpaceGetStaticBody(space);
+}
 // True for the space's own static body and every other static-type body.
 inline bool cpSpaceIsStaticBody(cpSpace* space, const cpBody* body)
 {
@@ -301,10 +286,12 @@ inline bool cpConstraintSolvable(const cpConstraint* c, const cpBody* a, const c
 {
     return c && cpJointBodiesSolvable(a, b, cpConstraintIsRotaryKind(c));
 }
-// True when the constraint could be solved between the bodies it names now.
+// True when the constraint could be solved between the bodies it names now,
+// with its own anchors and grooves.
 inline bool cpConstraintSolvableNow(const cpConstraint* c)
 {
-    return c && cpConstraintSolvable(c, cpConstraintGetBodyA(c), cpConstraintGetBodyB(c));
+    return c && cpConstraintSolvable(c, cpConstraintGetBodyA(c), cpConstraintGetBodyB(c))
+        && isConstraintWithinRules(c);
 }
 // Takes the constraint out of the space if it is in it, and clears its user
 // data, which names an owner only while the constraint is in the space.

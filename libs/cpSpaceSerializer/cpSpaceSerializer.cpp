@@ -7,6 +7,7 @@
 #include <limits>
 #include <sstream>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -16,6 +17,24 @@ std::string valueText(T value)
     std::ostringstream out;
     out << value;
     return out.str();
+}
+
+// Enough digits to give back the very same double.
+std::string exactText(double value)
+{
+    std::ostringstream out;
+    out.precision(std::numeric_limits<double>::max_digits10);
+    out << value;
+    return out.str();
+}
+
+// The value as the reader gets it from its usual text.
+double readBack(double value)
+{
+    std::istringstream in(valueText(value));
+    double out = 0;
+    in >> out;
+    return out;
 }
 
 template <typename T>
@@ -194,8 +213,28 @@ TiXmlElement* cpSpaceSerializer::createPolyElm(cpShape* shape)
     const int count = cpPolyShapeGetCount(shape);
     setAttribute(verts, "numVerts", count);
     // Chipmunk 7 keeps the vertices counter-clockwise; the file keeps them clockwise.
-    for (int i = 0; i < count; ++i)
-        verts->LinkEndChild(createPointElm("vert", cpPolyShapeGetVertClockwise(shape, i)));
+    const std::vector<cpVect> clockwise = cpPolyShapeGetVertsClockwise(shape);
+    // The usual six digits can turn a fine polygon (thousands of vertices, nearly
+    // collinear neighbours) into one the reader refuses as not convex: such a
+    // polygon is written with every digit instead.
+    bool exact = false;
+    if (cpPolyValidateClockwise(clockwise.data(), count)) {
+        std::vector<cpVect> asRead;
+        asRead.reserve(clockwise.size());
+        for (const cpVect& v : clockwise)
+            asRead.push_back(cpv(readBack(v.x), readBack(v.y)));
+        exact = !cpPolyValidateClockwise(asRead.data(), count);
+    }
+    for (const cpVect& v : clockwise) {
+        if (exact) {
+            TiXmlElement* vert = new TiXmlElement("vert");
+            vert->SetAttribute("x", exactText(v.x));
+            vert->SetAttribute("y", exactText(v.y));
+            verts->LinkEndChild(vert);
+        } else {
+            verts->LinkEndChild(createPointElm("vert", v));
+        }
+    }
     elm->LinkEndChild(verts);
     return elm;
 }
@@ -219,12 +258,13 @@ TiXmlElement* cpSpaceSerializer::createBodyElm(cpBody* body)
     elm->LinkEndChild(createValueElm("id", id));
     elm->LinkEndChild(createValueElm("mass", cpBodyGetMass(body)));
     elm->LinkEndChild(createValueElm("inertia", cpBodyGetMoment(body)));
-    elm->LinkEndChild(createPointElm("p", cpBodyGetPosition(body)));
-    elm->LinkEndChild(createPointElm("v", cpBodyGetVelocity(body)));
-    elm->LinkEndChild(createPointElm("f", cpBodyGetForce(body)));
-    elm->LinkEndChild(createValueElm("a", cpBodyGetAngle(body)));
-    elm->LinkEndChild(createValueElm("w", cpBodyGetAngularVelocity(body)));
-    elm->LinkEndChild(createValueElm("t", cpBodyGetTorque(body)));
+    // The simulation may have carried these past the bound the reader keeps.
+    elm->LinkEndChild(createPointElm("p", boundedPoint(cpBodyGetPosition(body))));
+    elm->LinkEndChild(createPointElm("v", boundedPoint(cpBodyGetVelocity(body))));
+    elm->LinkEndChild(createPointElm("f", boundedPoint(cpBodyGetForce(body))));
+    elm->LinkEndChild(createValueElm("a", boundedMagnitude(cpBodyGetAngle(body))));
+    elm->LinkEndChild(createValueElm("w", boundedMagnitude(cpBodyGetAngularVelocity(body))));
+    elm->LinkEndChild(createValueElm("t", boundedMagnitude(cpBodyGetTorque(body))));
     bodyMap[id] = body;
     return elm;
 }
@@ -377,7 +417,7 @@ TiXmlElement* cpSpaceSerializer::createRotaryLimitJointElm(cpConstraint* c)
 TiXmlElement* cpSpaceSerializer::createRatchetJointElm(cpConstraint* c)
 {
     TiXmlElement* elm = constraintElm("ratchet");
-    elm->LinkEndChild(createValueElm("angle", cpRatchetJointGetAngle(c)));
+    elm->LinkEndChild(createValueElm("angle", boundedMagnitude(cpRatchetJointGetAngle(c))));
     elm->LinkEndChild(createValueElm("phase", cpRatchetJointGetPhase(c)));
     elm->LinkEndChild(createValueElm("ratchet", cpRatchetJointGetRatchet(c)));
     elm->LinkEndChild(createValueElm("jAcc", cpRatchetJointGetJAcc(c)));

@@ -14,24 +14,11 @@
 #include <vector>
 
 // The installed Chipmunk aborts on any value it cannot simulate, so every value
-// taken from a file is checked here before it reaches Chipmunk. Beside the
-// checks on NaN and infinity, magnitudes are bounded: a finite but absurd
-// value (a velocity of 1e300, a mass of 1e-300) overflows or divides by zero
-// within a few steps and ends in the same abort.
+// taken from a file is checked here, by the rules of physicsrules.h, before it
+// reaches Chipmunk. A value outside its rule reads as 0 (or keeps the space's
+// own setting); an object that cannot be built from its values is skipped.
 namespace {
 
-// Upper bound of the solver iterations taken from a file; more only makes a
-// step take seconds.
-const int kMaxIterations = 1000;
-// Shortest groove.
-const double kMinLength = 1e-9;
-// Smallest and largest gear ratio and ratchet interval: their inverses are taken.
-const double kMinRatio = 1e-9;
-const double kMaxRatio = 1e9;
-// A pivot or groove whose rotational term outweighs the linear one by more
-// than this cannot be solved in double precision (the solver's determinant
-// cancels to 0, which Chipmunk treats as fatal).
-const double kMaxConditioning = 1e12;
 // More attributes on one element than this are refused before parsing: the
 // parser checks each new attribute against all earlier ones of its element.
 // The editor writes at most two per element (a point's x and y), the
@@ -49,12 +36,10 @@ double sane(double v)
     return cpIsSaneMagnitude(v) ? v : 0.0;
 }
 
-// A value that must not be negative (radius, elasticity, friction, a spring's
-// stiffness and damping: a negative spring constant pushes the bodies apart
-// ever faster until the step aborts on an infinite velocity).
-double saneNonNegative(double v)
+// A length, radius or spring constant.
+double saneLength(double v)
 {
-    return v > 0 ? sane(v) : 0.0;
+    return isSaneLength(v) ? v : 0.0;
 }
 
 cpVect sane(cpVect v)
@@ -62,25 +47,6 @@ cpVect sane(cpVect v)
     return cpv(sane(v.x), sane(v.y));
 }
 
-bool validMass(double m)
-{
-    return cpIsSaneMass(m);
-}
-
-bool validMoment(double i)
-{
-    return i == std::numeric_limits<double>::infinity() || validMass(i);
-}
-
-bool validRatio(double r)
-{
-    return std::isfinite(r) && std::fabs(r) >= kMinRatio && std::fabs(r) <= kMaxRatio;
-}
-
-double inverse(double v)
-{
-    return std::isinf(v) ? 0.0 : 1.0 / v;
-}
 
 // Reads the file as TinyXML's own loader does (line ends normalised to \n).
 bool readText(const char* path, std::string& out)
@@ -220,15 +186,15 @@ cpSpace* cpSpaceSerializer::load(cpSpace* s, const char* filename)
     bodyMap[0] = cpSpaceGetStaticBody(space);
 
     const int iterations = createValue<int>("iterations", root);
-    if (iterations > 0 && iterations <= kMaxIterations)
+    if (isSaneIterations(iterations))
         cpSpaceSetIterations(space, iterations);
     else
         std::fprintf(stderr, "cpSpaceSerializer: iterations %d out of range, kept %d\n", iterations, cpSpaceGetIterations(space));
-    cpSpaceSetGravity(space, createPoint("gravity", root));
+    const cpVect gravity = createPoint("gravity", root);
+    cpSpaceSetGravity(space, cpv(isSaneGravity(cpv(gravity.x, 0)) ? gravity.x : 0,
+                                 isSaneGravity(cpv(0, gravity.y)) ? gravity.y : 0));
     const double damping = createValue<double>("damping", root);
-    // Damping is the fraction of velocity kept per second: above 1 it speeds every body
-    // up each step until the velocity overflows and Chipmunk aborts.
-    if (std::isfinite(damping) && damping >= 0 && damping <= 1)
+    if (isSaneDamping(damping))
         cpSpaceSetDamping(space, damping);
 
     for (TiXmlElement* elm = root->FirstChildElement("shape"); elm; elm = elm->NextSiblingElement("shape")) {
@@ -283,8 +249,10 @@ cpShape* cpSpaceSerializer::createShape(TiXmlElement* elm)
     _shapeMap[id] = shape;
 
     cpShapeSetSensor(shape, createValue<int>("sensor", elm) != 0);
-    cpShapeSetElasticity(shape, saneNonNegative(createValue<double>("e", elm)));
-    cpShapeSetFriction(shape, saneNonNegative(createValue<double>("u", elm)));
+    const double elasticity = createValue<double>("e", elm);
+    cpShapeSetElasticity(shape, isSaneElasticity(elasticity) ? elasticity : 0.0);
+    const double friction = createValue<double>("u", elm);
+    cpShapeSetFriction(shape, isSaneFriction(friction) ? friction : 0.0);
     cpShapeSetSurfaceVelocity(shape, createPoint("surface_v", elm));
     cpShapeSetCollisionType(shape, static_cast<cpCollisionType>(createValue<unsigned long>("collision_type", elm)));
     const cpGroup group = static_cast<cpGroup>(createValue<unsigned long>("group", elm));
@@ -306,7 +274,7 @@ cpShape* cpSpaceSerializer::createCircle(TiXmlElement* elm)
     cpBody* body = createBody(elm);
     if (!body)
         return nullptr;
-    const double radius = saneNonNegative(createValue<double>("radius", elm));
+    const double radius = saneLength(createValue<double>("radius", elm));
     return cpCircleShapeNew(body, radius, createPoint("offset", elm));
 }
 
@@ -317,7 +285,7 @@ cpShape* cpSpaceSerializer::createSegment(TiXmlElement* elm)
         return nullptr;
     const cpVect a = createPoint("a", elm);
     const cpVect b = createPoint("b", elm);
-    const double radius = saneNonNegative(createValue<double>("radius", elm));
+    const double radius = saneLength(createValue<double>("radius", elm));
     return cpSegmentShapeNew(body, a, b, radius);
 }
 
@@ -363,9 +331,11 @@ cpBody* cpSpaceSerializer::createBody(TiXmlElement* shapeElm)
     const double mass = createValue<double>("mass", elm);
     const double inertia = createValue<double>("inertia", elm);
     cpBody* body;
-    if (mass == std::numeric_limits<double>::infinity()) {
-        body = cpBodyNewStatic();
-    } else if (validMass(mass) && validMoment(inertia)) {
+    if (mass == INFINITY) {
+        // As the editor makes it: a body that forces never move, kept outside
+        // the space, whose mass can be made finite again.
+        body = cpBodyNewKinematic();
+    } else if (cpIsSaneMass(mass) && isSaneMoment(inertia)) {
         body = cpBodyNew(mass, inertia);
     } else {
         trace("body with a mass or moment that cannot be simulated", bodyId);
@@ -409,14 +379,6 @@ void cpSpaceSerializer::createBodies(TiXmlElement* elm, cpBody** a, cpBody** b)
 namespace {
 
 enum class JointKind { Linear, Rotary };
-
-// A pivot or groove solves a 2x2 system whose determinant must not cancel out.
-bool wellConditioned(cpBody* a, cpBody* b, double ra2, double rb2)
-{
-    const double massTerm = inverse(cpBodyGetMass(a)) + inverse(cpBodyGetMass(b));
-    const double turnTerm = ra2 * inverse(cpBodyGetMoment(a)) + rb2 * inverse(cpBodyGetMoment(b));
-    return massTerm > 0 && turnTerm <= kMaxConditioning * massTerm;
-}
 
 bool usableBodies(cpBody* a, cpBody* b, JointKind kind, TiXmlElement* elm)
 {
@@ -469,7 +431,7 @@ cpConstraint* cpSpaceSerializer::createConstraint(TiXmlElement* elm)
     const double maxForce = createValue<double>("maxForce", elm);
     cpConstraintSetMaxForce(constraint, maxForce >= 0 ? maxForce : INFINITY);
     const double errorBias = createValue<double>("biasCoef", elm);
-    if (errorBias >= 0 && errorBias <= 1)
+    if (isSaneErrorBias(errorBias))
         cpConstraintSetErrorBias(constraint, errorBias);
     const double maxBias = createValue<double>("maxBias", elm);
     cpConstraintSetMaxBias(constraint, maxBias >= 0 ? maxBias : INFINITY);
@@ -490,7 +452,7 @@ cpConstraint* cpSpaceSerializer::createPinJoint(TiXmlElement* elm)
     if (!usableBodies(a, b, JointKind::Linear, elm))
         return nullptr;
     cpConstraint* c = cpPinJointNew(a, b, createPoint("anchr1", elm), createPoint("anchr2", elm));
-    cpPinJointSetDist(c, sane(createValue<double>("dist", elm)));
+    cpPinJointSetDist(c, saneLength(createValue<double>("dist", elm)));
     return c;
 }
 
@@ -501,7 +463,7 @@ cpConstraint* cpSpaceSerializer::createSlideJoint(TiXmlElement* elm)
     if (!usableBodies(a, b, JointKind::Linear, elm))
         return nullptr;
     return cpSlideJointNew(a, b, createPoint("anchr1", elm), createPoint("anchr2", elm),
-                           sane(createValue<double>("min", elm)), sane(createValue<double>("max", elm)));
+                           saneLength(createValue<double>("min", elm)), saneLength(createValue<double>("max", elm)));
 }
 
 cpConstraint* cpSpaceSerializer::createPivotJoint(TiXmlElement* elm)
@@ -510,12 +472,25 @@ cpConstraint* cpSpaceSerializer::createPivotJoint(TiXmlElement* elm)
     createBodies(elm, &a, &b);
     if (!usableBodies(a, b, JointKind::Linear, elm))
         return nullptr;
-    cpConstraint* c;
-    if (elm->FirstChildElement("worldAnchor"))
-        c = cpPivotJointNew(a, b, createPoint("worldAnchor", elm));
-    else
-        c = cpPivotJointNew2(a, b, createPoint("anchr1", elm), createPoint("anchr2", elm));
-    if (!wellConditioned(a, b, cpvlengthsq(cpPivotJointGetAnchorA(c)), cpvlengthsq(cpPivotJointGetAnchorB(c)))) {
+    // A stretched joint (its two anchors apart in the world) is read from its
+    // anchors: the world anchor would move the second one onto the first. One
+    // whose anchors meet at the world anchor, to the six digits written, is read
+    // from that point, which keeps it exact; so are files with nothing else.
+    const bool anchors = elm->FirstChildElement("anchr1") || elm->FirstChildElement("anchr2");
+    const cpVect anchorA = createPoint("anchr1", elm);
+    const cpVect anchorB = createPoint("anchr2", elm);
+    const cpVect world = createPoint("worldAnchor", elm);
+    bool fromWorld = elm->FirstChildElement("worldAnchor") != nullptr;
+    if (fromWorld && anchors) {
+        const cpVect worldA = cpBodyLocalToWorld(a, anchorA);
+        const cpVect worldB = cpBodyLocalToWorld(b, anchorB);
+        const double scale = cpvlength(cpBodyGetPosition(a)) + cpvlength(cpBodyGetPosition(b)) + cpvlength(anchorA)
+            + cpvlength(anchorB) + cpvlength(world);
+        const double precision = 1e-5 * scale + 1e-12;
+        fromWorld = cpvdist(worldA, world) <= precision && cpvdist(worldB, world) <= precision;
+    }
+    cpConstraint* c = fromWorld ? cpPivotJointNew(a, b, world) : cpPivotJointNew2(a, b, anchorA, anchorB);
+    if (!isConstraintWithinRules(c)) {
         trace("pivot joint that cannot be solved", createValue<long long>("id", elm));
         cpConstraintFree(c);
         return nullptr;
@@ -532,18 +507,18 @@ cpConstraint* cpSpaceSerializer::createGrooveJoint(TiXmlElement* elm)
     const cpVect grooveA = createPoint("grv_a", elm);
     const cpVect grooveB = createPoint("grv_b", elm);
     const cpVect anchorB = createPoint("anchr2", elm);
-    // A groove needs a direction: with both ends at one point its normal is
-    // zero and the solver's projection onto it divides 0 by 0.
-    if (!(cpvdist(grooveA, grooveB) >= kMinLength)) {
+    if (!isSaneGroove(grooveA, grooveB)) {
         trace("groove joint whose groove has no length", createValue<long long>("id", elm));
         return nullptr;
     }
-    if (!wellConditioned(a, b, std::max(cpvlengthsq(grooveA), cpvlengthsq(grooveB)), cpvlengthsq(anchorB))) {
+    // "jMaxLen" has no counterpart: the maximum correction is derived every step.
+    cpConstraint* c = cpGrooveJointNew(a, b, grooveA, grooveB, anchorB);
+    if (!isConstraintWithinRules(c)) {
         trace("groove joint that cannot be solved", createValue<long long>("id", elm));
+        cpConstraintFree(c);
         return nullptr;
     }
-    // "jMaxLen" has no counterpart: the maximum correction is derived every step.
-    return cpGrooveJointNew(a, b, grooveA, grooveB, anchorB);
+    return c;
 }
 
 cpConstraint* cpSpaceSerializer::createMotorJoint(TiXmlElement* elm)
@@ -563,7 +538,7 @@ cpConstraint* cpSpaceSerializer::createGearJoint(TiXmlElement* elm)
     if (!usableBodies(a, b, JointKind::Rotary, elm))
         return nullptr;
     const double ratio = createValue<double>("ratio", elm);
-    if (!validRatio(ratio)) {
+    if (!isSaneRatio(ratio)) {
         trace("gear joint with a zero or absurd ratio", createValue<long long>("id", elm));
         return nullptr;
     }
@@ -577,9 +552,9 @@ cpConstraint* cpSpaceSerializer::createSpringJoint(TiXmlElement* elm)
     if (!usableBodies(a, b, JointKind::Linear, elm))
         return nullptr;
     return cpDampedSpringNew(a, b, createPoint("anchr1", elm), createPoint("anchr2", elm),
-                             sane(createValue<double>("restLength", elm)),
-                             saneNonNegative(createValue<double>("stiffness", elm)),
-                             saneNonNegative(createValue<double>("damping", elm)));
+                             saneLength(createValue<double>("restLength", elm)),
+                             saneLength(createValue<double>("stiffness", elm)),
+                             saneLength(createValue<double>("damping", elm)));
 }
 
 cpConstraint* cpSpaceSerializer::createRotaryLimitJoint(TiXmlElement* elm)
@@ -598,7 +573,7 @@ cpConstraint* cpSpaceSerializer::createRatchetJoint(TiXmlElement* elm)
     if (!usableBodies(a, b, JointKind::Rotary, elm))
         return nullptr;
     const double ratchet = createValue<double>("ratchet", elm);
-    if (!validRatio(ratchet)) {
+    if (!isSaneRatio(ratchet)) {
         trace("ratchet joint with a zero or absurd interval", createValue<long long>("id", elm));
         return nullptr;
     }
@@ -614,8 +589,8 @@ cpConstraint* cpSpaceSerializer::createRotarySpringJoint(TiXmlElement* elm)
     if (!usableBodies(a, b, JointKind::Rotary, elm))
         return nullptr;
     return cpDampedRotarySpringNew(a, b, sane(createValue<double>("restAngle", elm)),
-                                   saneNonNegative(createValue<double>("stiffness", elm)),
-                                   saneNonNegative(createValue<double>("damping", elm)));
+                                   saneLength(createValue<double>("stiffness", elm)),
+                                   saneLength(createValue<double>("damping", elm)));
 }
 
 cpVect cpSpaceSerializer::createPoint(const char* name, TiXmlElement* parent)

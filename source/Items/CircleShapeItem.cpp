@@ -13,15 +13,6 @@
 #include "Toolkit/cpSupport.h"
 #include "cpCompat.h"
 
-namespace {
-
-bool finitePoint(const QPointF& p)
-{
-    return std::isfinite(p.x()) && std::isfinite(p.y());
-}
-
-} // namespace
-
 CircleShapeItem::CircleShapeItem(cpSpace* space, cpShape* shape, QGraphicsItem* parent)
     : ShapeItem(space, shape)
     , ShapeGraphicsItem<QGraphicsEllipseItem>(this, parent)
@@ -93,7 +84,7 @@ void CircleShapeItem::adjustShape()
     } else {
         const QPointF offset =
             ShapeDragDropBehavior::mapToBodyFrame(this, shape, space(), QPointF(0, 0));
-        if (finitePoint(offset))
+        if (isSanePoint(offset))
             cpCircleShapeSetOffset(shape, cpv(offset.x(), offset.y()));
     }
     updateRect();
@@ -132,7 +123,7 @@ void CircleShapeItem::setMoment(float moment)
 void CircleShapeItem::setRadius(float r)
 {
     cpShape* shape = cpshape();
-    if (!shape || !std::isfinite(r))
+    if (!shape || !isSaneLength(r))
         return;
     if (r <= 1.0f)
         r = 1.0f;

@@ -6,13 +6,50 @@
 #include <QLineF>
 #include <QList>
 #include <QPen>
+#include <QPainter>
 #include <QPixmap>
+#include <QStyleOptionGraphicsItem>
 
+#include <algorithm>
 #include <cmath>
 
 #include "Items/ItemRegistry.h"
 #include "Toolkit/cpSupport.h"
 #include "cpCompat.h"
+
+namespace {
+
+// The part of the line inside the rectangle (Liang and Barsky's clip); false
+// when no part of it is inside.
+bool clipLine(QLineF& line, const QRectF& rect)
+{
+    const double dx = line.dx();
+    const double dy = line.dy();
+    double t0 = 0;
+    double t1 = 1;
+    const double p[4] = { -dx, dx, -dy, dy };
+    const double q[4] = { line.x1() - rect.left(), rect.right() - line.x1(), line.y1() - rect.top(),
+                          rect.bottom() - line.y1() };
+    for (int i = 0; i < 4; ++i) {
+        if (p[i] == 0) {
+            if (q[i] < 0)
+                return false;
+            continue;
+        }
+        const double t = q[i] / p[i];
+        if (p[i] < 0)
+            t0 = std::max(t0, t);
+        else
+            t1 = std::min(t1, t);
+        if (t0 > t1)
+            return false;
+    }
+    const QPointF start = line.p1();
+    line = QLineF(start + QPointF(dx, dy) * t0, start + QPointF(dx, dy) * t1);
+    return true;
+}
+
+} // namespace
 
 // ---------------------------------------------------------------------------
 // ConstraintItem
@@ -72,6 +109,11 @@ void ConstraintItem::takeOut(cpSpace* space, cpConstraint* constraint)
 bool ConstraintItem::hasBodies() const
 {
     return m_constraint && cpConstraintGetBodyA(m_constraint) && cpConstraintGetBodyB(m_constraint);
+}
+
+bool ConstraintItem::canBeSolved() const
+{
+    return !hasBodies() || cpConstraintSolvableNow(m_constraint);
 }
 
 // The values are written into the constraint's fields as they are: Chipmunk's
@@ -170,6 +212,8 @@ AbstractLineJointItem::AbstractLineJointItem(cpSpace* space, cpConstraint* const
     p.setCapStyle(Qt::RoundCap);
     setPen(p);
     setZValue(JointZ);
+    // paint() needs the exposed area, not the whole line.
+    setFlag(QGraphicsItem::ItemUsesExtendedStyleOption);
 }
 
 // The constraint leaves the space first (without recolouring: the line is
@@ -315,6 +359,37 @@ void AbstractLineJointItem::keyPressEvent(QKeyEvent* event)
         event->ignore();
         break;
     }
+}
+
+void paintVisiblePart(AbstractLineItem* item, QPainter* painter, const QStyleOptionGraphicsItem* option,
+                      QWidget* widget)
+{
+    // Bodies flung far away stretch a joint's line to lengths whose stroke takes
+    // the painter minutes; a line within a few times the exposed area is drawn
+    // whole, so its dashes do not move while the view scrolls.
+    const double margin = item->pen().widthF() + 1;
+    const QRectF exposed = option->exposedRect.adjusted(-margin, -margin, margin, margin);
+    const double reach = 4 * std::hypot(exposed.width(), exposed.height());
+    if (item->line().length() <= reach) {
+        item->AbstractLineItem::paint(painter, option, widget);
+        return;
+    }
+    QLineF visible = item->line();
+    if (!clipLine(visible, exposed))
+        return;
+    painter->setRenderHint(QPainter::Antialiasing, true);
+    painter->setPen(item->pen());
+    painter->drawLine(visible);
+    if (option->state & QStyle::State_Selected) {
+        painter->setPen(QPen(option->palette.windowText(), 0, Qt::DashLine));
+        painter->setBrush(Qt::NoBrush);
+        painter->drawRect(QRectF(visible.p1(), visible.p2()).normalized());
+    }
+}
+
+void AbstractLineJointItem::paint(QPainter* painter, const QStyleOptionGraphicsItem* option, QWidget* widget)
+{
+    paintVisiblePart(this, painter, option, widget);
 }
 
 bool AbstractLineJointItem::bodiesAtEnds(cpBody** a, cpBody** b) const

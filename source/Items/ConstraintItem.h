@@ -43,6 +43,9 @@ public:
     // Both bodies are set: only then may the bodies be read. A body that was
     // freed is no longer named by the constraint.
     bool hasBodies() const;
+    // True unless the constraint is bound to bodies it could not be solved
+    // between with its present values; a setter takes a value back then.
+    bool canBeSolved() const;
 
     // Takes a constraint out of the space, through its joint item when it has
     // one (so the joint is recoloured), with its user data cleared.
@@ -73,6 +76,11 @@ protected:
     ItemRegistry* m_registry; // the space's, shared
 };
 
+// Paints the line, only its part within the exposed area when it reaches far
+// past it; the item needs QGraphicsItem::ItemUsesExtendedStyleOption.
+void paintVisiblePart(AbstractLineItem* item, QPainter* painter, const QStyleOptionGraphicsItem* option,
+                      QWidget* widget);
+
 // A joint drawn as a coloured line between two end nodes, with the kind's icon
 // at its middle. Dropping an end node binds the joint again to the bodies under
 // the two ends. QObject comes first, through the ConstraintItem part: the
@@ -97,6 +105,8 @@ public:
     // End nodes onto the line's ends, symbol to the middle. Kinds lay the line
     // from the bodies first.
     void adjust() override;
+    // Only the exposed part of a line far longer than the view is painted.
+    void paint(QPainter* painter, const QStyleOptionGraphicsItem* option, QWidget* widget) override;
     // Creates the two end nodes; the item must be in a scene.
     virtual void setupNodes();
     // Into the space and recoloured. Kinds bind to the bodies under the ends first.

@@ -16,11 +16,6 @@ bool shiftHeld(QGraphicsSceneMouseEvent* event)
     return event && event->modifiers().testFlag(Qt::ShiftModifier);
 }
 
-bool isSpaceStaticBody(cpSpace* space, cpBody* body)
-{
-    return space && body == cpSpaceGetStaticBody(space);
-}
-
 // Puts an item's shape onto another body; Chipmunk refuses a body change while
 // the shape is in the space.
 void moveShapeToBody(cpSpace* space, ShapeItem* item, cpBody* body)
@@ -312,7 +307,7 @@ void ShapeDragDropBehavior::handleMouseRelease(QGraphicsItem* item, QGraphicsIte
 
     cpBody* ownBody = shapeItem->oldBody();
     cpBody* hostBody = cpShapeGetBody(mShape);
-    const bool staticBody = isSpaceStaticBody(mSpace, ownBody);
+    const bool staticBody = cpSpaceIsSharedStaticBody(mSpace, ownBody);
 
     if (cpSpaceContainsShape(mSpace, mShape))
         cpSpaceRemoveShape(mSpace, mShape);
@@ -349,13 +344,13 @@ bool ShapeDragDropBehavior::standsForBody(QGraphicsItem* item, cpShape* shape, c
 {
     if (!item || !shape || item->parentItem())
         return false;
-    return !isSpaceStaticBody(space, cpShapeGetBody(shape));
+    return !cpSpaceIsSharedStaticBody(space, cpShapeGetBody(shape));
 }
 
 QPointF ShapeDragDropBehavior::mapToBodyFrame(QGraphicsItem* item, cpShape* shape, cpSpace* space,
                                               const QPointF& point)
 {
-    if (isSpaceStaticBody(space, cpShapeGetBody(shape)))
+    if (cpSpaceIsSharedStaticBody(space, cpShapeGetBody(shape)))
         return item->mapToScene(point);
     return item->mapToItem(item->topLevelItem(), point);
 }
@@ -364,7 +359,7 @@ QPointF ShapeDragDropBehavior::mapFromBodyFrame(QGraphicsItem* item, cpShape* sh
                                                 const QPointF& point)
 {
     QGraphicsItem* parent = item->parentItem();
-    if (isSpaceStaticBody(space, cpShapeGetBody(shape)))
+    if (cpSpaceIsSharedStaticBody(space, cpShapeGetBody(shape)))
         return parent ? parent->mapFromScene(point) : point;
     if (!parent)
         return point;

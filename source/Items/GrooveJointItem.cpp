@@ -16,17 +16,9 @@ QPointF toPoint(cpVect v)
     return QPointF(v.x, v.y);
 }
 
-// A point for an anchor or a groove end.
-bool usable(QPointF p)
+cpVect toVect(QPointF p)
 {
-    return cpIsSaneAnchor(cpv(p.x(), p.y()));
-}
-
-// The solver projects onto the groove's direction: a groove without length
-// gives it 0 / 0 and the bodies NaN positions, on which the engine aborts.
-bool hasLength(cpVect a, cpVect b)
-{
-    return cpvlengthsq(cpvsub(b, a)) > 0;
+    return cpv(p.x(), p.y());
 }
 
 } // namespace
@@ -43,6 +35,7 @@ GrooveJointItem::GrooveBLine::GrooveBLine(GrooveJointItem* owner)
     p.setStyle(Qt::DashLine);
     p.setWidthF(3.0);
     setPen(p);
+    setFlag(QGraphicsItem::ItemUsesExtendedStyleOption);
 }
 
 GrooveJointItem::GrooveBLine::~GrooveBLine()
@@ -72,6 +65,11 @@ void GrooveJointItem::GrooveBLine::setupNodes(LineItemNode* nodeA)
 AbstractEdge* GrooveJointItem::GrooveBLine::clone()
 {
     return nullptr;
+}
+
+void GrooveJointItem::GrooveBLine::paint(QPainter* painter, const QStyleOptionGraphicsItem* option, QWidget* widget)
+{
+    paintVisiblePart(this, painter, option, widget);
 }
 
 void GrooveJointItem::GrooveBLine::dragStarted(ItemNode* node)
@@ -163,7 +161,9 @@ void GrooveJointItem::addToSpace()
     const QPointF q = m_bLine->line().p2();
     const cpVect grooveA = cpBodyWorldToLocal(a, cpv(l.x1(), l.y1()));
     const cpVect grooveB = cpBodyWorldToLocal(a, cpv(q.x(), q.y()));
-    if (!hasLength(grooveA, grooveB))
+    // The solver projects onto the groove's direction: a groove without length
+    // gives it 0 / 0 and the bodies NaN positions, on which the engine aborts.
+    if (!isSaneGroove(grooveA, grooveB))
         return;
     cpGrooveJointInit(reinterpret_cast<cpGrooveJoint*>(m_constraint), a, b, grooveA, grooveB,
                       cpBodyWorldToLocal(b, cpv(l.x2(), l.y2())));
@@ -184,9 +184,12 @@ QPointF GrooveJointItem::groove1() const
 
 void GrooveJointItem::setGroove1(QPointF value)
 {
-    const cpVect v = cpv(value.x(), value.y());
-    if (usable(value) && hasLength(v, cpGrooveJointGetGrooveB(m_constraint)))
-        cpGrooveJointSetGrooveA(m_constraint, v);
+    const cpVect old = cpGrooveJointGetGrooveA(m_constraint);
+    if (!isSaneGroove(toVect(value), cpGrooveJointGetGrooveB(m_constraint)))
+        return;
+    cpGrooveJointSetGrooveA(m_constraint, toVect(value));
+    if (!canBeSolved())
+        cpGrooveJointSetGrooveA(m_constraint, old);
 }
 
 QPointF GrooveJointItem::groove2() const
@@ -196,9 +199,12 @@ QPointF GrooveJointItem::groove2() const
 
 void GrooveJointItem::setGroove2(QPointF value)
 {
-    const cpVect v = cpv(value.x(), value.y());
-    if (usable(value) && hasLength(cpGrooveJointGetGrooveA(m_constraint), v))
-        cpGrooveJointSetGrooveB(m_constraint, v);
+    const cpVect old = cpGrooveJointGetGrooveB(m_constraint);
+    if (!isSaneGroove(cpGrooveJointGetGrooveA(m_constraint), toVect(value)))
+        return;
+    cpGrooveJointSetGrooveB(m_constraint, toVect(value));
+    if (!canBeSolved())
+        cpGrooveJointSetGrooveB(m_constraint, old);
 }
 
 QPointF GrooveJointItem::anchor2() const
@@ -208,6 +214,10 @@ QPointF GrooveJointItem::anchor2() const
 
 void GrooveJointItem::setAnchor2(QPointF value)
 {
-    if (usable(value))
-        cpGrooveJointSetAnchorB(m_constraint, cpv(value.x(), value.y()));
+    const cpVect old = cpGrooveJointGetAnchorB(m_constraint);
+    if (!isSanePoint(toVect(value)))
+        return;
+    cpGrooveJointSetAnchorB(m_constraint, toVect(value));
+    if (!canBeSolved())
+        cpGrooveJointSetAnchorB(m_constraint, old);
 }

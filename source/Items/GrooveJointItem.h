@@ -30,6 +30,7 @@ public:
         void setupNodes(LineItemNode* nodeA);
 
         AbstractEdge* clone() override;
+        void paint(QPainter* painter, const QStyleOptionGraphicsItem* option, QWidget* widget) override;
         void dragStarted(ItemNode* node) override;
         void dragEnded(ItemNode* node) override;
 

@@ -19,10 +19,10 @@ cpVect toVect(QPointF p)
     return cpv(p.x(), p.y());
 }
 
-// A point for an anchor or a groove end.
+// A point for an anchor.
 bool usable(QPointF p)
 {
-    return cpIsSaneAnchor(cpv(p.x(), p.y()));
+    return isSanePoint(toVect(p));
 }
 
 // The line from anchor A on body a to anchor B on body b, in scene
@@ -113,7 +113,7 @@ float SpringJointItem::restLength() const
 
 void SpringJointItem::setRestLength(float value)
 {
-    if (std::isfinite(value))
+    if (isSaneLength(value))
         cpDampedSpringSetRestLength(m_constraint, value);
 }
 
@@ -125,7 +125,7 @@ float SpringJointItem::stiffness() const
 void SpringJointItem::setStiffness(float value)
 {
     // Negative only pushes the bodies apart until the step aborts.
-    if (std::isfinite(value) && value >= 0)
+    if (isSaneLength(value))
         cpDampedSpringSetStiffness(m_constraint, value);
 }
 
@@ -137,7 +137,7 @@ float SpringJointItem::damping() const
 void SpringJointItem::setDamping(float value)
 {
     // Negative only pushes the bodies apart until the step aborts.
-    if (std::isfinite(value) && value >= 0)
+    if (isSaneLength(value))
         cpDampedSpringSetDamping(m_constraint, value);
 }
 
@@ -223,7 +223,7 @@ float PinJointItem::length() const
 
 void PinJointItem::setLength(float value)
 {
-    if (std::isfinite(value))
+    if (isSaneLength(value))
         cpPinJointSetDist(m_constraint, value);
 }
 
@@ -305,7 +305,12 @@ void PivotJointItem::setAnchor1(QPointF value)
 {
     if (!usable(value))
         return;
+    const cpVect old = cpPivotJointGetAnchorA(m_constraint);
     cpPivotJointSetAnchorA(m_constraint, toVect(value));
+    if (!canBeSolved()) {
+        cpPivotJointSetAnchorA(m_constraint, old);
+        return;
+    }
     adjust();
 }
 
@@ -318,7 +323,12 @@ void PivotJointItem::setAnchor2(QPointF value)
 {
     if (!usable(value))
         return;
+    const cpVect old = cpPivotJointGetAnchorB(m_constraint);
     cpPivotJointSetAnchorB(m_constraint, toVect(value));
+    if (!canBeSolved()) {
+        cpPivotJointSetAnchorB(m_constraint, old);
+        return;
+    }
     adjust();
 }
 
@@ -335,10 +345,17 @@ void PivotJointItem::setWorldPoint(QPointF value)
     if (!usable(value))
         return;
     const cpVect p = toVect(value);
+    const cpVect oldA = cpPivotJointGetAnchorA(m_constraint);
+    const cpVect oldB = cpPivotJointGetAnchorB(m_constraint);
     if (cpBody* a = cpConstraintGetBodyA(m_constraint))
         cpPivotJointSetAnchorA(m_constraint, cpBodyWorldToLocal(a, p));
     if (cpBody* b = cpConstraintGetBodyB(m_constraint))
         cpPivotJointSetAnchorB(m_constraint, cpBodyWorldToLocal(b, p));
+    if (!usable(anchor1()) || !usable(anchor2()) || !canBeSolved()) {
+        cpPivotJointSetAnchorA(m_constraint, oldA);
+        cpPivotJointSetAnchorB(m_constraint, oldB);
+        return;
+    }
     adjust();
 }
 
@@ -390,7 +407,7 @@ float MotorJointItem::rate() const
 
 void MotorJointItem::setRate(float value)
 {
-    if (std::isfinite(value))
+    if (cpIsSaneMagnitude(value))
         cpSimpleMotorSetRate(m_constraint, value);
 }
 
@@ -445,7 +462,7 @@ float SlideJointItem::minLength() const
 
 void SlideJointItem::setMinLength(float value)
 {
-    if (std::isfinite(value))
+    if (isSaneLength(value))
         cpSlideJointSetMin(m_constraint, value);
 }
 
@@ -456,7 +473,7 @@ float SlideJointItem::maxLength() const
 
 void SlideJointItem::setMaxLength(float value)
 {
-    if (std::isfinite(value))
+    if (isSaneLength(value))
         cpSlideJointSetMax(m_constraint, value);
 }
 
@@ -535,7 +552,7 @@ float GearJointItem::ratio() const
 void GearJointItem::setRatio(float value)
 {
     // The engine keeps 1 / ratio: 0 would give the solver an infinity.
-    if (std::isfinite(value) && value != 0)
+    if (isSaneRatio(value))
         cpGearJointSetRatio(m_constraint, value);
 }
 
@@ -546,7 +563,7 @@ float GearJointItem::phase() const
 
 void GearJointItem::setPhase(float value)
 {
-    if (std::isfinite(value))
+    if (cpIsSaneMagnitude(value))
         cpGearJointSetPhase(m_constraint, value);
 }
 
@@ -601,7 +618,7 @@ float RotarySpringJointItem::restAngle() const
 
 void RotarySpringJointItem::setRestAngle(float value)
 {
-    if (std::isfinite(value))
+    if (cpIsSaneMagnitude(value))
         cpDampedRotarySpringSetRestAngle(m_constraint, value);
 }
 
@@ -613,7 +630,7 @@ float RotarySpringJointItem::stiffness() const
 void RotarySpringJointItem::setStiffness(float value)
 {
     // Negative only pushes the bodies apart until the step aborts.
-    if (std::isfinite(value) && value >= 0)
+    if (isSaneLength(value))
         cpDampedRotarySpringSetStiffness(m_constraint, value);
 }
 
@@ -625,7 +642,7 @@ float RotarySpringJointItem::damping() const
 void RotarySpringJointItem::setDamping(float value)
 {
     // Negative only pushes the bodies apart until the step aborts.
-    if (std::isfinite(value) && value >= 0)
+    if (isSaneLength(value))
         cpDampedRotarySpringSetDamping(m_constraint, value);
 }
 
@@ -679,7 +696,7 @@ float RotaryLimitJointItem::minAngle() const
 
 void RotaryLimitJointItem::setMinAngle(float degrees)
 {
-    if (std::isfinite(degrees))
+    if (cpIsSaneMagnitude(degrees * cpRadiansPerDegree))
         cpRotaryLimitJointSetMin(m_constraint, degrees * cpRadiansPerDegree);
 }
 
@@ -690,6 +707,6 @@ float RotaryLimitJointItem::maxAngle() const
 
 void RotaryLimitJointItem::setMaxAngle(float degrees)
 {
-    if (std::isfinite(degrees))
+    if (cpIsSaneMagnitude(degrees * cpRadiansPerDegree))
         cpRotaryLimitJointSetMax(m_constraint, degrees * cpRadiansPerDegree);
 }

@@ -12,15 +12,6 @@
 #include "Toolkit/cpSupport.h"
 #include "cpCompat.h"
 
-namespace {
-
-bool finitePoint(const QPointF& p)
-{
-    return std::isfinite(p.x()) && std::isfinite(p.y());
-}
-
-} // namespace
-
 PolyShapeItem::PolyShapeItem(cpSpace* space, cpShape* shape, QGraphicsItem* parent)
     : ShapeItem(space, shape)
     , ShapeGraphicsItem<AbstractPolyItem>(this, true, parent)
@@ -66,16 +57,20 @@ QList<QPointF> PolyShapeItem::handlePositions() const
     return out;
 }
 
-void PolyShapeItem::setShapeVerts(const QList<QPointF>& clockwise)
+bool PolyShapeItem::setShapeVerts(const QList<QPointF>& clockwise)
 {
     std::vector<cpVect> verts;
     verts.reserve(size_t(clockwise.size()));
     for (const QPointF& p : clockwise) {
-        if (!finitePoint(p))
-            return;
+        if (!isSanePoint(p))
+            return false;
         verts.push_back(cpv(p.x(), p.y()));
     }
+    // The reader refuses any other outline, and the collision code cannot take it.
+    if (!cpPolyValidateClockwise(verts.data(), int(verts.size())))
+        return false;
     cpPolyShapeSetVertsClockwise(cpshape(), int(verts.size()), verts.data());
+    return true;
 }
 
 void PolyShapeItem::adjustVerts()
@@ -85,18 +80,18 @@ void PolyShapeItem::adjustVerts()
     if (!shape || nodes.size() < 3)
         return;
     const QList<QPointF> clockwise = handlePositions();
-    setShapeVerts(clockwise);
-
     cpBody* body = cpShapeGetBody(shape);
-    std::vector<cpVect> ccw;
-    ccw.reserve(size_t(clockwise.size()));
-    for (auto it = clockwise.crbegin(); it != clockwise.crend(); ++it)
-        ccw.push_back(cpv(it->x(), it->y()));
-    const double moment =
-        cpMomentForPoly(cpBodyGetMass(body), int(ccw.size()), ccw.data(), cpvzero, 0);
-    // A degenerate outline gives no usable moment: keep the previous one.
-    if (std::isfinite(moment) && moment > 0 && cpBodyGetType(body) == CP_BODY_TYPE_DYNAMIC)
-        ShapeItem::setMoment(float(moment));
+    // An outline the shape does not take keeps the moment of the one it has.
+    if (setShapeVerts(clockwise)) {
+        std::vector<cpVect> ccw;
+        ccw.reserve(size_t(clockwise.size()));
+        for (auto it = clockwise.crbegin(); it != clockwise.crend(); ++it)
+            ccw.push_back(cpv(it->x(), it->y()));
+        const double moment =
+            cpMomentForPoly(cpBodyGetMass(body), int(ccw.size()), ccw.data(), cpvzero, 0);
+        if (std::isfinite(moment) && moment > 0 && cpBodyGetType(body) == CP_BODY_TYPE_DYNAMIC)
+            ShapeItem::setMoment(float(moment));
+    }
 
     if (space())
         cpSpaceReindexShapesForBody(space(), body);

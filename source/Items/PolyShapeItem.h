@@ -43,7 +43,8 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    void setShapeVerts(const QList<QPointF>& clockwise);
+    // False, with the shape unchanged, for an outline the file could not keep.
+    bool setShapeVerts(const QList<QPointF>& clockwise);
 };
 
 #endif // POLYSHAPEITEM_H

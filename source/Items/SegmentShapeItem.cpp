@@ -11,15 +11,6 @@
 #include "Toolkit/cpSupport.h"
 #include "cpCompat.h"
 
-namespace {
-
-bool finitePoint(const QPointF& p)
-{
-    return std::isfinite(p.x()) && std::isfinite(p.y());
-}
-
-} // namespace
-
 SegmentShapeItem::SegmentShapeItem(cpSpace* space, cpShape* shape)
     : ShapeItem(space, shape)
     , AbstractEdge()
@@ -47,7 +38,7 @@ double SegmentShapeItem::radius() const
 void SegmentShapeItem::setRadius(double r)
 {
     cpShape* shape = cpshape();
-    if (!shape || !std::isfinite(r) || !(r > 1.0))
+    if (!shape || !isSaneLength(r) || !(r > 1.0))
         return;
     prepareGeometryChange();
     cpSegmentShapeSetRadius(shape, r);
@@ -84,9 +75,9 @@ void SegmentShapeItem::updateEndpoints()
     cpBody* body = cpShapeGetBody(shape);
     cpVect a = cpSegmentShapeGetA(shape);
     cpVect b = cpSegmentShapeGetB(shape);
-    if (mEndA && finitePoint(mEndA->scenePos()))
+    if (mEndA && isSanePoint(mEndA->scenePos()))
         a = cpBodyWorldToLocal(body, cpv(mEndA->scenePos().x(), mEndA->scenePos().y()));
-    if (mEndB && finitePoint(mEndB->scenePos()))
+    if (mEndB && isSanePoint(mEndB->scenePos()))
         b = cpBodyWorldToLocal(body, cpv(mEndB->scenePos().x(), mEndB->scenePos().y()));
     setVisible(true);
     cpSegmentShapeSetEndpoints(shape, a, b);
@@ -113,10 +104,10 @@ void SegmentShapeItem::adjustShape()
         return;
     cpBody* body = cpShapeGetBody(shape);
     // The space's static body is shared by every static shape and never moves.
-    if (!oldBody() && body != cpSpaceGetStaticBody(space()))
+    if (!oldBody() && !cpSpaceIsSharedStaticBody(space(), body))
         moveBodyToItem(body, this);
     const QLineF l = line();
-    if (finitePoint(l.p1()) && finitePoint(l.p2()))
+    if (isSanePoint(l.p1()) && isSanePoint(l.p2()))
         cpSegmentShapeSetEndpoints(shape, cpv(l.x1(), l.y1()), cpv(l.x2(), l.y2()));
     cpSpaceReindexShapesForBody(space(), body);
 }

@@ -35,13 +35,13 @@ public:
     // Moves or turns the drawing only; the body follows at the next adjustShape.
     void setPosition(const QPointF& position)
     {
-        if (std::isfinite(position.x()) && std::isfinite(position.y()))
+        if (isSanePoint(cpv(position.x(), position.y())))
             this->setPos(position);
     }
     float itemRotation() const { return float(this->rotation()); }
     void setItemRotation(float degrees)
     {
-        if (std::isfinite(degrees))
+        if (cpIsSaneMagnitude(cpRadiansFromDegrees(degrees)))
             this->QGraphicsItem::setRotation(degrees);
     }
 
@@ -68,7 +68,7 @@ protected:
         const float newRotation = float(this->rotation()) + degrees;
         cpBody* body = cpShapeGetBody(shape);
         cpSpace* space = m_shapeItem->space();
-        const bool sharedStatic = space && body == cpSpaceGetStaticBody(space);
+        const bool sharedStatic = cpSpaceIsSharedStaticBody(space, body);
         this->QGraphicsItem::setRotation(newRotation);
         if (!sharedStatic)
             cpBodySetAngle(body, cpRadiansFromDegrees(newRotation));

@@ -47,7 +47,8 @@ ConstraintItem* constraintItem(cpConstraint* constraint)
 }
 
 // The solver aborts on a constraint between two bodies that cannot move (or,
-// for the rotary kinds, cannot turn). Such constraints leave the space, as a
+// for the rotary kinds, cannot turn), and on a pivot or groove whose anchors
+// outweigh a lighter mass or moment. Such constraints leave the space, as a
 // joint would refuse to bind them in the first place.
 void releaseUnsolvableConstraints(cpSpace* space, cpBody* body)
 {
@@ -185,9 +186,10 @@ void ShapeItem::moveBodyToItem(cpBody* body, const QGraphicsItem* item)
 {
     const QPointF p = item->pos();
     const double angle = item->rotation() * cpRadiansPerDegree;
-    if (std::isfinite(p.x()) && std::isfinite(p.y()))
+    // Past the bounds the file keeps, the body stays where it was.
+    if (isSanePoint(cpv(p.x(), p.y())))
         cpBodySetPosition(body, cpv(p.x(), p.y()));
-    if (std::isfinite(angle))
+    if (cpIsSaneMagnitude(angle))
         cpBodySetAngle(body, angle);
 }
 
@@ -277,6 +279,7 @@ void ShapeItem::setMass(float mass)
             // Outside the range a step can take: the old mass stays.
         } else if (cpBodyGetType(b) == CP_BODY_TYPE_DYNAMIC) {
             cpBodySetMass(b, mass);
+            releaseUnsolvableConstraints(m_space, b);
         } else {
             // Back from infinite mass: the moment put aside returns, or an
             // infinite moment stays when none was put aside.
@@ -309,6 +312,7 @@ void ShapeItem::setMoment(float moment)
         releaseUnsolvableConstraints(m_space, b);
     } else if (cpIsSaneMass(moment)) {
         cpBodySetMoment(b, moment);
+        releaseUnsolvableConstraints(m_space, b);
     }
 }
 
@@ -326,7 +330,7 @@ void ShapeItem::setVelocity(QPointF velocity)
     cpBody* b = body();
     if (!b || !m_space || cpSpaceIsStaticBody(m_space, b))
         return;
-    if (!cpIsSaneMagnitude(velocity.x()) || !cpIsSaneMagnitude(velocity.y()))
+    if (!isSanePoint(velocity))
         return;
     cpBodySetVelocity(b, cpv(velocity.x(), velocity.y()));
 }
@@ -345,7 +349,7 @@ void ShapeItem::setForce(QPointF force)
     cpBody* b = body();
     if (!b || !m_space || cpSpaceIsStaticBody(m_space, b))
         return;
-    if (!cpIsSaneMagnitude(force.x()) || !cpIsSaneMagnitude(force.y()))
+    if (!isSanePoint(force))
         return;
     keepForce(m_space, b);
     cpBodySetForce(b, cpv(force.x(), force.y()));
@@ -358,7 +362,7 @@ float ShapeItem::elasticity() const
 
 void ShapeItem::setElasticity(float elasticity)
 {
-    if (m_shape && std::isfinite(elasticity) && elasticity >= 0)
+    if (m_shape && isSaneElasticity(elasticity))
         cpShapeSetElasticity(m_shape, elasticity);
 }
 
@@ -369,7 +373,7 @@ float ShapeItem::friction() const
 
 void ShapeItem::setFriction(float friction)
 {
-    if (m_shape && std::isfinite(friction) && friction >= 0)
+    if (m_shape && isSaneFriction(friction))
         cpShapeSetFriction(m_shape, friction);
 }
 

@@ -5,10 +5,14 @@
 // items are reached only through the bodies' user data, read as QObject*.
 
 #include <QList>
+#include <QPointF>
 
 #include "cpCompat.h" // Chipmunk, and cpShapeType
 
 class QGraphicsItem;
+
+// A scene or item point within the bounds of physicsrules.h.
+inline bool isSanePoint(QPointF p) { return isSanePoint(cpv(p.x(), p.y())); }
 
 // Places the item on the shape's body: position from the body, rotation from
 // its angle (single precision) in degrees. Coordinates are the item's parent's.

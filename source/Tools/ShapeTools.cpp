@@ -42,7 +42,8 @@ template <typename Item>
 Item* placeItem(EditorView* view, cpSpace* space, const QPointF& p,
                 cpShape* (*createShape)(cpSpace*, cpVect))
 {
-    if (!space || !view->scene())
+    // Out past the bounds the physics file keeps, the shape would not come back.
+    if (!space || !view->scene() || !isSanePoint(cpv(p.x(), p.y())))
         return nullptr;
     Item* item = new Item(space, createShape(space, cpv(p.x(), p.y())), nullptr);
     view->scene()->addItem(item);
@@ -54,6 +55,8 @@ bool dragPlaced(ShapeItem* item, const QPointF& p)
 {
     if (!item)
         return false;
+    if (!isSanePoint(cpv(p.x(), p.y())))
+        return true;
     cpSpace* space = item->space();
     cpShape* shape = item->cpshape();
     cpBodySetPosition(cpShapeGetBody(shape), cpv(p.x(), p.y()));
@@ -183,7 +186,7 @@ cpShape* SegmentTool::createDefaultShape(cpSpace* space, cpVect p)
 void SegmentTool::createNewSegment(cpVect p)
 {
     cpSpace* sp = space();
-    if (!sp || !view->scene()) {
+    if (!sp || !view->scene() || !isSanePoint(p)) {
         segment = nullptr;
         return;
     }
@@ -214,6 +217,8 @@ bool SegmentTool::mouseMoveEvent(QMouseEvent* event)
     if (!segment)
         return false;
     const QPointF p = scenePoint(event);
+    if (!isSanePoint(cpv(p.x(), p.y())))
+        return true;
     cpShape* shape = segment->cpshape();
     cpSegmentShapeSetEndpoints(shape, cpSegmentShapeGetA(shape), cpv(p.x(), p.y()));
     segment->adjust();

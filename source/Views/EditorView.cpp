@@ -410,10 +410,7 @@ float EditorView::damping() const
 
 void EditorView::setDamping(float value)
 {
-    // Chipmunk aborts on a negative damping; a value that is no number would too.
-    // Above 1 every step speeds the bodies up until their velocity overflows,
-    // which Chipmunk aborts on as well.
-    if (!m_space || !isFinite(value) || value < 0 || value > 1)
+    if (!m_space || !isSaneDamping(value))
         return;
     cpSpaceSetDamping(m_space, double(value));
 }
@@ -428,7 +425,7 @@ QPointF EditorView::gravity() const
 
 void EditorView::setGravity(QPointF value)
 {
-    if (!m_space || !std::isfinite(value.x()) || !std::isfinite(value.y()))
+    if (!m_space || !isSaneGravity(cpv(value.x(), value.y())))
         return;
     cpSpaceSetGravity(m_space, cpv(value.x(), value.y()));
 }

@@ -430,7 +430,8 @@ void TestPhysicsReader::guardedValues()
 void TestPhysicsReader::bodiesOutsideTheSpace()
 {
     // Shapes without a body element get a static body each, kept outside the
-    // space; a rogue body is built but not added; an INF body is static.
+    // space; a rogue body is built but not added; an INF body is kinematic, as
+    // the editor makes a body of infinite mass, and stays out of the space.
     const QByteArray p = path("outside.phyxml");
     QVERIFY(writeAll(QString::fromLocal8Bit(p),
                      space(circle(1, "<body_id>50</body_id>") + circle(2, "<body_id>50</body_id>")
@@ -456,7 +457,8 @@ void TestPhysicsReader::bodiesOutsideTheSpace()
     QVERIFY(!cpSpaceContainsBody(s, rogue));
     cpBody* rock = cpShapeGetBody(m.at(4));
     QCOMPARE(cpShapeGetBody(m.at(5)), rock);
-    QCOMPARE(cpBodyGetType(rock), CP_BODY_TYPE_STATIC);
+    QCOMPARE(cpBodyGetType(rock), CP_BODY_TYPE_KINEMATIC);
+    QVERIFY(!cpSpaceContainsBody(s, rock));
     QCOMPARE(cpBodyGetPosition(rock).x, -8.0);
 
     // Written again: the rogue and static bodies come back marked rogue.

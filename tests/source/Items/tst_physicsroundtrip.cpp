@@ -28,8 +28,7 @@
 
 namespace {
 
-// Chipmunk lists the shapes of static-type bodies after all others, and a body
-// made infinite in the editor is kinematic until it is loaded as static: put the
+// Chipmunk lists the shapes of static-type bodies after all others: put the
 // shape elements in one order before comparing two files.
 QString sortShapes(const QString& text)
 {
