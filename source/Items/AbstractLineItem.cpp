@@ -9,6 +9,7 @@
 #include <QPen>
 
 #include "IO/textcodec.h"
+#include "Items/LineNodeIndex.h"
 
 namespace {
 
@@ -107,6 +108,7 @@ LineItemNode::LineItemNode(AbstractEdge* e1, AbstractEdge* e2)
     }
 
     setPos(start);
+    // The scene's node index follows the node's moves through its geometry changes.
     setFlags(QGraphicsItem::ItemIsMovable | QGraphicsItem::ItemIsSelectable
              | QGraphicsItem::ItemIsFocusable | QGraphicsItem::ItemSendsGeometryChanges);
     // Qt 4's default pen: cosmetic, width 0.
@@ -117,6 +119,8 @@ LineItemNode::LineItemNode(AbstractEdge* e1, AbstractEdge* e2)
 
 LineItemNode::~LineItemNode()
 {
+    if (m_nodeIndex)
+        m_nodeIndex->remove(this);
     const QList<AbstractEdge*> edges = mEdges;
     mEdges.clear();
     for (AbstractEdge* e : edges) {
@@ -164,21 +168,9 @@ void LineItemNode::updateEdges()
 
 QList<LineItemNode*> LineItemNode::touchingNodes() const
 {
-    QList<LineItemNode*> result;
-    if (!scene())
-        return result;
-    const QList<QGraphicsItem*> colliding = collidingItems(Qt::IntersectsItemBoundingRect);
-    for (QGraphicsItem* item : colliding) {
-        if (item == this || item->type() != LineItemNodeType)
-            continue;
-        LineItemNode* node = static_cast<LineItemNode*>(item);
-        if (node->isDeletionPending())
-            continue;
-        const QPointF d = node->pos() - pos();
-        if (d.x() * d.x() + d.y() * d.y() < 1.0)
-            result.append(node);
-    }
-    return result;
+    if (!scene() || !m_nodeIndex)
+        return QList<LineItemNode*>();
+    return m_nodeIndex->touching(this);
 }
 
 void LineItemNode::mergeWithTouchingNode()
@@ -335,6 +327,25 @@ void LineItemNode::mouseMoveEvent(QGraphicsSceneMouseEvent* event)
 
 QVariant LineItemNode::itemChange(GraphicsItemChange change, const QVariant& value)
 {
+    switch (change) {
+    case ItemSceneChange:
+        if (m_nodeIndex)
+            m_nodeIndex->remove(this);
+        m_nodeIndex = nullptr;
+        break;
+    case ItemSceneHasChanged:
+        m_nodeIndex = LineNodeIndex::of(scene());
+        if (m_nodeIndex)
+            m_nodeIndex->insert(this);
+        break;
+    case ItemPositionHasChanged:
+        if (m_nodeIndex)
+            m_nodeIndex->moved(this);
+        break;
+    default:
+        break;
+    }
+
     // Moved along while another selected item is dragged: the edges follow, so
     // what is saved matches what is shown. Every other move is followed by an
     // explicit updateEdges() or updateEndpoints() where it is wanted.

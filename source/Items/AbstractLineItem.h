@@ -4,11 +4,13 @@
 #include <QGraphicsLineItem>
 #include <QList>
 #include <QPointF>
+#include <QPointer>
 
 #include "IO/iotransformer.h"
 #include "Items/item.h"
 
 class LineItemNode;
+class LineNodeIndex;
 
 // An edge between two shared end nodes. Neither side owns the other: the node
 // lists its edges, the edge names its two ends, and whichever goes first clears
@@ -80,8 +82,8 @@ public:
     const QList<AbstractEdge*>& edges() const { return mEdges; }
     void updateEdges();
 
-    // Line nodes less than one unit away, topmost first; nodes that are already
-    // going away are skipped.
+    // Line nodes of the scene less than one unit away, topmost first; hidden
+    // nodes and nodes that are already going away are skipped.
     QList<LineItemNode*> touchingNodes() const;
     virtual void mergeWithTouchingNode();
     // This node absorbs other: takes over its edges and its position. Nothing
@@ -116,6 +118,9 @@ private:
     bool mDecorate;
     bool mDeletionPending;
     QList<AbstractEdge*> mEdges;
+    // The scene's node index, which lists this node while it is in the scene;
+    // kept up to date through the geometry changes the node sends.
+    QPointer<LineNodeIndex> m_nodeIndex;
 };
 
 // The drawable edge: a grey, round-capped line with width keys that reads and

@@ -106,18 +106,17 @@ void ItemRegistry::unlistShape(ShapeItem* item)
     unlist(m_shapeListings, m_shapesByBody, item);
 }
 
-QList<ShapeItem*> ItemRegistry::shapeItemsOn(cpBody* body) const
+ShapeItem* ItemRegistry::firstShapeItemOn(cpBody* body, const ShapeItem* except) const
 {
-    QList<ShapeItem*> items;
     auto entry = m_shapesByBody.constFind(body);
     if (entry == m_shapesByBody.constEnd())
-        return items;
+        return nullptr;
     for (const auto& listed : *entry) {
         ShapeItem* item = listed.second;
-        if (item->cpshape() && cpShapeGetBody(item->cpshape()) == body)
-            items.append(item);
+        if (item != except && item->cpshape() && cpShapeGetBody(item->cpshape()) == body)
+            return item;
     }
-    return items;
+    return nullptr;
 }
 
 bool ItemRegistry::bodyUsed(cpBody* body) const

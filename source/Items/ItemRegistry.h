@@ -38,8 +38,10 @@ public:
     // while glued; called again whenever either changes.
     void listShape(ShapeItem* item);
     void unlistShape(ShapeItem* item);
-    // Live items whose shape is on the body, oldest first.
-    QList<ShapeItem*> shapeItemsOn(cpBody* body) const;
+    // The oldest live item other than except whose shape is on the body, or
+    // null. It stops at the first found: the static body carries every static
+    // shape, and each one freed asks this.
+    ShapeItem* firstShapeItemOn(cpBody* body, const ShapeItem* except) const;
     // Whether any live item has its shape on the body or keeps it as its own.
     bool bodyUsed(cpBody* body) const;
 

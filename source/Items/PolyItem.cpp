@@ -42,6 +42,9 @@ protected:
 public:
     // From now on moves of the handle are the owner's business.
     void setPlaced() { placed = true; }
+    // Before the handle goes: Qt keeps the owner's bounds of its children until a
+    // child's geometry changes, and a deleted child does not count as one.
+    void aboutToGo() { prepareGeometryChange(); }
 
 private:
     AbstractPolyItem* owner;
@@ -185,26 +188,55 @@ ItemNode* AbstractPolyItem::getSelectedNode() const
     return nullptr;
 }
 
-void AbstractPolyItem::calcRect()
+QRectF AbstractPolyItem::nodeBounds() const
 {
-    prepareGeometryChange();
+    if (nodes.isEmpty())
+        return rect;
+    QRectF bounds;
     bool first = true;
     for (ItemNode* node : nodes) {
         const QPointF p = node->pos();
         if (first) {
-            rect = QRectF(p, p);
+            bounds = QRectF(p, p);
             first = false;
             continue;
         }
-        if (p.x() < rect.left())
-            rect.setLeft(p.x());
-        if (p.y() > rect.bottom())
-            rect.setBottom(p.y());
-        if (p.x() > rect.right())
-            rect.setRight(p.x());
-        if (p.y() < rect.top())
-            rect.setTop(p.y());
+        if (p.x() < bounds.left())
+            bounds.setLeft(p.x());
+        if (p.y() > bounds.bottom())
+            bounds.setBottom(p.y());
+        if (p.x() > bounds.right())
+            bounds.setRight(p.x());
+        if (p.y() < bounds.top())
+            bounds.setTop(p.y());
     }
+    return bounds;
+}
+
+void AbstractPolyItem::calcRect()
+{
+    prepareGeometryChange();
+    rect = nodeBounds();
+    update();
+}
+
+void AbstractPolyItem::deleteHandle(ItemNode* node)
+{
+    const QRectF bounds = nodeBounds();
+    const QPointF p = node->pos();
+    // All handles are alike, so one strictly inside the others leaves both the
+    // rectangle and the children's bounds as they are. Only then may the scene's
+    // index go untold, which for a large polygon costs a walk over every handle.
+    const bool inner = bounds == rect && p.x() > bounds.left() && p.x() < bounds.right()
+        && p.y() > bounds.top() && p.y() < bounds.bottom();
+    if (!inner)
+        prepareGeometryChange();
+    nodes.removeOne(node);
+    if (auto* handle = dynamic_cast<PolyVertexHandle*>(node))
+        handle->aboutToGo();
+    delete node;
+    if (!inner)
+        rect = nodeBounds();
     update();
 }
 
@@ -297,9 +329,9 @@ void PolyItem::setColor(QColor c)
 
 void PolyItem::deleteNode(ItemNode* node)
 {
-    if (!nodes.removeOne(node))
+    if (!nodes.contains(node))
         return;
-    delete node;
+    deleteHandle(node);
     if (nodes.size() < 3) {
         const QList<ItemNode*> rest = nodes;
         nodes.clear();
@@ -308,7 +340,6 @@ void PolyItem::deleteNode(ItemNode* node)
         deleteLater();
         return;
     }
-    calcRect();
     colorNodes();
 }
 

@@ -65,6 +65,10 @@ protected:
     void focusOutEvent(QFocusEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
+    // Takes a handle that is in the vertex list out and deletes it, with the
+    // rectangle following.
+    void deleteHandle(ItemNode* node);
+
     void paintFan(QPainter* painter, const QStyleOptionGraphicsItem* option);
     void paintStrip(QPainter* painter, const QStyleOptionGraphicsItem* option);
 
@@ -76,6 +80,8 @@ protected:
 private:
     friend class PolyVertexHandle;
     ItemNode* createHandle(QPointF point);
+    // The bounding box of the vertices; the current rectangle when there are none.
+    QRectF nodeBounds() const;
 };
 
 // The level's filled polygon, stored as the "fill" element. Its fill is always

@@ -99,17 +99,8 @@ void handOverUserData(const ItemRegistry* registry, cpBody* body, ShapeItem* lea
 {
     if (!body || cpBodyGetUserData(body) != static_cast<QObject*>(leaving))
         return;
-    QObject* next = nullptr;
-    if (registry) {
-        const QList<ShapeItem*> items = registry->shapeItemsOn(body);
-        for (ShapeItem* item : items) {
-            if (item != leaving) {
-                next = item;
-                break;
-            }
-        }
-    }
-    cpBodySetUserData(body, next);
+    ShapeItem* next = registry ? registry->firstShapeItemOn(body, leaving) : nullptr;
+    cpBodySetUserData(body, next ? static_cast<QObject*>(next) : nullptr);
 }
 
 } // namespace

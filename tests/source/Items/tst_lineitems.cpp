@@ -64,6 +64,8 @@ private slots:
     void mergeOnRelease();
     void mergeRefusals();
     void mergeSkipsNodesGoingAway();
+    void touchingNodes_data();
+    void touchingNodes();
     void breakAway();
     void insertNode();
     void insertNodeWithoutClone();
@@ -272,6 +274,67 @@ void TestLineItems::mergeSkipsNodesGoingAway()
     delete l3;
     flushDeletes();
     QCOMPARE(nodeCount(scene), 0);
+}
+
+// Which nodes count as touching, and in what order: live, shown nodes of the
+// same scene less than one unit away wherever they were first put, topmost
+// (higher z, then the later added) first.
+void TestLineItems::touchingNodes_data()
+{
+    QTest::addColumn<QString>("change");
+    QTest::addColumn<QString>("touching");
+    QTest::newRow("later added on top") << "" << "new,old";
+    QTest::newRow("higher z first") << "raise old" << "old,new";
+    QTest::newRow("hidden skipped") << "hide new" << "old";
+    QTest::newRow("removed skipped") << "remove new" << "old";
+    QTest::newRow("added again on top") << "re-add old" << "old,new";
+    QTest::newRow("moved away") << "move new away" << "old";
+    QTest::newRow("moved back in") << "move new away and back" << "new,old";
+    QTest::newRow("moved in from afar") << "far node moves in" << "far,new,old";
+}
+
+void TestLineItems::touchingNodes()
+{
+    QFETCH(QString, change);
+    QFETCH(QString, touching);
+
+    LineItemNode* probe = makeLine(QPointF(0, 0), QPointF(50, 0))->endA();
+    LineItemNode* older = makeLine(QPointF(0.5, 0), QPointF(0.5, 30))->endA();
+    LineItemNode* newer = makeLine(QPointF(-0.5, 0), QPointF(-0.5, -30))->endA();
+    LineItemNode* far = makeLine(QPointF(400, 400), QPointF(300, 300))->endA();
+    // Asked once before the change, so that whatever the scene keeps is set up.
+    QCOMPARE(probe->touchingNodes().size(), 2);
+
+    std::unique_ptr<LineItemNode> removed;
+    if (change == "raise old") {
+        older->setZValue(older->zValue() + 1);
+    } else if (change == "hide new") {
+        newer->hide();
+    } else if (change == "remove new") {
+        scene->removeItem(newer);
+        removed.reset(newer);
+    } else if (change == "re-add old") {
+        scene->removeItem(older);
+        scene->addItem(older);
+    } else if (change == "move new away") {
+        newer->setPos(-1.5, 0);
+    } else if (change == "move new away and back") {
+        newer->setPos(-200, 0);
+        newer->setPos(0, 0.75);
+    } else if (change == "far node moves in") {
+        far->setPos(-0.25, -0.5);
+    }
+
+    QStringList names;
+    const QList<LineItemNode*> found = probe->touchingNodes();
+    for (LineItemNode* node : found)
+        names << (node == older ? "old" : node == newer ? "new" : node == far ? "far" : "?");
+    QCOMPARE(names.join(QLatin1Char(',')), touching);
+    if (!found.isEmpty()) {
+        probe->mergeWithTouchingNode();
+        QCOMPARE(probe->edges().size(), 2);
+        QVERIFY(found.first()->isDeletionPending());
+    }
 }
 
 void TestLineItems::breakAway()

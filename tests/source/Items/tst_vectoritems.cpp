@@ -116,6 +116,8 @@ private slots:
     void polygonHitShape();
     void polygonHandleSplitAndDelete();
     void polygonDeletedByKey();
+    void polygonBoundsAfterDelete_data();
+    void polygonBoundsAfterDelete();
     void polygonDragOfSeveralHandles();
     void fillWrittenExactly();
     void fillRead_data();
@@ -225,6 +227,41 @@ void TestVectorItems::polygonHandleSplitAndDelete()
     b.addPoint(QPointF(2, 2));
     a.addNodeAtNode(b.nodes[0]);
     QCOMPARE(a.nodes.size(), 1);
+}
+
+// Deleting a vertex inside the others' box keeps the bounds; deleting the one
+// that alone reaches an edge shrinks them, and the scene finds the polygon only
+// under its new bounds.
+void TestVectorItems::polygonBoundsAfterDelete_data()
+{
+    QTest::addColumn<int>("vertex");
+    QTest::addColumn<QRectF>("vertices");
+    QTest::newRow("inner vertex") << 5 << QRectF(0, 0, 12, 10);
+    QTest::newRow("edge vertex") << 2 << QRectF(0, 0, 10, 10);
+    QTest::newRow("corner vertex") << 0 << QRectF(0, 0, 12, 10);
+}
+
+void TestVectorItems::polygonBoundsAfterDelete()
+{
+    QFETCH(int, vertex);
+    QFETCH(QRectF, vertices);
+
+    QGraphicsScene scene;
+    auto* poly = new ProbePoly(true);
+    scene.addItem(poly);
+    poly->addPoints(PointList{{0, 0}, {10, 0}, {12, 5}, {10, 10}, {0, 10}, {5, 5}});
+    const QRectF beyond(14, 4, 0.5, 2);
+    QVERIFY(scene.items(beyond, Qt::IntersectsItemBoundingRect).contains(poly));
+
+    poly->nodes[vertex]->setSelected(true);
+    QVERIFY(spansHandles(*poly, QRectF(0, 0, 12, 10)));
+    pressKey(*poly, Qt::Key_Delete);
+
+    QCOMPARE(poly->nodes.size(), 5);
+    QCOMPARE(poly->rect, vertices);
+    QVERIFY(spansHandles(*poly, vertices));
+    QCOMPARE(scene.items(beyond, Qt::IntersectsItemBoundingRect).contains(poly), vertices.right() > 10);
+    QCOMPARE(poly->nodes.last()->brush().color(), QColor(Qt::red));
 }
 
 void TestVectorItems::polygonDeletedByKey()
