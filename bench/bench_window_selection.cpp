@@ -12,7 +12,9 @@
 #include <QPainterPath>
 #include <QUndoStack>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <cstdio>
 #include <memory>
 
@@ -136,6 +138,13 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
 
     std::printf("window = KFLevelEditor shown offscreen; bare = the canvas and its undo stack alone\n");
+    if (argc > 1) {
+        // One size only, as given, with and without groups.
+        const int count = std::max(1, std::atoi(argv[1]));
+        report("sprites of one sheet", count, throughWindow(count, false), onBareCanvas(count, false));
+        report("sprites, a group each", count, throughWindow(count, true), onBareCanvas(count, true));
+        return 0;
+    }
     const Phases* previous = nullptr;
     Phases last;
     for (int count : {8000, 16000, 32000}) {

@@ -90,6 +90,8 @@ KFLevelEditor::KFLevelEditor(QWidget* parent)
     // change signal: a connection to that signal makes Qt repaint item by item,
     // and would rebuild the tree on every physics tick.
     connect(context.undoStack, &QUndoStack::indexChanged, this, &KFLevelEditor::sceneStructureChanged);
+    connect(context.undoStack, &QUndoStack::indexChanged, this, &KFLevelEditor::historyChanged);
+    connect(context.undoStack, &QUndoStack::cleanChanged, this, &KFLevelEditor::historyChanged);
     connect(canvas, &EditorView::toolCompleted, this, &KFLevelEditor::sceneStructureChanged);
     connect(canvas, &EditorView::groupsReset, this, &KFLevelEditor::sceneStructureChanged);
     connect(&sceneModel, &SceneModel::listedItemDestroyed, this, &KFLevelEditor::sceneStructureChanged);
@@ -200,6 +202,14 @@ void KFLevelEditor::sceneSelectionChanged()
     postPanelUpdate();
 }
 
+void KFLevelEditor::historyChanged()
+{
+    if (ui.historyList->stack())
+        ui.historyList->setStack(nullptr);
+    m_historyOutdated = true;
+    postPanelUpdate();
+}
+
 void KFLevelEditor::postPanelUpdate()
 {
     if (m_panelUpdatePosted)
@@ -218,6 +228,10 @@ void KFLevelEditor::updatePanels()
     if (m_selectionOutdated) {
         m_selectionOutdated = false;
         updateSelectionPanels();
+    }
+    if (m_historyOutdated) {
+        m_historyOutdated = false;
+        ui.historyList->setStack(context.undoStack);
     }
 }
 

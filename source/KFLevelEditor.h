@@ -109,6 +109,9 @@ private:
     void postPanelUpdate();
     void updateSceneTree();
     void updateSelectionPanels();
+    // The history list lays out every row whenever the stack moves; it lets go
+    // of the stack at the first change of a batch and shows it again after.
+    void historyChanged();
 
     Ui_KFLevelEditor ui;
     AnimationEditor* animationEditor = nullptr;
@@ -118,6 +121,7 @@ private:
     // What updatePanels() still has to bring up to date, and whether it is asked for.
     bool m_treeOutdated = false;
     bool m_selectionOutdated = false;
+    bool m_historyOutdated = false;
     bool m_panelUpdatePosted = false;
     // The tools of the tool-bar actions, which carry them as plain pointers.
     std::vector<std::unique_ptr<AbstractItemTool>> tools;

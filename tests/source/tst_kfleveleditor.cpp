@@ -109,6 +109,7 @@ private slots:
     void selectionDrivesThePanels();
     void panelsFollowASelectionBatchOnce();
     void sceneTreeFollowsEdits();
+    void historyFollowsABatchOnce();
     void physicsTicksLeaveTheSceneTree();
     void playAndStopASpritesActions();
     void showPhysicsItems();
@@ -507,6 +508,38 @@ void TestKFLevelEditor::sceneTreeFollowsEdits()
     flushDeletes();
     settlePanels();
     QCOMPARE(tree.rowCount(), rows - 1);
+}
+
+// The history list is laid out once for a batch of commands, and choosing
+// one of its rows still moves the stack there.
+void TestKFLevelEditor::historyFollowsABatchOnce()
+{
+    KFLevelEditor window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    Ui_KFLevelEditor& ui = window.form();
+    QList<GraphicItem*> sprites;
+    for (int i = 0; i < 12; ++i)
+        sprites << addSprite(window, QPointF(i * 40, 0));
+    QAbstractItemModel* history = ui.historyList->model();
+    QSignalSpy reset(history, &QAbstractItemModel::modelReset);
+
+    for (GraphicItem* sprite : sprites)
+        sprite->commitDeleteAction();
+    settlePanels();
+    // The first push, letting go of the stack, showing it again: however many commands.
+    QVERIFY2(reset.size() <= 3, qPrintable(QString::number(reset.size())));
+    QCOMPARE(ui.historyList->stack(), window.undoStack());
+    QCOMPARE(history->rowCount(), 13);
+    QCOMPARE(ui.historyList->currentIndex().row(), 12);
+
+    ui.historyList->setCurrentIndex(history->index(4, 0));
+    settlePanels();
+    QCOMPARE(window.undoStack()->index(), 4);
+    QCOMPARE(ui.historyList->stack(), window.undoStack());
+    QCOMPARE(ui.historyList->currentIndex().row(), 4);
+    QVERIFY(sprites.at(5)->scene());
+    QVERIFY(!sprites.at(3)->scene());
 }
 
 // Live physics moves every body each tick and leaves the tree alone.
