@@ -21,11 +21,13 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QTimerEvent>
+#include <QTransform>
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -39,6 +41,7 @@
 #include "Items/item.h"
 #include "KFLevelEditor.h"
 #include "Tools/ShapeTools.h"
+#include "Views/EditorScene.h"
 #include "Views/EditorView.h"
 
 namespace {
@@ -126,6 +129,38 @@ int physicsTimer(EditorView* canvas, const QList<QAbstractEventDispatcher::Timer
     return 0;
 }
 
+// Starts the canvas's physics by the given click and answers its timer.
+int startedTimer(EditorView* canvas, const std::function<void()>& start)
+{
+    const auto before = QAbstractEventDispatcher::instance()->registeredTimers(canvas);
+    start();
+    return canvas->physicsRunning() ? physicsTimer(canvas, before) : 0;
+}
+
+// Frames driven by hand, so that the real timer's own ticks do not mix in:
+// the timer event as the event loop delivers it, then everything until idle.
+// Also the bare tick of the same canvas, interleaved.
+void frameCosts(EditorView* canvas, int timerId, int frames, double* frame, double* bare)
+{
+    std::vector<double> framed, ticked;
+    for (int i = 0; i < 20; ++i) {
+        QTimerEvent tick(timerId);
+        QCoreApplication::sendEvent(canvas, &tick);
+        settle();
+    }
+    for (int i = 0; i < frames; ++i) {
+        framed.push_back(milliseconds([&] {
+            QTimerEvent tick(timerId);
+            QCoreApplication::sendEvent(canvas, &tick);
+            settle();
+        }));
+        ticked.push_back(milliseconds([&] { canvas->tick(); }));
+        settle();
+    }
+    *frame = median(framed);
+    *bare = median(ticked);
+}
+
 void benchLive(int bodies, int frames)
 {
     auto window = std::make_unique<KFLevelEditor>();
@@ -133,40 +168,13 @@ void benchLive(int bodies, int frames)
     EditorView* canvas = window->form().editorView;
     buildPile(canvas, bodies);
     settle();
-
-    const auto before = QAbstractEventDispatcher::instance()->registeredTimers(canvas);
-    window->form().physicsButton->click();
-    const int timerId = physicsTimer(canvas, before);
-    if (!canvas->physicsRunning() || timerId == 0) {
+    const int timerId = startedTimer(canvas, [&] { window->form().physicsButton->click(); });
+    if (timerId == 0) {
         std::printf("live %5d bodies: the physics button did not start the simulation\n", bodies);
         return;
     }
-
-    // Frames driven by hand, so that the real timer's own ticks do not mix in:
-    // the timer event as the event loop delivers it, then everything until idle.
-    std::vector<double> frame, unpainted, bare;
-    for (int i = 0; i < 20; ++i) {
-        QTimerEvent tick(timerId);
-        QCoreApplication::sendEvent(canvas, &tick);
-        settle();
-    }
-    for (int i = 0; i < frames; ++i) {
-        frame.push_back(milliseconds([&] {
-            QTimerEvent tick(timerId);
-            QCoreApplication::sendEvent(canvas, &tick);
-            settle();
-        }));
-        bare.push_back(milliseconds([&] { canvas->tick(); }));
-        settle();
-        // The same tick and the window's queued work (the scene's update pass,
-        // the panels), up to the paint it asks for.
-        unpainted.push_back(milliseconds([&] {
-            QTimerEvent tick(timerId);
-            QCoreApplication::sendEvent(canvas, &tick);
-            QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall);
-        }));
-        settle();
-    }
+    double frame = 0, bare = 0;
+    frameCosts(canvas, timerId, frames, &frame, &bare);
 
     // The window left to its own event loop for two seconds.
     TimerCounter counter(canvas, timerId);
@@ -176,17 +184,36 @@ void benchLive(int bodies, int frames)
     QTimer::singleShot(2000, &loop, &QEventLoop::quit);
     loop.exec();
     const double perSecond = counter.count * 1000.0 / double(clock.elapsed());
-
-    const double f = median(frame);
-    const double u = median(unpainted);
-    const double b = median(bare);
-    std::printf("live %5d bodies %4d joints: %6.1f ticks/s (timer asks for %.0f)  frame %7.3f ms"
-                "  (before the paint %7.3f ms)  bare tick %7.3f ms  frame/bare %5.2f  before paint/bare %5.2f\n",
-                bodies, bodies / 10, perSecond, 1000.0 / EditorView::physicsInterval, f, u, b, f / b, u / b);
-    std::fflush(stdout);
+    const QSize viewportSize = canvas->viewport()->size();
+    const QTransform shown = canvas->transform();
     window->form().physicsButton->click();
     window.reset();
     settle();
+
+    // The canvas alone, its viewport as large as the window's, the same pile.
+    double aloneFrame = 0, aloneBare = 0;
+    {
+        EditorContext context;
+        EditorView alone;
+        context.view = &alone;
+        alone.setContext(&context);
+        alone.setTransform(shown);
+        alone.resize(viewportSize + (alone.size() - alone.viewport()->size()));
+        alone.show();
+        buildPile(&alone, bodies);
+        settle();
+        const int aloneTimer = startedTimer(&alone, [&] { alone.startPhysics(); });
+        frameCosts(&alone, aloneTimer, frames, &aloneFrame, &aloneBare);
+        alone.stopPhysics();
+        alone.clearAll();
+    }
+    settle();
+
+    std::printf("live %5d bodies %4d joints: %6.1f ticks/s (timer asks for %.0f)  frame %7.2f ms"
+                "  canvas alone %7.2f ms  bare tick %6.2f ms  window/alone %5.2f\n",
+                bodies, bodies / 10, perSecond, 1000.0 / EditorView::physicsInterval, frame, aloneFrame, bare,
+                frame / aloneFrame);
+    std::fflush(stdout);
 }
 
 void benchPaint(int rounds)
@@ -233,6 +260,10 @@ int main(int argc, char** argv)
     Q_INIT_RESOURCE(images);
     QApplication app(argc, argv);
     const int frames = argc > 1 ? std::max(5, std::atoi(argv[1])) : 60;
+    if (argc > 2) {
+        benchLive(std::max(1, std::atoi(argv[2])), frames);
+        return 0;
+    }
     if (argc > 2) {
         benchLive(std::max(1, std::atoi(argv[2])), frames);
         return 0;
