@@ -3,9 +3,9 @@
 #include <QAbstractItemDelegate>
 #include <QCloseEvent>
 #include <QCursor>
-#include <QKeyEvent>
 #include <QGraphicsItem>
 #include <QIcon>
+#include <QKeyEvent>
 #include <QLayout>
 #include <QPixmap>
 #include <QStandardItemModel>
