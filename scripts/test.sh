@@ -17,6 +17,13 @@ echo "== building (sanitizers)"
 configure_and_build "$ROOT_DIR/build/sanitize" -DCMAKE_BUILD_TYPE=Debug -DLEVELEDITOR_BUILD_BENCH=OFF \
   "-DCMAKE_CXX_FLAGS=$SAN_FLAGS" "-DCMAKE_EXE_LINKER_FLAGS=$SAN_FLAGS"
 
+# Optimised code must compile too (the benchmarks run from it): the tests are
+# built there as well, so that a construct only an optimising build refuses
+# cannot break it unnoticed. Its tests are not run again.
+echo "== building (release, with tests and benchmarks)"
+configure_and_build "$ROOT_DIR/build/release" -DCMAKE_BUILD_TYPE=Release -DLEVELEDITOR_BUILD_BENCH=ON \
+  -DLEVELEDITOR_BUILD_TESTS=ON
+
 echo "== building (fuzz targets, clang)"
 FUZZ_FLAGS="-fsanitize=address,fuzzer-no-link -fno-omit-frame-pointer -g -O1"
 configure_and_build "$ROOT_DIR/build/fuzz" -DCMAKE_BUILD_TYPE=Debug \

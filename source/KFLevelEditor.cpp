@@ -1,9 +1,11 @@
 #include "KFLevelEditor.h"
 
+#include <QAbstractItemDelegate>
 #include <QCloseEvent>
 #include <QCursor>
 #include <QGraphicsItem>
 #include <QIcon>
+#include <QKeyEvent>
 #include <QLayout>
 #include <QPixmap>
 #include <QStandardItemModel>
@@ -54,6 +56,12 @@ KFLevelEditor::KFLevelEditor(QWidget* parent)
     ui.magnifierView->scale(4, -4);
     ui.magnifierView->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     ui.magnifierView->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // While the simulation runs every body moves each tick. Gathering each
+    // moved item's rectangle into one region costs more the more items move,
+    // and painting then tests every item against that region; one rectangle
+    // around them (the whole of the small magnifier) costs the same for any count.
+    ui.magnifierView->setViewportUpdateMode(QGraphicsView::FullViewportUpdate);
+    canvas->setViewportUpdateMode(QGraphicsView::BoundingRectViewportUpdate);
 
     connect(canvas, &EditorView::hoverPointChanged, this, &KFLevelEditor::hoverPointChanged);
     connect(ui.actionUndo, &QAction::triggered, context.undoStack, &QUndoStack::undo);
@@ -78,7 +86,20 @@ KFLevelEditor::KFLevelEditor(QWidget* parent)
     connect(canvas->editorScene(), &QGraphicsScene::selectionChanged, this, &KFLevelEditor::sceneSelectionChanged);
     connect(canvas, &EditorView::toolCompleted, this, &KFLevelEditor::toolCompleted);
     connect(canvas, &EditorView::objectUpdated, this, &KFLevelEditor::objectUpdated);
-    connect(canvas->editorScene(), &QGraphicsScene::changed, this, &KFLevelEditor::sceneChanged);
+    // The scene tree follows the edits that can change it, never the scene's
+    // change signal: a connection to that signal makes Qt repaint item by item,
+    // and would rebuild the tree on every physics tick.
+    connect(context.undoStack, &QUndoStack::indexChanged, this, &KFLevelEditor::sceneStructureChanged);
+    connect(context.undoStack, &QUndoStack::indexChanged, this, &KFLevelEditor::historyChanged);
+    connect(context.undoStack, &QUndoStack::cleanChanged, this, &KFLevelEditor::historyChanged);
+    connect(canvas, &EditorView::toolCompleted, this, &KFLevelEditor::sceneStructureChanged);
+    connect(canvas, &EditorView::groupsReset, this, &KFLevelEditor::sceneStructureChanged);
+    connect(&sceneModel, &SceneModel::listedItemDestroyed, this, &KFLevelEditor::sceneStructureChanged);
+    // An edit in the property panel may rename or restack its item.
+    connect(ui.propertyEditor->itemDelegate(), &QAbstractItemDelegate::commitData, this,
+            &KFLevelEditor::sceneStructureChanged);
+    canvas->installEventFilter(this);
+    canvas->viewport()->installEventFilter(this);
     connect(ui.spriteListView, &SpriteListView::toolSelected, this, &KFLevelEditor::setCurrentTool);
     connect(ui.showPhysicsCheckBox, &QCheckBox::toggled, this, &KFLevelEditor::showPhysicsToggled);
     connect(ui.sceneTreeView->selectionModel(), &QItemSelectionModel::currentChanged, &sceneModel, &SceneModel::select);
@@ -152,7 +173,80 @@ void KFLevelEditor::closeEvent(QCloseEvent* event)
     QWidget::closeEvent(event);
 }
 
+bool KFLevelEditor::eventFilter(QObject* watched, QEvent* event)
+{
+    // Releasing the mouse ends drags that re-parent or glue items, and these
+    // keys delete items or add vertex handles.
+    if (watched == ui.editorView->viewport()) {
+        if (event->type() == QEvent::MouseButtonRelease || event->type() == QEvent::Drop)
+            sceneStructureChanged();
+    } else if (watched == ui.editorView && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Delete || key == Qt::Key_Backspace || key == Qt::Key_Control)
+            sceneStructureChanged();
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void KFLevelEditor::sceneStructureChanged()
+{
+    m_treeOutdated = true;
+    postPanelUpdate();
+}
+
+// A select-all or a deletion of many selected items changes the selection once
+// per item; the panels follow once, when the batch is done.
 void KFLevelEditor::sceneSelectionChanged()
+{
+    m_selectionOutdated = true;
+    postPanelUpdate();
+}
+
+void KFLevelEditor::historyChanged()
+{
+    if (ui.historyList->stack())
+        ui.historyList->setStack(nullptr);
+    m_historyOutdated = true;
+    postPanelUpdate();
+}
+
+void KFLevelEditor::postPanelUpdate()
+{
+    if (m_panelUpdatePosted)
+        return;
+    m_panelUpdatePosted = true;
+    QMetaObject::invokeMethod(this, &KFLevelEditor::updatePanels, Qt::QueuedConnection);
+}
+
+void KFLevelEditor::updatePanels()
+{
+    m_panelUpdatePosted = false;
+    if (m_treeOutdated) {
+        m_treeOutdated = false;
+        updateSceneTree();
+    }
+    if (m_selectionOutdated) {
+        m_selectionOutdated = false;
+        updateSelectionPanels();
+    }
+    if (m_historyOutdated) {
+        m_historyOutdated = false;
+        ui.historyList->setStack(context.undoStack);
+    }
+}
+
+void KFLevelEditor::updateSceneTree()
+{
+    EditorScene* scene = ui.editorView->editorScene();
+    sceneModel.updateModelWithScene(scene, scene->sceneRect());
+    ui.sceneTreeView->expandAll();
+    // The rebuilt tree has no current row; the selection's first item gets it back.
+    const QList<QGraphicsItem*> selected = scene->selectedItems();
+    if (!selected.isEmpty() && propertiesType(ItemType(selected.first()->type())))
+        ui.sceneTreeView->setCurrentIndex(sceneModel.indexForItem(selected.first()));
+}
+
+void KFLevelEditor::updateSelectionPanels()
 {
     EditorView* canvas = ui.editorView;
     const QList<QGraphicsItem*> selected = canvas->editorScene()->selectedItems();
@@ -171,18 +265,13 @@ void KFLevelEditor::sceneSelectionChanged()
     ui.actionEditor->setModel(actions);
     ui.actionEditor->setEnabled(actions != nullptr);
     ui.actionEditor->expandAll();
+    // The tree marks selected rows.
+    ui.sceneTreeView->viewport()->update();
 }
 
 void KFLevelEditor::objectUpdated(QObject* object)
 {
     ui.propertyEditor->updateObject(object);
-}
-
-void KFLevelEditor::sceneChanged(QList<QRectF>)
-{
-    EditorScene* scene = ui.editorView->editorScene();
-    sceneModel.updateModelWithScene(scene, scene->sceneRect());
-    ui.sceneTreeView->expandAll();
 }
 
 void KFLevelEditor::hoverPointChanged(QPointF scenePt)
@@ -260,6 +349,8 @@ GraphicItem* previewTarget(QAbstractItemView* actionEditor, QGraphicsScene* scen
 
 void KFLevelEditor::on_actionPlayButton_clicked(bool)
 {
+    // The action editor shows what is selected now.
+    updatePanels();
     GraphicItem* sprite = previewTarget(ui.actionEditor, ui.editorView->editorScene());
     if (!sprite)
         return;
@@ -271,6 +362,7 @@ void KFLevelEditor::on_actionPlayButton_clicked(bool)
 
 void KFLevelEditor::on_actionStopButton_clicked(bool)
 {
+    updatePanels();
     if (GraphicItem* sprite = previewTarget(ui.actionEditor, ui.editorView->editorScene()))
         CCActionManager::get()->removeAllActionsFromTarget(sprite);
 }

@@ -50,10 +50,20 @@ public:
     SceneModel& sceneTreeModel() { return sceneModel; }
     QUndoStack* undoStack() const { return context.undoStack; }
 
+    // Brings the scene tree and the selection panels up to date with the scene
+    // now, instead of once control is back in the event loop.
+    void updatePanels();
+
 public slots:
     void addSpriteSheet(SpriteSheetItem* sheet);
+    // Items were added, removed, renamed or restacked: the scene tree follows
+    // once per batch. The window's own roads (undo stack, tools, keys, drops,
+    // property edits, levels) say so themselves; code that changes the scene
+    // directly calls this.
+    void sceneStructureChanged();
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
@@ -82,7 +92,6 @@ private slots:
     void pointerClicked();
     void toolCompleted();
     void objectUpdated(QObject* object);
-    void sceneChanged(QList<QRectF> region);
     void setCurrentTool(AbstractItemTool* tool);
     void sceneSelectionChanged();
     void hoverPointChanged(QPointF scenePt);
@@ -96,12 +105,24 @@ private:
     // The first local path among the drag's first 32 URLs that names a level file.
     static QString droppedLevel(const QMimeData* data);
     void showStatus(const QString& message);
+    // Asks for one updatePanels() once control is back in the event loop.
+    void postPanelUpdate();
+    void updateSceneTree();
+    void updateSelectionPanels();
+    // The history list lays out every row whenever the stack moves; it lets go
+    // of the stack at the first change of a batch and shows it again after.
+    void historyChanged();
 
     Ui_KFLevelEditor ui;
     AnimationEditor* animationEditor = nullptr;
     SceneModel sceneModel;
     EditorContext context;
     QString fileName;
+    // What updatePanels() still has to bring up to date, and whether it is asked for.
+    bool m_treeOutdated = false;
+    bool m_selectionOutdated = false;
+    bool m_historyOutdated = false;
+    bool m_panelUpdatePosted = false;
     // The tools of the tool-bar actions, which carry them as plain pointers.
     std::vector<std::unique_ptr<AbstractItemTool>> tools;
 };

@@ -244,6 +244,7 @@ void KFLevelEditor::addSpriteSheet(QString path)
     auto* sheet = new SpriteSheetItem(path);
     ui.editorView->editorScene()->addItem(sheet);
     addSpriteSheet(sheet);
+    sceneStructureChanged();
 }
 
 void KFLevelEditor::addSpriteSheet(SpriteSheetItem* sheet)

@@ -66,7 +66,7 @@ Qt::ItemFlags SceneModelNode::flags(Qt::ItemFlags flags, int) const
 
 int SceneModelNode::index() const
 {
-    return m_parent ? m_parent->children.indexOf(const_cast<SceneModelNode*>(this)) : -1;
+    return m_parent ? m_row : -1;
 }
 
 SceneModelNode* SceneModelNode::getChild(int row) const
@@ -76,19 +76,23 @@ SceneModelNode* SceneModelNode::getChild(int row) const
 
 void SceneModelNode::addChild(SceneModelNode* child)
 {
+    child->m_row = children.size();
     children.append(child);
 }
 
 void SceneModelNode::removeChild(int row)
 {
-    if (row >= 0 && row < children.size())
-        children.removeAt(row);
+    if (row < 0 || row >= children.size())
+        return;
+    children.removeAt(row);
+    for (int i = row; i < children.size(); ++i)
+        children[i]->m_row = i;
 }
 
 void SceneModelNode::setParent(SceneModelNode* p)
 {
-    if (m_parent)
-        m_parent->children.removeOne(this);
+    if (m_parent && m_row >= 0 && m_row < m_parent->children.size() && m_parent->children[m_row] == this)
+        m_parent->removeChild(m_row);
     m_parent = p;
     if (m_parent)
         m_parent->addChild(this);
@@ -221,8 +225,8 @@ QModelIndex SceneModel::indexForItem(QGraphicsItem* item)
     QObject* object = asObject(item);
     if (!object || !hasOwnMetaObject(object))
         return QModelIndex();
-    SceneModelNode* node = root.findItemOwner(item);
-    if (!node)
+    SceneModelNode* node = m_nodes.value(item, nullptr);
+    if (!node || node->item() != item)
         return QModelIndex();
     return createIndex(node->index(), 0, node);
 }
@@ -231,6 +235,7 @@ void SceneModel::updateModelWithScene(EditorScene* _scene, QRectF rect)
 {
     beginResetModel();
     root.clear();
+    m_nodes.clear();
     if (_scene) {
         const QList<QGraphicsItem*> items =
             _scene->items(rect, Qt::IntersectsItemBoundingRect, Qt::AscendingOrder, QTransform());
@@ -256,9 +261,13 @@ void SceneModel::createNode(QGraphicsItem* item, SceneModelNode* parent)
         createNode(child, node);
 
     if (node->count() == 0 && !hasOwnMetaObject(object)) {
-        parent->removeChild(node->index());
+        // The node is its parent's last child: taken off the end, no search.
+        parent->removeChild(parent->count() - 1);
         delete node;
+        return;
     }
+    m_nodes.insert(item, node);
+    connect(object, &QObject::destroyed, this, &SceneModel::listedItemDestroyed, Qt::UniqueConnection);
 }
 
 void SceneModel::select(QModelIndex index, QModelIndex previous)

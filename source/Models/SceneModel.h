@@ -2,6 +2,7 @@
 #define SCENEMODEL_H
 
 #include <QAbstractItemModel>
+#include <QHash>
 #include <QIcon>
 #include <QList>
 #include <QPointer>
@@ -30,6 +31,7 @@ public:
     virtual Qt::ItemFlags flags(Qt::ItemFlags flags, int column) const;
 
     int count() const { return children.size(); }
+    // The row under the parent, kept by the parent: no search.
     int index() const;
     SceneModelNode* getChild(int row) const;
     void addChild(SceneModelNode* child);
@@ -53,11 +55,13 @@ private:
     QPointer<QObject> m_guard;
     QString m_name;
     SceneModelNode* m_parent;
+    int m_row = -1;
 };
 
 // The "Visible in Scene" tree: the parent/child hierarchy of the scene's Qt
-// object items, rebuilt from scratch on every scene change. Selected items are
-// highlighted, and choosing a row selects its item.
+// object items, rebuilt from scratch when its owner asks, which it does once
+// per batch of changes. Selected items are highlighted, and choosing a row
+// selects its item.
 class SceneModel : public QAbstractItemModel
 {
     Q_OBJECT
@@ -78,6 +82,10 @@ public:
 
     QModelIndex indexForItem(QGraphicsItem* item);
 
+signals:
+    // A listed item was destroyed: the tree holds a row that no longer has one.
+    void listedItemDestroyed();
+
 public slots:
     void updateModelWithScene(EditorScene* _scene, QRectF rect);
     void select(QModelIndex index, QModelIndex previous);
@@ -87,6 +95,9 @@ private:
     void createNode(QGraphicsItem* item, SceneModelNode* parent);
 
     SceneModelNode root;
+    // The node of each listed item, for lookups in constant time; a key whose
+    // item is gone maps to a node that answers no item.
+    QHash<const QGraphicsItem*, SceneModelNode*> m_nodes;
 };
 
 #endif // SCENEMODEL_H

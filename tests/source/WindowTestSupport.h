@@ -113,6 +113,13 @@ inline void runScheduler(float seconds)
     CCActionManager::get()->update(seconds);
 }
 
+// Lets the window's panels follow what changed: they catch up once control is
+// back in the event loop, through a queued call.
+inline void settlePanels()
+{
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall);
+}
+
 // Fires the object's running Qt timers once, by hand.
 inline int fireTimers(QObject* object)
 {

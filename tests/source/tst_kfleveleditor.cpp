@@ -1,7 +1,10 @@
 #include <QAction>
 #include <QCheckBox>
+#include <QDoubleSpinBox>
 #include <QDockWidget>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListView>
 #include <QMimeData>
 #include <QPushButton>
@@ -15,6 +18,7 @@
 #include <QUndoView>
 #include <QtTest>
 
+#include <functional>
 #include <memory>
 
 #include "Actions/ActionModel.h"
@@ -22,6 +26,7 @@
 #include "CCActionManager.h"
 #include "GuiTestMain.h"
 #include "Items/CircleShapeItem.h"
+#include "Items/ColorMarkerItem.h"
 #include "Items/GraphicItem.h"
 #include "Items/item.h"
 #include "KFLevelEditor.h"
@@ -102,6 +107,10 @@ private slots:
     void toolsFallBackToThePointer();
     void physicsButtonRunsAndPauses();
     void selectionDrivesThePanels();
+    void panelsFollowASelectionBatchOnce();
+    void sceneTreeFollowsEdits();
+    void historyFollowsABatchOnce();
+    void physicsTicksLeaveTheSceneTree();
     void playAndStopASpritesActions();
     void showPhysicsItems();
     void layoutSurvivesARestart();
@@ -368,10 +377,10 @@ void TestKFLevelEditor::selectionDrivesThePanels()
     EditorView* canvas = ui.editorView;
     GraphicItem* sprite = addSprite(window, QPointF(0, 0));
     CircleShapeItem* circle = addCircle(window, QPointF(200, 0));
-    // The scene tree is rebuilt from the scene's change signal.
-    QCoreApplication::processEvents();
+    window.sceneStructureChanged();
 
     sprite->setSelected(true);
+    settlePanels();
     QCOMPARE(ui.propertyEditor->objects(), QList<QObject*>({sprite}));
     QCOMPARE(ui.actionEditor->model(), static_cast<QAbstractItemModel*>(sprite->actionModel()));
     QVERIFY(ui.actionEditor->isEnabled());
@@ -380,13 +389,180 @@ void TestKFLevelEditor::selectionDrivesThePanels()
 
     sprite->setSelected(false);
     circle->setSelected(true);
+    settlePanels();
     QCOMPARE(ui.propertyEditor->objects(), QList<QObject*>({static_cast<QObject*>(circle)}));
     QVERIFY(!ui.actionEditor->model());
     QVERIFY(!ui.actionEditor->isEnabled());
 
     canvas->editorScene()->clearSelection();
+    settlePanels();
     QCOMPARE(ui.propertyEditor->objects(), QList<QObject*>({canvas}));
     QVERIFY(!ui.actionEditor->isEnabled());
+}
+
+// Selecting item by item, as a rubber band or a deletion of many selected
+// items does, rebuilds the panels once for the whole batch.
+void TestKFLevelEditor::panelsFollowASelectionBatchOnce()
+{
+    KFLevelEditor window;
+    Ui_KFLevelEditor& ui = window.form();
+    QList<GraphicItem*> sprites;
+    for (int i = 0; i < 20; ++i)
+        sprites << addSprite(window, QPointF(i * 40, 0));
+    window.sceneStructureChanged();
+    settlePanels();
+    QSignalSpy rebuilt(ui.propertyEditor->model(), &QAbstractItemModel::rowsRemoved);
+
+    for (GraphicItem* sprite : sprites)
+        sprite->setSelected(true);
+    settlePanels();
+    QCOMPARE(rebuilt.size(), 1);
+    QCOMPARE(ui.propertyEditor->objects().size(), 1);
+    QVERIFY(sprites.contains(static_cast<GraphicItem*>(ui.propertyEditor->objects().first())));
+    QVERIFY(ui.actionEditor->isEnabled());
+
+    for (GraphicItem* sprite : sprites) {
+        QKeyEvent del(QEvent::KeyPress, Qt::Key_Delete, Qt::NoModifier);
+        ui.editorView->editorScene()->sendEvent(sprite, &del);
+    }
+    settlePanels();
+    QCOMPARE(rebuilt.size(), 2);
+    QCOMPARE(ui.propertyEditor->objects(), QList<QObject*>({ui.editorView}));
+    QVERIFY(!ui.actionEditor->isEnabled());
+}
+
+// The scene tree shows what the window's roads changed once the batch is
+// done: items placed by a tool, deleted and brought back through the undo
+// stack, renamed in the property panel, and deleting themselves later.
+void TestKFLevelEditor::sceneTreeFollowsEdits()
+{
+    KFLevelEditor window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    Ui_KFLevelEditor& ui = window.form();
+    SceneModel& tree = window.sceneTreeModel();
+    EditorScene* scene = ui.editorView->editorScene();
+
+    ui.cpCircleAction->trigger();
+    clickOnCanvas(window, QPointF(0, 0));
+    settlePanels();
+    CircleShapeItem* circle = nullptr;
+    for (QGraphicsItem* item : scene->items())
+        if (item->type() == CircleShapeItemType)
+            circle = static_cast<CircleShapeItem*>(item);
+    QVERIFY(circle);
+    QVERIFY(tree.indexForItem(circle).data().toString().startsWith(QLatin1String("CircleShapeItem")));
+
+    GraphicItem* sprite = addSprite(window, QPointF(100, 0));
+    sprite->setObjectName(QStringLiteral("hero"));
+    window.sceneStructureChanged();
+    settlePanels();
+    QCOMPARE(tree.indexForItem(sprite).data().toString(), QStringLiteral("GraphicItem (hero)"));
+
+    sprite->commitDeleteAction();
+    settlePanels();
+    QVERIFY(!tree.indexForItem(sprite).isValid());
+    ui.actionUndo->trigger();
+    settlePanels();
+    QVERIFY(tree.indexForItem(sprite).isValid());
+
+    // A shape is named after its mass, which is typed into the property panel.
+    circle->setSelected(true);
+    settlePanels();
+    QAbstractItemModel* properties = ui.propertyEditor->model();
+    QModelIndex massValue;
+    std::function<void(const QModelIndex&)> find = [&](const QModelIndex& parent) {
+        for (int row = 0; row < properties->rowCount(parent) && !massValue.isValid(); ++row) {
+            const QModelIndex label = properties->index(row, 0, parent);
+            if (label.data().toString() == QLatin1String("Mass"))
+                massValue = properties->index(row, 1, parent);
+            find(label);
+        }
+    };
+    find(QModelIndex());
+    QVERIFY(massValue.isValid());
+    ui.propertyEditor->setCurrentIndex(massValue);
+    ui.propertyEditor->edit(massValue);
+    auto* spin = ui.propertyEditor->viewport()->findChild<QDoubleSpinBox*>();
+    auto* line = ui.propertyEditor->viewport()->findChild<QLineEdit*>();
+    QWidget* editor = spin ? static_cast<QWidget*>(spin) : line;
+    QVERIFY(editor);
+    if (spin)
+        spin->setValue(7);
+    else
+        line->setText(QStringLiteral("7"));
+    QTest::keyClick(editor, Qt::Key_Return);
+    QCOMPARE(circle->objectName(), QStringLiteral("mass: 7"));
+    settlePanels();
+    QCOMPARE(tree.indexForItem(circle).data().toString(), QStringLiteral("CircleShapeItem (mass: 7)"));
+
+    // A colour marker deletes itself once control is back in the event loop.
+    auto* marker = new ColorMarkerItem();
+    scene->addItem(marker);
+    window.sceneStructureChanged();
+    settlePanels();
+    const int rows = tree.rowCount();
+    QVERIFY(tree.indexForItem(marker).isValid());
+    QKeyEvent del(QEvent::KeyPress, Qt::Key_Delete, Qt::NoModifier);
+    scene->sendEvent(marker, &del);
+    flushDeletes();
+    settlePanels();
+    QCOMPARE(tree.rowCount(), rows - 1);
+}
+
+// The history list is laid out once for a batch of commands, and choosing
+// one of its rows still moves the stack there.
+void TestKFLevelEditor::historyFollowsABatchOnce()
+{
+    KFLevelEditor window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    Ui_KFLevelEditor& ui = window.form();
+    QList<GraphicItem*> sprites;
+    for (int i = 0; i < 12; ++i)
+        sprites << addSprite(window, QPointF(i * 40, 0));
+    QAbstractItemModel* history = ui.historyList->model();
+    QSignalSpy reset(history, &QAbstractItemModel::modelReset);
+
+    for (GraphicItem* sprite : sprites)
+        sprite->commitDeleteAction();
+    settlePanels();
+    // The first push, letting go of the stack, showing it again: however many commands.
+    QVERIFY2(reset.size() <= 3, qPrintable(QString::number(reset.size())));
+    QCOMPARE(ui.historyList->stack(), window.undoStack());
+    QCOMPARE(history->rowCount(), 13);
+    QCOMPARE(ui.historyList->currentIndex().row(), 12);
+
+    ui.historyList->setCurrentIndex(history->index(4, 0));
+    settlePanels();
+    QCOMPARE(window.undoStack()->index(), 4);
+    QCOMPARE(ui.historyList->stack(), window.undoStack());
+    QCOMPARE(ui.historyList->currentIndex().row(), 4);
+    QVERIFY(sprites.at(5)->scene());
+    QVERIFY(!sprites.at(3)->scene());
+}
+
+// Live physics moves every body each tick and leaves the tree alone.
+void TestKFLevelEditor::physicsTicksLeaveTheSceneTree()
+{
+    KFLevelEditor window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    Ui_KFLevelEditor& ui = window.form();
+    ui.editorView->setGravity(QPointF(0, -100));
+    CircleShapeItem* circle = addCircle(window, QPointF(0, 0));
+    window.sceneStructureChanged();
+    QCoreApplication::processEvents();
+    QSignalSpy rebuilt(&window.sceneTreeModel(), &QAbstractItemModel::modelReset);
+
+    QTest::mouseClick(ui.physicsButton, Qt::LeftButton);
+    for (int i = 0; i < 5; ++i) {
+        QVERIFY(fireTimers(ui.editorView) > 0);
+        QCoreApplication::processEvents();
+    }
+    QVERIFY(circle->pos().y() < 0);
+    QCOMPARE(rebuilt.size(), 0);
+    QTest::mouseClick(ui.physicsButton, Qt::LeftButton);
 }
 
 // Play runs the tree from its start on the scheduler; Stop puts the sprite back.

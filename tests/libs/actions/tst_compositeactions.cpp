@@ -11,6 +11,10 @@
 #include <functional>
 #include <memory>
 
+// Declared before the first data table names the type: a later declaration
+// specialises QMetaTypeId after its use, which GCC refuses when optimising.
+Q_DECLARE_METATYPE(std::function<CCAction*()>)
+
 class TestCompositeActions : public QObject
 {
     Q_OBJECT
@@ -336,8 +340,6 @@ void TestCompositeActions::blockingHoldsInnerAction()
     blocking->startWithTarget(sprite);
     QVERIFY(!blocking->isUnblocked());
 }
-
-Q_DECLARE_METATYPE(std::function<CCAction*()>)
 
 QTEST_MAIN(TestCompositeActions)
 #include "tst_compositeactions.moc"

@@ -22,6 +22,7 @@ private slots:
     void selectFromTree();
     void indexForItem();
     void itemGoneBeforeRebuild();
+    void listedItemsAnnounceTheirEnd();
 
 private:
     void rebuild() { model->updateModelWithScene(scene, QRectF(-1000, -1000, 2000, 2000)); }
@@ -200,6 +201,25 @@ void TestSceneModel::itemGoneBeforeRebuild()
     rebuild();
     QCOMPARE(model->rowCount(), 1);
     QCOMPARE(text(0), QStringLiteral("QObject"));
+}
+
+// The owner learns that a row lost its item, once per item however often the
+// tree was rebuilt; items the tree does not list say nothing.
+void TestSceneModel::listedItemsAnnounceTheirEnd()
+{
+    rebuild();
+    QSignalSpy gone(model, &SceneModel::listedItemDestroyed);
+    delete inner;
+    inner = nullptr;
+    QCOMPARE(gone.size(), 1);
+    delete floor;
+    floor = nullptr;
+    QCOMPARE(gone.size(), 2);
+
+    auto* later = new PolyItem(false);
+    scene->addItem(later);
+    delete later;
+    QCOMPARE(gone.size(), 2);
 }
 
 QTEST_MAIN(TestSceneModel)
