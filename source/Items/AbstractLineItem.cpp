@@ -107,8 +107,10 @@ LineItemNode::LineItemNode(AbstractEdge* e1, AbstractEdge* e2)
     }
 
     setPos(start);
+    // Position changes are sent only while selected (see itemChange): a joint's
+    // ends move with its bodies on every physics tick.
     setFlags(QGraphicsItem::ItemIsMovable | QGraphicsItem::ItemIsSelectable
-             | QGraphicsItem::ItemIsFocusable | QGraphicsItem::ItemSendsGeometryChanges);
+             | QGraphicsItem::ItemIsFocusable);
     // Qt 4's default pen: cosmetic, width 0.
     setPen(QPen(Qt::black, 0));
     setBrush(QBrush(Qt::blue));
@@ -338,6 +340,8 @@ QVariant LineItemNode::itemChange(GraphicsItemChange change, const QVariant& val
     // Moved along while another selected item is dragged: the edges follow, so
     // what is saved matches what is shown. Every other move is followed by an
     // explicit updateEdges() or updateEndpoints() where it is wanted.
+    if (change == ItemSelectedHasChanged)
+        setFlag(ItemSendsGeometryChanges, value.toBool());
     if (change == ItemPositionHasChanged && isSelected()) {
         QGraphicsScene* s = scene();
         QGraphicsItem* grabber = s ? s->mouseGrabberItem() : nullptr;
