@@ -10,6 +10,8 @@
 //   parts     (only when asked) the tick taken apart: the canvas's step alone,
 //             the items placed alone, the twin, and a twin allocated between
 //             the items of another canvas.
+// Ticks and steps are timed in processor time of the thread (a busy machine
+// does not move them), the rest on the wall clock.
 // Run a Release build: bench_canvas [rounds [tick|teardown|read|hostile|parts]]
 #include <QApplication>
 #include <QDir>
@@ -34,6 +36,7 @@
 #include "cpCompat.h"
 #include "cpSpaceSerializer.h"
 
+#include "BenchPile.h"
 #include "BenchTiming.h"
 
 namespace {
@@ -43,87 +46,6 @@ const double kStep = EditorView::physicsStep;
 double msSince(const QElapsedTimer& t)
 {
     return double(t.nsecsElapsed()) / 1e6;
-}
-
-// Where body i of n starts: a grid above the floor of the box.
-cpVect pileSlot(int i)
-{
-    const int perRow = 60;
-    return cpv(-900 + (i % perRow) * 31, 20 + (i / perRow) * 31);
-}
-
-void addBox(cpSpace* space)
-{
-    cpBody* ground = cpSpaceGetStaticBody(space);
-    const cpVect corners[4] = {cpv(-950, 0), cpv(950, 0), cpv(950, 8000), cpv(-950, 8000)};
-    for (int i = 0; i < 3; ++i) {
-        cpShape* wall = cpSegmentShapeNew(ground, corners[i], corners[i + 1], 3);
-        cpShapeSetFriction(wall, 0.8);
-        cpShapeSetElasticity(wall, 0.5);
-        cpSpaceAddShape(space, wall);
-    }
-}
-
-// The pile made the editor's way: shape tools' default shapes with their items,
-// pin joint items between neighbours. With shapesFirst every body and shape is
-// made before the first item, as when a level is read.
-void buildCanvasPile(EditorView& view, int bodies, bool shapesFirst = false)
-{
-    cpSpace* space = view.space();
-    QGraphicsScene* scene = view.scene();
-    addBox(space);
-    std::vector<cpShape*> made;
-    for (int i = 0; i < bodies; ++i) {
-        const cpVect p = pileSlot(i);
-        cpShape* shape = i % 2 == 0 ? CircleTool::createDefaultShape(space, p) : PolyTool::createDefaultShape(space, p);
-        if (shapesFirst) {
-            made.push_back(shape);
-            continue;
-        }
-        QGraphicsItem* item;
-        if (i % 2 == 0)
-            item = new CircleShapeItem(space, shape, nullptr);
-        else
-            item = new PolyShapeItem(space, shape, nullptr);
-        scene->addItem(item);
-        dynamic_cast<ShapeItem*>(item)->adjust();
-    }
-    for (size_t i = 0; i < made.size(); ++i) {
-        QGraphicsItem* item;
-        if (i % 2 == 0)
-            item = new CircleShapeItem(space, made[i], nullptr);
-        else
-            item = new PolyShapeItem(space, made[i], nullptr);
-        scene->addItem(item);
-        dynamic_cast<ShapeItem*>(item)->adjust();
-    }
-    for (int i = 0; i + 1 < bodies; i += 10) {
-        auto* joint = new PinJointItem(space, PinJointItem::defaultConstraint());
-        const cpVect a = pileSlot(i);
-        const cpVect b = pileSlot(i + 1);
-        joint->setLine(QLineF(a.x, a.y, b.x, b.y));
-        scene->addItem(joint);
-        joint->setupNodes();
-    }
-}
-
-// The same bodies, shapes and joints in a space of its own.
-cpSpace* buildRawPile(int bodies)
-{
-    cpSpace* space = cpSpaceNew();
-    cpSpaceSetIterations(space, 25);
-    cpSpaceSetGravity(space, cpv(0, -10));
-    cpSpaceSetDamping(space, 0.98);
-    addBox(space);
-    std::vector<cpBody*> made;
-    for (int i = 0; i < bodies; ++i) {
-        cpShape* shape = i % 2 == 0 ? CircleTool::createDefaultShape(space, pileSlot(i))
-                                    : PolyTool::createDefaultShape(space, pileSlot(i));
-        made.push_back(cpShapeGetBody(shape));
-    }
-    for (int i = 0; i + 1 < bodies; i += 10)
-        cpSpaceAddConstraint(space, cpPinJointNew(made[i], made[i + 1], cpvzero, cpvzero));
-    return space;
 }
 
 void benchTick(int bodies, int steps)
@@ -141,13 +63,12 @@ void benchTick(int bodies, int steps)
     }
     std::vector<double> canvas, bare;
     for (int i = 0; i < steps; ++i) {
-        QElapsedTimer t;
-        t.start();
+        CpuStopwatch t;
         view.tick();
-        canvas.push_back(msSince(t));
+        canvas.push_back(t.ms());
         t.restart();
         cpSpaceStep(raw, kStep);
-        bare.push_back(msSince(t));
+        bare.push_back(t.ms());
     }
     const double c = median(canvas);
     const double r = median(bare);
@@ -161,23 +82,6 @@ void benchTick(int bodies, int steps)
 // placed alone, and the twin stepped, in one run; plus a twin whose bodies and
 // shapes were allocated between the items of another canvas, as the editor's
 // are, to see whether their place in memory slows the step.
-std::vector<cpVect> bodyPositions(cpSpace* space)
-{
-    std::vector<cpVect> out;
-    cpSpaceEachBody(
-        space, [](cpBody* b, void* data) { static_cast<std::vector<cpVect>*>(data)->push_back(cpBodyGetPosition(b)); },
-        &out);
-    std::sort(out.begin(), out.end(), [](cpVect a, cpVect b) { return a.x < b.x || (a.x == b.x && a.y < b.y); });
-    return out;
-}
-
-bool samePositions(cpSpace* a, cpSpace* b)
-{
-    const std::vector<cpVect> pa = bodyPositions(a), pb = bodyPositions(b);
-    return pa.size() == pb.size()
-        && std::equal(pa.begin(), pa.end(), pb.begin(), [](cpVect x, cpVect y) { return x.x == y.x && x.y == y.y; });
-}
-
 void benchTickParts(int bodies, int steps)
 {
     EditorView view;
@@ -229,32 +133,31 @@ void benchTickParts(int bodies, int steps)
     }
     std::vector<double> tick, step, placeShapes, placeJoints, bare, inter, readStep;
     for (int i = 0; i < steps; ++i) {
-        QElapsedTimer t;
-        t.start();
+        CpuStopwatch t;
         if (i % 2 == 0) {
             view.tick();
-            tick.push_back(msSince(t));
+            tick.push_back(t.ms());
         } else {
             cpSpaceStep(view.space(), kStep);
-            step.push_back(msSince(t));
+            step.push_back(t.ms());
             t.restart();
             for (ShapeItem* s : shapes)
                 s->adjust();
-            placeShapes.push_back(msSince(t));
+            placeShapes.push_back(t.ms());
             t.restart();
             for (ConstraintItem* j : joints)
                 j->adjust();
-            placeJoints.push_back(msSince(t));
+            placeJoints.push_back(t.ms());
         }
         t.restart();
         cpSpaceStep(raw, kStep);
-        bare.push_back(msSince(t));
+        bare.push_back(t.ms());
         t.restart();
         cpSpaceStep(interleaved, kStep);
-        inter.push_back(msSince(t));
+        inter.push_back(t.ms());
         t.restart();
         cpSpaceStep(read.space(), kStep);
-        readStep.push_back(msSince(t));
+        readStep.push_back(t.ms());
     }
     std::printf("parts    %5d bodies: tick %6.3f = step %6.3f + shapes placed %6.3f + joints placed %6.3f ms;  raw %6.3f, interleaved raw %6.3f,"
                 " shapes-first canvas step %6.3f ms  (identical: %s)\n",

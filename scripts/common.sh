@@ -4,7 +4,7 @@
 ROOT_DIR="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 JOBS="$(nproc 2>/dev/null || echo 4)"
 
-BUILD_PACKAGES=(cmake make g++ pkg-config qt6-base-dev libgl-dev libchipmunk-dev libtinyxml-dev librapidxml-dev fonts-dejavu-core)
+BUILD_PACKAGES=(cmake make g++ pkg-config qt6-base-dev libgl-dev libchipmunk-dev libtinyxml-dev librapidxml-dev libmimalloc-dev fonts-dejavu-core)
 TEST_PACKAGES=(clang libclang-rt-14-dev)
 
 # ensure_packages PKG...: installs what is missing (as root), or prints the exact command and stops.

@@ -126,18 +126,31 @@ inline void cpBodyClearMotion(cpBody* body)
     body->f = cpvzero;
     body->t = 0;
 }
-// True when the body's position, velocity, angle or spin is no number or at
-// least limit in size. Read from the fields: the canvas checks every body
-// before every step, where a call per value would cost more than the check.
-inline bool cpBodyMotionBeyond(const cpBody* body, double limit)
+// True when the body's position, velocity, angle and spin are all sane
+// magnitudes. Read from the fields: the canvas checks every body after every
+// step, where a call per value would cost more than the check.
+inline bool cpBodyMotionSane(const cpBody* body)
 {
     const cpVect p = cpTransformPoint(body->transform, cpvzero);
-    // Written so that a value that is no number counts as well.
-    for (double x : {p.x, p.y, body->v.x, body->v.y, body->a, body->w}) {
-        if (!(std::fabs(x) < limit))
-            return true;
-    }
-    return false;
+    return cpIsSaneMagnitude(p.x) && cpIsSaneMagnitude(p.y) && cpIsSaneMagnitude(body->v.x)
+        && cpIsSaneMagnitude(body->v.y) && cpIsSaneMagnitude(body->a) && cpIsSaneMagnitude(body->w);
+}
+// Stops the body dead and, where its position or angle is no sane magnitude,
+// puts it at the given place instead, so that every setter, the writer and the
+// reader take it afterwards. The fields are written before the setters run:
+// those check the whole body and abort on the very values being replaced.
+inline void cpBodySettle(cpBody* body, cpVect position, cpFloat angle)
+{
+    cpBodyClearMotion(body);
+    const cpVect p = cpTransformPoint(body->transform, cpvzero);
+    const bool placeSane = cpIsSaneMagnitude(p.x) && cpIsSaneMagnitude(p.y) && cpIsSaneMagnitude(body->a)
+        && cpIsSaneMagnitude(body->p.x) && cpIsSaneMagnitude(body->p.y);
+    if (placeSane)
+        return;
+    body->a = angle;
+    body->p = position;
+    cpBodySetAngle(body, angle);
+    cpBodySetPosition(body, position);
 }
 // True when the body is one that the space simulates: added to it and dynamic.
 // The space's static body, other static bodies and rogue bodies are not.

@@ -131,6 +131,19 @@ LineItemNode::~LineItemNode()
     }
 }
 
+void LineItemNode::setMovesQuietly()
+{
+    m_quiet = true;
+    setFlag(ItemSendsGeometryChanges, isSelected());
+}
+
+void LineItemNode::place(const QPointF& position)
+{
+    setPos(position);
+    if (m_nodeIndex && !(flags() & ItemSendsGeometryChanges))
+        m_nodeIndex->moved(this);
+}
+
 void LineItemNode::setDecorate(bool decorate)
 {
     mDecorate = decorate;
@@ -349,6 +362,8 @@ QVariant LineItemNode::itemChange(GraphicsItemChange change, const QVariant& val
     // Moved along while another selected item is dragged: the edges follow, so
     // what is saved matches what is shown. Every other move is followed by an
     // explicit updateEdges() or updateEndpoints() where it is wanted.
+    if (change == ItemSelectedHasChanged && m_quiet)
+        setFlag(ItemSendsGeometryChanges, value.toBool());
     if (change == ItemPositionHasChanged && isSelected()) {
         QGraphicsScene* s = scene();
         QGraphicsItem* grabber = s ? s->mouseGrabberItem() : nullptr;
@@ -440,9 +455,9 @@ void AbstractLineItem::adjustNodes()
 {
     const QLineF l = line();
     if (mEndA)
-        mEndA->setPos(l.p1());
+        mEndA->place(l.p1());
     if (mEndB)
-        mEndB->setPos(l.p2());
+        mEndB->place(l.p2());
 }
 
 void AbstractLineItem::paint(QPainter* painter, const QStyleOptionGraphicsItem* option,

@@ -100,6 +100,13 @@ public:
     // True once the node has asked for its own deferred deletion.
     bool isDeletionPending() const { return mDeletionPending; }
 
+    // For a joint's ends, which move with their bodies on every physics tick:
+    // the node sends geometry changes only while selected, and whoever moves it
+    // otherwise does so through place(), which keeps the node index in step.
+    void setMovesQuietly();
+    // Moves the node and tells the node index even when no change is sent.
+    void place(const QPointF& position);
+
     int type() const override;
     void paint(QPainter* painter, const QStyleOptionGraphicsItem* option,
                QWidget* widget = nullptr) override;
@@ -117,9 +124,10 @@ private:
 
     bool mDecorate;
     bool mDeletionPending;
+    bool m_quiet = false;
     QList<AbstractEdge*> mEdges;
     // The scene's node index, which lists this node while it is in the scene;
-    // kept up to date through the geometry changes the node sends.
+    // kept up to date through the geometry changes the node sends (or place()).
     QPointer<LineNodeIndex> m_nodeIndex;
 };
 

@@ -44,11 +44,17 @@ float CircleShapeItem::radius() const
 // other circle carries its offset in its position and is drawn around its origin.
 void CircleShapeItem::updateRect()
 {
+    if (cpshape())
+        updateRect(ShapeDragDropBehavior::standsForBody(this, cpshape(), space()));
+}
+
+void CircleShapeItem::updateRect(bool standsForBody)
+{
     if (!cpshape())
         return;
     const qreal r = radius();
     QPointF centre(0, 0);
-    if (ShapeDragDropBehavior::standsForBody(this, cpshape(), space())) {
+    if (standsForBody) {
         const cpVect offset = cpCircleShapeGetOffset(cpshape());
         centre = QPointF(offset.x, offset.y);
     }
@@ -60,14 +66,15 @@ void CircleShapeItem::adjust()
     cpShape* shape = cpshape();
     if (!shape)
         return;
-    if (ShapeDragDropBehavior::standsForBody(this, shape, space())) {
+    const bool standsForBody = ShapeDragDropBehavior::standsForBody(this, shape, space());
+    if (standsForBody) {
         ShapeItemAdjust(this, shape);
     } else {
         const cpVect offset = cpCircleShapeGetOffset(shape);
         setPos(ShapeDragDropBehavior::mapFromBodyFrame(this, shape, space(),
                                                        QPointF(offset.x, offset.y)));
     }
-    updateRect();
+    updateRect(standsForBody);
     if (syncPair())
         syncPair()->sync();
 }

@@ -35,6 +35,7 @@ private:
     float radius() const;
     void setRadius(float r);
     void updateRect();
+    void updateRect(bool standsForBody);
 };
 
 #endif // CIRCLESHAPEITEM_H

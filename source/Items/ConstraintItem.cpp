@@ -276,18 +276,20 @@ void AbstractLineJointItem::setupNodes()
     QGraphicsScene* s = scene();
 
     LineItemNode* a = new LineItemNode(nullptr, this);
+    a->setMovesQuietly();
     if (s) {
         s->addItem(a);
         a->setFocusProxy(this);
     }
-    a->setPos(line().p1());
+    a->place(line().p1());
 
     LineItemNode* b = new LineItemNode(this, nullptr);
+    b->setMovesQuietly();
     if (s) {
         s->addItem(b);
         b->setFocusProxy(this);
     }
-    b->setPos(line().p2());
+    b->place(line().p2());
 }
 
 void AbstractLineJointItem::addToSpace()

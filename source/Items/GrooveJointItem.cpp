@@ -53,7 +53,8 @@ void GrooveJointItem::GrooveBLine::setupNodes(LineItemNode* nodeA)
     nodeA->addEdge(this);
 
     LineItemNode* nodeB = new LineItemNode(this, nullptr);
-    nodeB->setPos(nodeA->pos() + QPointF(35, 0));
+    nodeB->setMovesQuietly();
+    nodeB->place(nodeA->pos() + QPointF(35, 0));
     if (QGraphicsScene* s = scene())
         s->addItem(nodeB);
     // Keys on the handle reach the joint, which is removed as a whole.
@@ -126,7 +127,7 @@ void GrooveJointItem::adjust()
             // The dashed line's own handle stays on the groove's end, so that a
             // joint read from a file can be grabbed where its groove ends.
             if (LineItemNode* nodeB = m_bLine->endB())
-                nodeB->setPos(grooveB);
+                nodeB->place(grooveB);
         }
     }
     AbstractLineJointItem::adjust();

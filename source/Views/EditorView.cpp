@@ -31,21 +31,20 @@
 #include "Items/item.h"
 #include "Toolkit/cpSupport.h"
 #include "Tools/AbstractItemTool.h"
+#include "cpCompat.h"
 
 
 namespace {
 
 const QRectF initialBounds(0, 0, 540, 360);
 
-// Chipmunk's iterators lock the space, so they only collect the wrapping items;
-// the items are adjusted after the iteration has ended.
-void eachBody(cpBody* body, void* data)
+// Chipmunk's iterators lock the space, so they only collect; the bodies are
+// checked and their items placed after the iteration has ended.
+void eachMovingBody(cpBody* body, void* data)
 {
     // Static bodies do not move; the space's own static body is never visited.
-    if (cpBodyGetType(body) == CP_BODY_TYPE_STATIC)
-        return;
-    if (QObject* object = static_cast<QObject*>(cpBodyGetUserData(body)))
-        static_cast<std::vector<QObject*>*>(data)->push_back(object);
+    if (cpBodyGetType(body) != CP_BODY_TYPE_STATIC)
+        static_cast<std::vector<cpBody*>*>(data)->push_back(body);
 }
 
 void eachConstraint(cpConstraint* constraint, void* data)
@@ -60,28 +59,45 @@ void collectUnownedConstraint(cpConstraint* constraint, void* data)
         static_cast<QList<cpConstraint*>*>(data)->append(constraint);
 }
 
-// A body whose motion has run away (a spring far too stiff for its bodies, a
-// very light body on a strong joint) grows by a factor each step until its
-// state is infinite or no number, on which the engine aborts. No level needs
-// values this large, so such a body is stopped and leaves the simulation
-// before the next step, and the joints on it leave the space.
-const double runawayLimit = 1e12;
-
-void collectRunaway(cpBody* body, void* data)
+// Cast through the object's own type information: qobject_cast asks the
+// meta-object, which lives in the QObject's private part, a block of memory the
+// placement never touches otherwise; that read was a third of a tick's
+// placement.
+ShapeItem* bodyItem(cpBody* body)
 {
-    if (cpBodyGetType(body) == CP_BODY_TYPE_DYNAMIC && cpBodyMotionBeyond(body, runawayLimit))
-        static_cast<QList<cpBody*>*>(data)->append(body);
+    return dynamic_cast<ShapeItem*>(static_cast<QObject*>(cpBodyGetUserData(body)));
 }
 
+// A body whose motion has run away (a spring far too stiff for its bodies, a
+// very light body on a strong joint, an elasticity of thousands) grows by a
+// factor each step until its state is infinite or no number, on which the
+// engine aborts, and a file holding it could not be read back. So a body past
+// the shared bound is stopped where its item last showed it (the origin when
+// that is no help), leaves the simulation, and the joints on it leave the space.
 void stopRunaway(cpSpace* space, cpBody* body)
 {
     const QList<cpConstraint*> constraints = getConstraintsOnBody(body);
     // The physics pointer's joint has no item; its tool frees it.
     for (cpConstraint* constraint : constraints)
         ConstraintItem::takeOut(space, constraint);
-    cpBodyClearMotion(body);
+
+    ShapeItem* item = bodyItem(body);
+    cpVect place = cpvzero;
+    cpFloat angle = 0;
+    const QGraphicsItem* shown = dynamic_cast<const QGraphicsItem*>(item);
+    if (shown && !shown->parentItem()) {
+        const QPointF p = shown->pos();
+        const double a = cpRadiansFromDegrees(shown->rotation());
+        if (cpIsSaneMagnitude(p.x()) && cpIsSaneMagnitude(p.y()))
+            place = cpv(p.x(), p.y());
+        if (cpIsSaneMagnitude(a))
+            angle = a;
+    }
+    cpBodySettle(body, place, angle);
     if (cpSpaceContainsBody(space, body))
         cpSpaceRemoveBody(space, body);
+    if (item)
+        item->adjust();
 }
 
 bool isFinite(float value)
@@ -153,6 +169,7 @@ void EditorView::init()
     cpSpaceSetGravity(m_space, cpv(0, -10));
     cpSpaceSetDamping(m_space, 0.98);
     m_registry.attach(m_space);
+    m_checkBeforeStep = true;
 
     m_background = new TriGradientItem();
     m_background->setPos(0, 0);
@@ -244,6 +261,7 @@ void EditorView::startPhysics()
 {
     stopPhysics();
     m_scene.setItemIndexMethod(QGraphicsScene::NoIndex);
+    m_checkBeforeStep = true;
     m_physicsTimerId = startTimer(physicsInterval);
 }
 
@@ -268,27 +286,41 @@ void EditorView::tick()
     if (!m_space)
         return;
 
-    QList<cpBody*> runaways;
-    cpSpaceEachBody(m_space, collectRunaway, &runaways);
-    for (cpBody* body : runaways)
-        stopRunaway(m_space, body);
+    // Between ticks bodies change only through the editor's setters, which keep
+    // to the same bound as the check below; a space not stepped yet is checked
+    // once before its first step.
+    if (m_checkBeforeStep) {
+        m_tickBodies.clear();
+        cpSpaceEachBody(m_space, eachMovingBody, &m_tickBodies);
+        for (cpBody* body : m_tickBodies) {
+            if (!cpBodyMotionSane(body))
+                stopRunaway(m_space, body);
+        }
+        m_checkBeforeStep = false;
+    }
 
     cpSpaceStep(m_space, physicsStep);
 
     // Kept between ticks, so that a tick allocates nothing.
     m_tickBodies.clear();
-    cpSpaceEachBody(m_space, eachBody, &m_tickBodies);
-    m_tickConstraints.clear();
-    cpSpaceEachConstraint(m_space, eachConstraint, &m_tickConstraints);
-
+    cpSpaceEachBody(m_space, eachMovingBody, &m_tickBodies);
     // The space is unlocked again here, so an item may touch it while it
-    // adjusts; placing items deletes none.
-    for (QObject* object : m_tickBodies) {
-        if (ShapeItem* item = qobject_cast<ShapeItem*>(object))
+    // adjusts; placing items deletes none. A body past the bound is never
+    // shown: it is stopped once the others are placed.
+    m_runaways.clear();
+    for (cpBody* body : m_tickBodies) {
+        if (!cpBodyMotionSane(body))
+            m_runaways.push_back(body);
+        else if (ShapeItem* item = bodyItem(body))
             item->adjust();
     }
+    for (cpBody* body : m_runaways)
+        stopRunaway(m_space, body);
+
+    m_tickConstraints.clear();
+    cpSpaceEachConstraint(m_space, eachConstraint, &m_tickConstraints);
     for (QObject* object : m_tickConstraints) {
-        if (ConstraintItem* item = qobject_cast<ConstraintItem*>(object))
+        if (ConstraintItem* item = dynamic_cast<ConstraintItem*>(object))
             item->adjust();
     }
 }

@@ -81,7 +81,9 @@ public:
     void startPhysics();
     void stopPhysics();
     bool physicsRunning() const { return m_physicsTimerId != 0; }
-    // One physics step and the items placed after it; the physics timer calls it.
+    // One physics step and the items placed after it; the physics timer calls
+    // it. A body whose step took it past the shared bound of the engine's values
+    // is stopped and leaves the simulation instead of being shown.
     void tick();
     // The live physics items of the space, by body.
     ItemRegistry* registry() { return &m_registry; }
@@ -160,8 +162,10 @@ private:
     void releaseSpace();
 
     ItemRegistry m_registry;
-    std::vector<QObject*> m_tickBodies;
+    std::vector<cpBody*> m_tickBodies;
+    std::vector<cpBody*> m_runaways;
     std::vector<QObject*> m_tickConstraints;
+    bool m_checkBeforeStep = true;
     EditorScene m_scene;
     QGraphicsRectItem* m_boundsItem = nullptr;
     TriGradientItem* m_background = nullptr;

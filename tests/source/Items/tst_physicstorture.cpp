@@ -8,6 +8,7 @@
 #include <QKeyEvent>
 #include <QMetaProperty>
 #include <QPointer>
+#include <QTemporaryDir>
 #include <QUndoStack>
 #include <QtTest>
 
@@ -22,6 +23,8 @@
 #include "Items/JointItems.h"
 #include "Items/PolyShapeItem.h"
 #include "Commands/UndoCommands.h"
+#include "IO/iotransformer.h"
+#include "PhysicsReaderHelper.h"
 #include "Items/SegmentShapeItem.h"
 #include "Toolkit/cpSupport.h"
 #include "Tools/JointTools.h"
@@ -29,7 +32,9 @@
 #include "Tools/cpMouseTool.h"
 #include "Views/EditorView.h"
 #include "cpCompat.h"
+#include "cpSpaceSerializer.h"
 
+#include "ChildProcess.h"
 #include "SceneMouse.h"
 
 #include "SpaceTestSupport.h"
@@ -340,6 +345,8 @@ private slots:
     void runawayBodiesLeaveTheSimulation();
     void toolSequences_data();
     void toolSequences();
+    void bodyPastTheBoundStopsAtTheTick_data();
+    void bodyPastTheBoundStopsAtTheTick();
 };
 
 void TestPhysicsTorture::hostileActions_data()
@@ -860,6 +867,116 @@ void TestPhysicsTorture::clearAllTakesHeldItemsWithTheSpace()
     for (QGraphicsItem* item : view.scene()->items())
         QVERIFY(!shapeType(ItemType(item->type())));
     flushDeletes();
+}
+
+namespace {
+
+bool saneState(cpBody* body)
+{
+    const cpVect p = cpBodyGetPosition(body);
+    const cpVect v = cpBodyGetVelocity(body);
+    for (double x : {p.x, p.y, v.x, v.y, cpBodyGetAngle(body), cpBodyGetAngularVelocity(body)}) {
+        if (!cpIsSaneMagnitude(x))
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+// The engine takes one step of state it accepts to values past the shared
+// bound (a velocity nobody typed, a gravity of 1e200 or a spin of 1e300 set
+// in the engine itself): the tick stops such a body where its item last
+// showed it, so the drag, the property panel, the writer and the reader that
+// come next all meet values they accept. Run in a child process: an abort
+// there fails the row instead of ending the test run.
+void TestPhysicsTorture::bodyPastTheBoundStopsAtTheTick_data()
+{
+    QTest::addColumn<Action>("action");
+    // Whether the step carried the body's place past the bound, so that it goes
+    // back where it was shown.
+    QTest::addColumn<bool>("placeLost");
+    QTest::newRow("gravity of 1e200")
+        << Action([](Level& l) { cpSpaceSetGravity(l.space, cpv(0, -1e200)); }) << false;
+    QTest::newRow("velocity of 5e11") << Action([](Level& l) {
+        cpBodySetVelocity(cpShapeGetBody(l.circle->cpshape()), cpv(5e11, 0));
+    }) << true;
+    QTest::newRow("spin of 1e300") << Action([](Level& l) {
+        cpBodySetAngularVelocity(cpShapeGetBody(l.circle->cpshape()), 1e300);
+    }) << true;
+}
+
+void TestPhysicsTorture::bodyPastTheBoundStopsAtTheTick()
+{
+    QFETCH(Action, action);
+    QFETCH(bool, placeLost);
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString path = dir.filePath(QStringLiteral("runaway.kfml"));
+
+    const auto stopDragEditSaveReopen = [&] {
+        EditorView view;
+        Level level(&view);
+        for (int i = 0; i < 3; ++i)
+            view.tick();
+        CircleShapeItem* circle = level.circle.data();
+        cpBody* body = cpShapeGetBody(circle->cpshape());
+        const QPointF shown = circle->pos();
+        const qreal shownRotation = circle->rotation();
+
+        action(level);
+        view.tick();
+        QVERIFY(saneState(body));
+        QVERIFY(!circle->bodyInSpace());
+        QCOMPARE(circle->velocity(), QPointF(0, 0));
+        const cpVect stopped = cpBodyGetPosition(body);
+        QCOMPARE(circle->pos(), QPointF(stopped.x, stopped.y));
+        if (placeLost) {
+            QCOMPARE(circle->pos(), shown);
+            QCOMPARE(circle->rotation(), shownRotation);
+        }
+
+        // Dragged with the simulation on, then edited through its properties.
+        const QPointF to = shown + QPointF(40, 30);
+        level.mouse(QEvent::GraphicsSceneMousePress, shown, shown, {});
+        for (int i = 1; i <= 4; ++i) {
+            level.mouse(QEvent::GraphicsSceneMouseMove, shown + (to - shown) * (i / 4.0), shown, {});
+            view.tick();
+        }
+        level.mouse(QEvent::GraphicsSceneMouseRelease, to, shown, {});
+        QVERIFY(circle->setProperty("Moment", 50.0f));
+        QVERIFY(circle->setProperty("Velocity", QPointF(3, 4)));
+        QVERIFY(circle->setProperty("Mass", 20.0f));
+        QVERIFY(circle->setProperty("bodyInSpace", true));
+        cpSpaceSetGravity(level.space, cpv(0, -10));
+        for (int i = 0; i < 3; ++i)
+            view.tick();
+        QVERIFY(saneState(body));
+        const cpVect kept = cpBodyGetPosition(body);
+
+        {
+            cpSpaceSerializer serializer;
+            IOTransformer out(QFile::encodeName(path).toStdString(), nullptr, &serializer);
+            out.write(view);
+            QVERIFY(out.save(view.space()));
+        }
+        EditorView reopened;
+        EditorContext context;
+        QString error;
+        QVERIFY2(readLevel(&reopened, &context, path, &error), qPrintable(error));
+        bool found = false;
+        for (QGraphicsItem* item : reopened.editorScene()->items()) {
+            auto* shape = dynamic_cast<CircleShapeItem*>(item);
+            if (!shape || cpCircleShapeGetRadius(shape->cpshape()) != cpCircleShapeGetRadius(circle->cpshape()))
+                continue;
+            cpBody* b = cpShapeGetBody(shape->cpshape());
+            QVERIFY(saneState(b));
+            found = found || cpvdist(cpBodyGetPosition(b), kept) < 1e-3;
+        }
+        QVERIFY(found);
+        reopened.tick();
+    };
+    QVERIFY(runsToEnd(stopDragEditSaveReopen));
 }
 
 #include "tst_physicstorture.moc"
