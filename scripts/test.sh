@@ -18,10 +18,10 @@ configure_and_build "$ROOT_DIR/build/sanitize" -DCMAKE_BUILD_TYPE=Debug -DLEVELE
   "-DCMAKE_CXX_FLAGS=$SAN_FLAGS" "-DCMAKE_EXE_LINKER_FLAGS=$SAN_FLAGS"
 
 echo "== building (fuzz targets, clang)"
-FUZZ_FLAGS="-fsanitize=address,fuzzer-no-link -fno-omit-frame-pointer -g -O1"
+FUZZ_FLAGS="-fsanitize=address,undefined,fuzzer-no-link -fno-sanitize-recover=all -fno-omit-frame-pointer -g -O1"
 configure_and_build "$ROOT_DIR/build/fuzz" -DCMAKE_BUILD_TYPE=Debug \
   -DCMAKE_CXX_COMPILER=clang++ -DLEVELEDITOR_BUILD_TESTS=OFF -DLEVELEDITOR_BUILD_BENCH=OFF \
-  -DLEVELEDITOR_BUILD_FUZZ=ON "-DCMAKE_CXX_FLAGS=$FUZZ_FLAGS" "-DCMAKE_EXE_LINKER_FLAGS=-fsanitize=address"
+  -DLEVELEDITOR_BUILD_FUZZ=ON "-DCMAKE_CXX_FLAGS=$FUZZ_FLAGS" "-DCMAKE_EXE_LINKER_FLAGS=-fsanitize=address,undefined"
 
 echo "== fuzzing (${FUZZ_SECONDS}s per target)"
 for target in "$ROOT_DIR"/build/fuzz/tests/fuzz/fuzz_*; do
