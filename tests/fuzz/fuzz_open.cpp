@@ -53,6 +53,8 @@ const int kOpeningTicks = 4;
 
 std::string g_level;
 std::string g_physics;
+// Set FUZZ_OPEN_TRACE to see each decoded action when replaying an input.
+const bool g_trace = qEnvironmentVariableIsSet("FUZZ_OPEN_TRACE");
 KFLevelEditor* g_window = nullptr;
 
 void writeFile(const std::string& path, const uint8_t* data, size_t size)
@@ -200,6 +202,9 @@ void setProperty(Tail& tail)
     default:
         return;
     }
+    if (g_trace)
+        std::fprintf(stderr, "set %s.%s = %s\n", object->metaObject()->className(), property.name(),
+                     qPrintable(value.toString()));
     property.write(object, value);
 }
 
@@ -219,8 +224,13 @@ void drag(Tail& tail, bool physics)
     const QPointF at = item->sceneBoundingRect().center();
     view->centerOn(at);
     const QPoint from = view->mapFromScene(at);
+    const bool onScreen = view->viewport()->rect().contains(from);
+    if (g_trace)
+        std::fprintf(stderr, "%s item of type %d by (%d, %d)%s%s\n", physics ? "physics drag" : "drag",
+                     item->type() - QGraphicsItem::UserType, dx, dy, modifiers ? " with Shift" : "",
+                     onScreen ? "" : ": off screen, skipped");
     // Only what is on screen can be pointed at.
-    if (!view->viewport()->rect().contains(from))
+    if (!onScreen)
         return;
     const QPoint to = from + QPoint(dx, dy);
     QTest::mousePress(view->viewport(), Qt::LeftButton, modifiers, from);
@@ -234,6 +244,8 @@ void pressDelete(Tail& tail)
     QGraphicsItem* item = pickItem(tail);
     if (!item)
         return;
+    if (g_trace)
+        std::fprintf(stderr, "delete item of type %d\n", item->type() - QGraphicsItem::UserType);
     EditorScene* scene = canvas()->editorScene();
     scene->clearSelection();
     item->setSelected(true);
@@ -244,6 +256,8 @@ void pressDelete(Tail& tail)
 
 void ticks(int count)
 {
+    if (g_trace)
+        std::fprintf(stderr, "%d ticks\n", count);
     if (!canvas()->physicsRunning())
         canvas()->startPhysics();
     for (int i = 0; i < count; ++i)
@@ -258,6 +272,8 @@ void runTail(Tail& tail)
             ticks(tail.byte() % kMaxTicksPerAction + 1);
             break;
         case 1:
+            if (g_trace)
+                std::fprintf(stderr, "stop\n");
             canvas()->stopPhysics();
             break;
         case 2:
@@ -273,10 +289,14 @@ void runTail(Tail& tail)
             pressDelete(tail);
             break;
         case 6:
+            if (g_trace)
+                std::fprintf(stderr, "undo\n");
             g_window->undoStack()->undo();
             flushDeletes();
             break;
         default:
+            if (g_trace)
+                std::fprintf(stderr, "redo\n");
             g_window->undoStack()->redo();
             flushDeletes();
             break;
@@ -298,11 +318,15 @@ struct Census
     }
 };
 
+// Counts the editor's own kinds of item. Their parts (Qt's plain items) and
+// the end nodes are left out: lines that meet share a node, and the file keeps
+// the lines, not which of them shared an end.
 Census census()
 {
     Census c;
     for (QGraphicsItem* item : pointableItems())
-        ++c.items[item->type()];
+        if (item->type() > QGraphicsItem::UserType && item->type() != LineItemNodeType)
+            ++c.items[item->type()];
     cpSpace* space = canvas()->space();
     c.bodies = bodyCount(space);
     c.shapes = shapeCount(space);
