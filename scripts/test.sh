@@ -30,7 +30,7 @@ for target in "$ROOT_DIR"/build/fuzz/tests/fuzz/fuzz_*; do
   seeds="$ROOT_DIR/tests/fuzz/corpus/${name#fuzz_}"
   work="$(mktemp -d)"
   # A fresh corpus folder per run keeps the repository's seeds untouched.
-  if ! ASAN_OPTIONS=halt_on_error=1:detect_leaks=0 "$target" -max_total_time="$FUZZ_SECONDS" \
+  if ! ASAN_OPTIONS=halt_on_error=1:detect_leaks=0 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 "$target" -max_total_time="$FUZZ_SECONDS" \
         -timeout=10 -rss_limit_mb=4096 -print_final_stats=0 "$work" "$seeds" >"$work.log" 2>&1; then
     tail -n 60 "$work.log"
     echo "fuzz target $name failed"
