@@ -397,6 +397,8 @@ bool save()
 {
     std::fprintf(stderr, "fuzz_open: %s\n", what);
     std::fprintf(stderr, "status bar: %s\n", qPrintable(g_window->statusBar()->currentMessage()));
+    // The abort skips the clean-up at exit, so the files stay for a look.
+    std::fprintf(stderr, "saved files: %s\n", g_level.c_str());
     std::abort();
 }
 
