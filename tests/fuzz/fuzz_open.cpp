@@ -389,7 +389,7 @@ void printFirstDifference(const char* label, const QString& first, const QString
 bool save()
 {
     g_window->statusBar()->clearMessage();
-    QMetaObject::invokeMethod(g_window, "on_saveButton_clicked");
+    g_window->form().saveButton->click();
     return g_window->statusBar()->currentMessage().isEmpty();
 }
 
@@ -491,7 +491,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             }
         }
     }
-    QMetaObject::invokeMethod(g_window, "on_newButton_clicked");
+    g_window->form().newButton->click();
     flushDeletes();
     return 0;
 }
