@@ -1,6 +1,7 @@
 // Level files: any bytes loaded through IOTransformer, every element and
 // attribute walked, and what was walked written, saved and loaded again, which
-// must give back the same tree (names and values survive printing and parsing).
+// must give back the same tree (names and values survive printing and parsing;
+// a value holding what XML cannot must at least reopen, and then keep).
 
 #include "IO/iotransformer.h"
 

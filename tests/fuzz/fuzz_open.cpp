@@ -4,8 +4,8 @@
 // level is opened with the window's Open, stepped for a few ticks, then the
 // tail's actions run in order (ticks, property sets with decoded values, drags
 // with the pointer and the physics pointer, Delete, Undo, Redo). Last the level
-// is saved and opened again: what was saved must open without an error and
-// hold the same items, bodies, shapes and joints.
+// is saved and opened again: what was saved must open without an error, hold
+// the same items, bodies, shapes and joints, and save to the same files again.
 
 #include "KFLevelEditor.h"
 #include "Items/GradientItem.h"
