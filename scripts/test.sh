@@ -25,10 +25,10 @@ configure_and_build "$ROOT_DIR/build/release" -DCMAKE_BUILD_TYPE=Release -DLEVEL
   -DLEVELEDITOR_BUILD_TESTS=ON
 
 echo "== building (fuzz targets, clang)"
-FUZZ_FLAGS="-fsanitize=address,fuzzer-no-link -fno-omit-frame-pointer -g -O1"
+FUZZ_FLAGS="-fsanitize=address,undefined,fuzzer-no-link -fno-sanitize-recover=all -fno-omit-frame-pointer -g -O1"
 configure_and_build "$ROOT_DIR/build/fuzz" -DCMAKE_BUILD_TYPE=Debug \
   -DCMAKE_CXX_COMPILER=clang++ -DLEVELEDITOR_BUILD_TESTS=OFF -DLEVELEDITOR_BUILD_BENCH=OFF \
-  -DLEVELEDITOR_BUILD_FUZZ=ON "-DCMAKE_CXX_FLAGS=$FUZZ_FLAGS" "-DCMAKE_EXE_LINKER_FLAGS=-fsanitize=address"
+  -DLEVELEDITOR_BUILD_FUZZ=ON "-DCMAKE_CXX_FLAGS=$FUZZ_FLAGS" "-DCMAKE_EXE_LINKER_FLAGS=-fsanitize=address,undefined"
 
 echo "== fuzzing (${FUZZ_SECONDS}s per target)"
 for target in "$ROOT_DIR"/build/fuzz/tests/fuzz/fuzz_*; do
@@ -37,7 +37,7 @@ for target in "$ROOT_DIR"/build/fuzz/tests/fuzz/fuzz_*; do
   seeds="$ROOT_DIR/tests/fuzz/corpus/${name#fuzz_}"
   work="$(mktemp -d)"
   # A fresh corpus folder per run keeps the repository's seeds untouched.
-  if ! ASAN_OPTIONS=halt_on_error=1:detect_leaks=0 "$target" -max_total_time="$FUZZ_SECONDS" \
+  if ! ASAN_OPTIONS=halt_on_error=1:detect_leaks=0 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 "$target" -max_total_time="$FUZZ_SECONDS" \
         -timeout=10 -rss_limit_mb=4096 -print_final_stats=0 "$work" "$seeds" >"$work.log" 2>&1; then
     tail -n 60 "$work.log"
     echo "fuzz target $name failed"
