@@ -6,6 +6,7 @@
 #include <QPixmap>
 #include <QRect>
 
+#include "IO/imagefile.h"
 #include "IO/plistReader.h"
 #include "IO/textcodec.h"
 #include "Items/GraphicItem.h"
@@ -87,7 +88,7 @@ void SpriteSheetItem::parsePlist()
     PixmapCache* cache = PixmapCache::get();
     QPixmap texture;
     if (!cache->find(texturePath, &texture)) {
-        texture = QPixmap(texturePath);
+        texture = readImageFile(texturePath);
         cache->insert(texturePath, texture);
     }
 
@@ -103,7 +104,11 @@ void SpriteSheetItem::parsePlist()
         const QString frameKey = makeSpriteSheetPixmapKey(mImageFileName, it.key());
         QPixmap pixmap;
         if (!cache->find(frameKey, &pixmap)) {
-            pixmap = texture.copy(rect);
+            // Only what the texture holds: a frame reaching far outside it would
+            // make an image of its own size. An empty rectangle would copy all.
+            const QRect inside = rect.intersected(texture.rect());
+            if (!inside.isEmpty())
+                pixmap = texture.copy(inside);
             cache->insert(frameKey, pixmap);
             qDebug("Inserted pixmap key: %s", encodeText(frameKey).c_str());
         }

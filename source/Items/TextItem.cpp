@@ -6,6 +6,48 @@
 #include <QKeyEvent>
 #include <QTransform>
 
+namespace {
+
+// A line break is stored as \n and a backslash as \\, so every text comes
+// back as it was. Files written before backslashes were doubled read as they
+// always did (\n is a line break, any other backslash is kept), except where
+// such a file holds two backslashes in a row.
+QString escapedText(const QString& text)
+{
+    QString out;
+    out.reserve(text.size());
+    for (const QChar c : text) {
+        if (c == QLatin1Char('\\'))
+            out += QLatin1String("\\\\");
+        else if (c == QLatin1Char('\n'))
+            out += QLatin1String("\\n");
+        else
+            out += c;
+    }
+    return out;
+}
+
+QString unescapedText(const QString& text)
+{
+    QString out;
+    out.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar next = i + 1 < text.size() ? text.at(i + 1) : QChar();
+        if (text.at(i) == QLatin1Char('\\') && next == QLatin1Char('\\')) {
+            out += QLatin1Char('\\');
+            ++i;
+        } else if (text.at(i) == QLatin1Char('\\') && next == QLatin1Char('n')) {
+            out += QLatin1Char('\n');
+            ++i;
+        } else {
+            out += text.at(i);
+        }
+    }
+    return out;
+}
+
+} // namespace
+
 TextItem::TextItem(QGraphicsItem* parent)
     : QGraphicsTextItem(parent)
 {
@@ -65,9 +107,7 @@ void TextItem::write(IOTransformer& io)
     io.writeAttribute("y", encodeText(textFromNumber(pos().y())));
     if (rotation() != 0)
         io.writeAttribute("angle", encodeText(textFromNumber(rotation())));
-    QString text = toPlainText();
-    text.replace(QLatin1Char('\n'), QStringLiteral("\\n"));
-    io.writeAttribute("text", encodeText(text));
+    io.writeAttribute("text", encodeText(escapedText(toPlainText())));
 }
 
 void TextItem::read(IOTransformer& io)
@@ -75,10 +115,8 @@ void TextItem::read(IOTransformer& io)
     const double x = numberFromText(decodeText(io.readAttribute("x")));
     const double y = numberFromText(decodeText(io.readAttribute("y")));
     const double angle = numberFromText(decodeText(io.readAttribute("angle")));
-    QString text = decodeText(io.readAttribute("text"));
-    text.replace(QStringLiteral("\\n"), QStringLiteral("\n"));
     // Never interpreted as markup: a level's text is plain.
-    setPlainText(text);
+    setPlainText(unescapedText(decodeText(io.readAttribute("text"))));
     setPos(x, y);
     setRotation(angle);
 }

@@ -6,6 +6,7 @@
 #include <QList>
 #include <QMap>
 #include <QPointF>
+#include <QPointer>
 #include <QString>
 
 #include <vector>
@@ -17,6 +18,7 @@
 #include "Views/EditorScene.h"
 
 class QGraphicsRectItem;
+class QLabel;
 class QStatusBar;
 class QTimerEvent;
 
@@ -56,6 +58,8 @@ public:
 
     void setLevelEditor(KFLevelEditor* editor);
     KFLevelEditor* levelEditor() const { return m_levelEditor; }
+    // Shows the pointer's scene coordinates in a permanent label of the status
+    // bar (object name "coordinates"), which its messages never cover.
     void setStatusBar(QStatusBar* statusBar);
     void setContext(EditorContext* context);
 
@@ -154,7 +158,8 @@ private:
     EditorScene m_scene;
     QGraphicsRectItem* m_boundsItem = nullptr;
     TriGradientItem* m_background = nullptr;
-    QStatusBar* m_statusBar = nullptr;
+    // Owned by the status bar.
+    QPointer<QLabel> m_coordinates;
     KFLevelEditor* m_levelEditor = nullptr;
     AbstractItemTool* m_currentTool = nullptr;
     QMap<QString, QList<GroupableItem*> > m_groups;
