@@ -8,10 +8,10 @@
 
 namespace {
 
-// A line break is stored as \n and a backslash as \\, so every text comes
-// back as it was. Files written before backslashes were doubled read as they
-// always did (\n is a line break, any other backslash is kept), except where
-// such a file holds two backslashes in a row.
+// A line break is stored as \n. A text holding a backslash also has every
+// backslash doubled and says so in the "escaped" attribute, so that it comes
+// back as it was; texts without one are written as they always were, and files
+// without the attribute read as they always did (every \n is a line break).
 QString escapedText(const QString& text)
 {
     QString out;
@@ -107,7 +107,10 @@ void TextItem::write(IOTransformer& io)
     io.writeAttribute("y", encodeText(textFromNumber(pos().y())));
     if (rotation() != 0)
         io.writeAttribute("angle", encodeText(textFromNumber(rotation())));
-    io.writeAttribute("text", encodeText(escapedText(toPlainText())));
+    const QString text = toPlainText();
+    io.writeAttribute("text", encodeText(escapedText(text)));
+    if (text.contains(QLatin1Char('\\')))
+        io.writeAttribute("escaped", "1");
 }
 
 void TextItem::read(IOTransformer& io)
@@ -115,8 +118,13 @@ void TextItem::read(IOTransformer& io)
     const double x = numberFromText(decodeText(io.readAttribute("x")));
     const double y = numberFromText(decodeText(io.readAttribute("y")));
     const double angle = numberFromText(decodeText(io.readAttribute("angle")));
+    QString text = decodeText(io.readAttribute("text"));
+    if (io.readAttribute("escaped") == "1")
+        text = unescapedText(text);
+    else
+        text.replace(QStringLiteral("\\n"), QStringLiteral("\n"));
     // Never interpreted as markup: a level's text is plain.
-    setPlainText(unescapedText(decodeText(io.readAttribute("text"))));
+    setPlainText(text);
     setPos(x, y);
     setRotation(angle);
 }
