@@ -241,6 +241,8 @@ void KFLevelEditor::addSpriteSheet(QString path)
     auto* sheet = new SpriteSheetItem(path);
     ui.editorView->editorScene()->addItem(sheet);
     addSpriteSheet(sheet);
+    if (!sheet->readError().isEmpty())
+        showStatus(tr("Could not read sprite sheet %1: %2").arg(QDir::toNativeSeparators(path), sheet->readError()));
 }
 
 void KFLevelEditor::addSpriteSheet(SpriteSheetItem* sheet)

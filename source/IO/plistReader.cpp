@@ -78,10 +78,13 @@ plistReader::~plistReader() = default;
 
 bool plistReader::readFile(const QString& path)
 {
+    m_error.clear();
     std::string buffer;
     const FileRead read = readRegularFile(QFile::encodeName(path).toStdString(), buffer);
-    if (read.status == FileRead::Refused) {
-        qWarning("Could not read property list %s: %s", qPrintable(path), read.error.c_str());
+    if (!read.ok()) {
+        m_error = decodeText(read.error);
+        if (read.status == FileRead::Refused)
+            qWarning("Could not read property list %s: %s", qPrintable(path), read.error.c_str());
         return false;
     }
 
@@ -90,17 +93,21 @@ bool plistReader::readFile(const QString& path)
     QMap<QString, QVariant> entries;
     try {
         if (xmlNestingExceeded(buffer.data())) {
+            m_error = QStringLiteral("its elements are nested too deeply");
             qWarning("Could not read property list %s: elements nested too deeply", qPrintable(path));
             return false;
         }
         rapidxml::xml_document<char> document;
         document.parse<0>(&buffer[0]);
         rapidxml::xml_node<char>* plist = document.first_node("plist");
-        if (!plist)
+        if (!plist) {
+            m_error = QStringLiteral("it is not a property list");
             return false;
+        }
         if (rapidxml::xml_node<char>* dict = plist->first_node("dict"))
             parseDict(dict, &entries);
     } catch (const std::exception& e) {
+        m_error = QStringLiteral("it is not a well-formed property list (%1)").arg(decodeText(e.what()));
         qWarning("Could not read property list %s: %s", qPrintable(path), e.what());
         return false;
     }

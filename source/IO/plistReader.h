@@ -21,6 +21,8 @@ public:
     // file, too large, malformed or has no root element "plist"; true for a
     // "plist" without "dict".
     bool readFile(const QString& path);
+    // Why the last readFile failed, in words a user can read; empty after a success.
+    const QString& errorString() const { return m_error; }
 
     // "{{x,y},{w,h}}" → QRect(x, y, w, h); a text of another shape, or with a
     // number beyond 2^24 either way (no texture is that large), gives QRect().
@@ -28,6 +30,9 @@ public:
     // "{x,y}" → QPoint(x, y); a text of another shape, or with a number beyond
     // 2^24 either way, gives QPoint().
     static QPoint parseStringToPoint(const QString& text);
+
+private:
+    QString m_error;
 };
 
 #endif // PLISTREADER_H

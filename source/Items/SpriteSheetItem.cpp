@@ -70,8 +70,11 @@ void SpriteSheetItem::parsePlist()
     plistReader plist;
     // A missing or malformed file leaves the map empty: the sheet keeps no frames
     // and the level goes on opening.
-    if (!plist.readFile(mPlistPath))
+    mReadError.clear();
+    if (!plist.readFile(mPlistPath)) {
+        mReadError = plist.errorString();
         qDebug("Sprite sheet has no readable property list: %s", encodeText(mPlistPath).c_str());
+    }
 
     const QVariant metadata = plist.value(QStringLiteral("metadata"));
     if (!isDictionary(metadata))

@@ -166,6 +166,8 @@ private slots:
     void unreadableLevelOpensEmptyAndUntitled_data();
     void unreadableLevelOpensEmptyAndUntitled();
     void tornSaveOpensUntitled();
+    void unreadableSheetSaysWhy_data();
+    void unreadableSheetSaysWhy();
     void textsAndNamesReopenAsSaved();
     void unreadablePhysicsFileIsNotReplaced_data();
     void unreadablePhysicsFileIsNotReplaced();
@@ -620,6 +622,39 @@ void TestLevelCommands::unreadableLevelOpensEmptyAndUntitled()
     answerNextDialog<QFileDialog>([](QFileDialog* d) { d->reject(); }, &asked);
     QTest::mouseClick(window.form().saveButton, Qt::LeftButton);
     QVERIFY(asked);
+}
+
+void TestLevelCommands::unreadableSheetSaysWhy_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("fifo") << "fifo" << "not a regular file";
+    QTest::newRow("link to /dev/zero") << "zero" << "not a regular file";
+    QTest::newRow("missing") << "missing" << "does not exist";
+    QTest::newRow("not a property list") << "other" << "not a property list";
+}
+
+// A sheet added to the library that cannot be read gets its tab, without
+// frames, and the status bar says why; nothing blocks.
+void TestLevelCommands::unreadableSheetSaysWhy()
+{
+    QFETCH(QString, kind);
+    QFETCH(QString, reason);
+    const QString plist = m_dir->filePath(QStringLiteral("odd.plist"));
+    if (kind == QLatin1String("fifo"))
+        QCOMPARE(mkfifo(QFile::encodeName(plist).constData(), 0600), 0);
+    else if (kind == QLatin1String("zero"))
+        QVERIFY(QFile::link(QStringLiteral("/dev/zero"), plist));
+    else if (kind == QLatin1String("other"))
+        writeText(plist, "<view/>");
+
+    KFLevelEditor window;
+    alarm(60);
+    window.addSpriteSheet(plist);
+    alarm(0);
+    QCOMPARE(window.form().spriteSheetTabs->count(), 1);
+    const QString message = window.statusBar()->currentMessage();
+    QVERIFY2(message.contains(QStringLiteral("odd.plist")) && message.contains(reason), qPrintable(message));
 }
 
 // A save killed between its two renames leaves the new level beside the old
