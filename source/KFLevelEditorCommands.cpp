@@ -108,23 +108,20 @@ void KFLevelEditor::openFile(QString path)
 
     EditorView* canvas = ui.editorView;
     QString error;
-    bool physicsUnread = false;
-    if (!readLevel(canvas, &context, path, &error, &physicsUnread)) {
+    QString untitled;
+    if (!readLevel(canvas, &context, path, &error, &untitled)) {
         // Whatever was read is dropped, and the level stays untitled so that the
         // next Save asks for a name instead of writing over the unreadable file.
         on_clearButton_clicked();
         fileName.clear();
-        const QString message = tr("Could not open %1: the file is not a well-formed level (%2)")
-                                    .arg(QDir::toNativeSeparators(path), error);
+        const QString message = tr("Could not open %1: %2").arg(QDir::toNativeSeparators(path), error);
         qWarning("%s", qPrintable(message));
         showStatus(message);
-    } else if (physicsUnread) {
+    } else if (!untitled.isEmpty()) {
         // What the level file held stays; untitled, a Save cannot replace the
-        // damaged physics file with one that lacks its shapes.
+        // physics file with one that lacks its shapes.
         fileName.clear();
-        const QString message = tr("Opened %1 without its physics: %2 could not be read")
-                                    .arg(QDir::toNativeSeparators(path),
-                                         QDir::toNativeSeparators(path + QStringLiteral(".phyxml")));
+        const QString message = tr("Opened %1 untitled: %2").arg(QDir::toNativeSeparators(path), untitled);
         qWarning("%s", qPrintable(message));
         showStatus(message);
     }
@@ -245,6 +242,8 @@ void KFLevelEditor::addSpriteSheet(QString path)
     ui.editorView->editorScene()->addItem(sheet);
     addSpriteSheet(sheet);
     sceneStructureChanged();
+    if (!sheet->readError().isEmpty())
+        showStatus(tr("Could not read sprite sheet %1: %2").arg(QDir::toNativeSeparators(path), sheet->readError()));
 }
 
 void KFLevelEditor::addSpriteSheet(SpriteSheetItem* sheet)

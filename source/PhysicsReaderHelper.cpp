@@ -1,9 +1,12 @@
 #include "PhysicsReaderHelper.h"
 
+#include <QDir>
 #include <QFile>
 #include <QGraphicsItem>
 #include <QObject>
 
+#include "IO/iotransformer.h"
+#include "IO/textcodec.h"
 #include "Items/AbstractLineItem.h"
 #include "Items/CircleShapeItem.h"
 #include "Items/GrooveJointItem.h"
@@ -144,20 +147,39 @@ bool PhysicsReaderHelper::reading(cpConstraint* constraint, long long)
 }
 
 bool readLevel(EditorView* view, EditorContext* context, const QString& path, QString* error,
-               bool* physicsUnread)
+               QString* untitled)
 {
     PhysicsReaderHelper helper(view);
     cpSpaceSerializer serializer(&helper);
     IOTransformer transformer(QFile::encodeName(path).toStdString(), context, &serializer);
+    const QString physicsName = QDir::toNativeSeparators(path + QStringLiteral(".phyxml"));
+    QString reason;
     try {
-        transformer.load(view->space());
-        if (physicsUnread)
-            *physicsUnread = serializer.lastLoadFailed();
-        transformer.read(*view);
+        if (!transformer.load(view->space()))
+            reason = transformer.errorString();
+        else if (transformer.rootName() != view->key() && !(transformer.rootName().empty() && transformer.loadedEmptyFile()))
+            reason = transformer.rootName().empty()
+                ? QStringLiteral("the file holds no level")
+                : QStringLiteral("the file is not a level (its root element is \"%1\", not \"%2\")")
+                      .arg(decodeText(transformer.rootName()), decodeText(view->key()));
+        else
+            transformer.read(*view);
     } catch (const std::exception& e) {
+        reason = QStringLiteral("the file is not a well-formed level (%1)").arg(QString::fromLocal8Bit(e.what()));
+    }
+    if (!reason.isEmpty()) {
         if (error)
-            *error = QString::fromLocal8Bit(e.what());
+            *error = reason;
         return false;
+    }
+    if (untitled) {
+        untitled->clear();
+        if (serializer.lastLoadFailed())
+            *untitled = QStringLiteral("its physics file %1 could not be read (%2)")
+                            .arg(physicsName, decodeText(serializer.lastLoadError()));
+        else if (!transformer.physicsMatches())
+            *untitled = QStringLiteral("its physics file %1 was not saved with it (a save was cut short)")
+                            .arg(physicsName);
     }
     cpSpaceEachConstraint(view->space(), colorEachConstraint, nullptr);
     cpSpaceReindexStatic(view->space());

@@ -30,10 +30,13 @@ private:
 // The open road into a cleared canvas: the physics file beside the level (items
 // built by the callback above), then the level's "view" element; every joint is
 // coloured by its state and the static shapes are reindexed. False, with the
-// reason in error, when the level file is not well-formed: the canvas may then
-// hold part of the level, and the caller clears it. physicsUnread is set when
-// the physics file beside the level holds something that could not be read.
+// reason in error, when the level file cannot be read (missing, a folder, not a
+// regular file, too large), is not well-formed, or is not a level (its root is
+// not "view"; an empty file is a new level): the canvas may then hold part of
+// the level, and the caller clears it. When the level opens but the physics file
+// beside it could not be read or was not saved with it, untitled says so: the
+// level must then stay untitled, so that a Save cannot replace that file.
 bool readLevel(EditorView* view, EditorContext* context, const QString& path, QString* error,
-               bool* physicsUnread = nullptr);
+               QString* untitled = nullptr);
 
 #endif // PHYSICSREADERHELPER_H

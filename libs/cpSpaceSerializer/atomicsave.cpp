@@ -1,10 +1,13 @@
 #include "atomicsave.h"
 
+#include <cctype>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -19,7 +22,68 @@ struct Pending
     std::string backup;
     bool existed = false;
     bool replaced = false;
+    // Holds the temporary file's lock until the save ends, so that another
+    // save of the same file never takes it for a stale one.
+    int lock = -1;
 };
+
+// Temporary files are named target + kTemporaryInfix + six characters of
+// mkstemp; previous versions target + kPreviousInfix + a number. Both names
+// are the editor's own, which is what lets a later save remove them.
+const char kTemporaryInfix[] = ".save-";
+const char kPreviousInfix[] = ".previous";
+const std::size_t kTemporaryTail = 6;
+
+bool allOf(const std::string& text, std::size_t from, int (*test)(int))
+{
+    if (from >= text.size())
+        return false;
+    for (std::size_t i = from; i < text.size(); ++i)
+        if (!test(static_cast<unsigned char>(text[i])))
+            return false;
+    return true;
+}
+
+// A temporary file no save holds any more: a save killed before its rename
+// left it. The lock test runs on the open file, so a live save's file is kept.
+bool staleTemporary(const std::string& path)
+{
+    const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    struct stat st;
+    const bool stale = fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && flock(fd, LOCK_EX | LOCK_NB) == 0;
+    close(fd);
+    return stale;
+}
+
+// Removes what killed saves of target left beside it: temporary files and
+// previous versions kept for a rollback that never came.
+void removeLeftovers(const std::string& target)
+{
+    const std::size_t slash = target.rfind('/');
+    const std::string folder = slash == std::string::npos ? std::string(".") : target.substr(0, slash + 1);
+    const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
+    const std::string temporary = base + kTemporaryInfix;
+    const std::string previous = base + kPreviousInfix;
+    DIR* dir = opendir(folder.c_str());
+    if (!dir)
+        return;
+    while (dirent* entry = readdir(dir)) {
+        const std::string name = entry->d_name;
+        const std::string path = (slash == std::string::npos ? std::string() : folder) + name;
+        if (name.size() == temporary.size() + kTemporaryTail && name.compare(0, temporary.size(), temporary) == 0
+            && allOf(name, temporary.size(), [](int c) { return std::isalnum(c); })) {
+            if (staleTemporary(path))
+                unlink(path.c_str());
+        } else if (name.compare(0, previous.size(), previous) == 0 && allOf(name, previous.size(), [](int c) { return std::isdigit(c); })) {
+            struct stat st;
+            if (lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode))
+                unlink(path.c_str());
+        }
+    }
+    closedir(dir);
+}
 
 // Writes through a symbolic link to its target, as an in-place write would.
 std::string resolvedTarget(const std::string& path)
@@ -63,13 +127,16 @@ bool writeTemporary(Pending& file, const AtomicSave::Writer& writer, std::string
         *error = reason("Cannot write", file.target);
         return false;
     }
-    std::string tmp = file.target + ".XXXXXX";
+    std::string tmp = file.target + kTemporaryInfix + std::string(kTemporaryTail, 'X');
     const int fd = mkstemp(&tmp[0]);
     if (fd < 0) {
         *error = reason("Cannot create a file beside", file.target);
         return false;
     }
     file.temporary = tmp;
+    file.lock = dup(fd);
+    if (file.lock >= 0)
+        flock(file.lock, LOCK_EX);
     fchmod(fd, mode);
     std::FILE* out = fdopen(fd, "w");
     if (!out) {
@@ -93,7 +160,7 @@ bool keepPrevious(Pending& file, std::string* error)
     if (!file.existed)
         return true;
     for (int attempt = 0; attempt < 100; ++attempt) {
-        std::string name = file.target + ".previous" + std::to_string(attempt);
+        std::string name = file.target + kPreviousInfix + std::to_string(attempt);
         if (link(file.target.c_str(), name.c_str()) == 0) {
             file.backup = name;
             return true;
@@ -131,6 +198,7 @@ bool AtomicSave::commit()
             break;
         }
         files[i].target = resolvedTarget(m_entries[i].path);
+        removeLeftovers(files[i].target);
         ok = writeTemporary(files[i], m_entries[i].writer, &m_error);
     }
     // With several files, each previous one keeps a second name until all are replaced.
@@ -155,6 +223,8 @@ bool AtomicSave::commit()
             unlink(file.temporary.c_str());
         if (!file.backup.empty())
             unlink(file.backup.c_str());
+        if (file.lock >= 0)
+            close(file.lock);
     }
     m_entries.clear();
     return ok;

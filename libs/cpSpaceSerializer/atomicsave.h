@@ -25,6 +25,8 @@ public:
 
     // Writes and renames every added file; true only when all of them were
     // replaced. On false every target is as before and errorString() says why.
+    // Temporary files and previous versions that killed saves of the same
+    // targets left beside them are removed first.
     bool commit();
     // Empty after a successful commit.
     const std::string& errorString() const { return m_error; }

@@ -135,6 +135,8 @@ bool cpSpaceSerializer::addToSave(AtomicSave& files, cpSpace* s, const char* fil
 
     TiXmlElement* spaceElm = new TiXmlElement("space");
     doc.LinkEndChild(spaceElm);
+    if (!_saveMark.empty())
+        spaceElm->SetAttribute(kSaveMarkAttribute, _saveMark.c_str());
     spaceElm->LinkEndChild(createValueElm("iterations", cpSpaceGetIterations(space)));
     spaceElm->LinkEndChild(createPointElm("gravity", cpSpaceGetGravity(space)));
     spaceElm->LinkEndChild(createValueElm("damping", cpSpaceGetDamping(space)));

@@ -11,9 +11,15 @@
 
 #include <cstdint>
 #include <map>
+#include <string>
 #include <vector>
 
 class AtomicSave;
+
+// The root attribute through which a level and its physics file name the save
+// that wrote them, so that a pair torn by a save cut short between its renames
+// is seen on the next open. Readers of the files ignore it.
+constexpr const char* kSaveMarkAttribute = "saveMark";
 
 // Callbacks through which the owner of a space chooses the ids written to the
 // file and is asked whether each object read from it is kept. The default ids
@@ -56,6 +62,12 @@ public:
     // True when the last load met a file with content that it could not read;
     // a missing or empty file is no failure, there is nothing in it to lose.
     bool lastLoadFailed() const { return _loadFailed; }
+    // Why the last load failed, in words a user can read; empty when it did not.
+    const std::string& lastLoadError() const { return _loadError; }
+    // The save mark of the file last loaded ("" for a file without one).
+    const std::string& loadedSaveMark() const { return _loadedSaveMark; }
+    // Written on the root of every file saved from now on; "" writes none.
+    void setSaveMark(const std::string& mark) { _saveMark = mark; }
 
     // Writes the space to filename through a temporary file beside it that is
     // renamed over the target, so a failed write leaves the old file intact.
@@ -120,6 +132,9 @@ protected:
 
 private:
     bool _loadFailed = false;
+    std::string _loadError;
+    std::string _loadedSaveMark;
+    std::string _saveMark;
     // Bodies built during the current load, so that a body left without any
     // shape (all refused or invalid) can be taken out and freed again.
     std::vector<cpBody*> _loadedBodies;

@@ -1,5 +1,6 @@
 #include "cpSpaceSerializer.h"
 #include "cpCompat.h"
+#include "regularfile.h"
 #include "xmlnesting.h"
 
 #include <algorithm>
@@ -7,7 +8,6 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <limits>
 #include <sstream>
 #include <string>
@@ -49,26 +49,16 @@ cpVect sane(cpVect v)
 
 
 // Reads the file as TinyXML's own loader does (line ends normalised to \n).
-bool readText(const char* path, std::string& out)
+FileRead readText(const char* path, std::string& out)
 {
-    if (!path)
-        return false;
-    FILE* file = std::fopen(path, "rb");
-    if (!file)
-        return false;
     std::string raw;
-    char buf[65536];
-    size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, file)) > 0)
-        raw.append(buf, n);
-    const bool failed = std::ferror(file) != 0;
-    std::fclose(file);
-    if (failed || raw.empty())
-        return false;
+    FileRead read = readRegularFile(path ? std::string(path) : std::string(), raw);
+    out.clear();
+    if (!read.ok())
+        return read;
     // A UTF-8 byte order mark, which the parser only skips when it detects encodings.
     if (raw.compare(0, 3, "\xEF\xBB\xBF") == 0)
         raw.erase(0, 3);
-    out.clear();
     out.reserve(raw.size());
     for (size_t i = 0; i < raw.size(); ++i) {
         if (raw[i] == '\r') {
@@ -79,7 +69,7 @@ bool readText(const char* path, std::string& out)
             out += raw[i];
         }
     }
-    return true;
+    return read;
 }
 
 } // namespace
@@ -153,16 +143,22 @@ cpSpace* cpSpaceSerializer::load(const char* filename)
 cpSpace* cpSpaceSerializer::load(cpSpace* s, const char* filename)
 {
     _loadFailed = false;
+    _loadError.clear();
+    _loadedSaveMark.clear();
     if (!s)
         return s;
     std::string text;
-    if (!readText(filename, text)) {
-        std::error_code error;
-        const auto size = filename ? std::filesystem::file_size(filename, error) : 0;
-        _loadFailed = !error && size > 0;
+    const FileRead read = readText(filename, text);
+    if (read.status == FileRead::Refused) {
+        _loadFailed = true;
+        _loadError = read.error;
         return s;
     }
+    // A missing or empty file holds nothing to lose.
+    if (text.empty())
+        return s;
     _loadFailed = true;
+    _loadError = "it is not a well-formed physics file";
     if (const XmlGuardResult fault = xmlGuardCheck(text.c_str(), XmlParser::Tiny, kMaxXmlNesting, kMaxAttributes)) {
         std::fprintf(stderr, "cpSpaceSerializer: %s %s, not read\n", filename,
                      fault.fault == XmlFault::TooDeep ? "nests too deeply" : "has an element with too many attributes");
@@ -178,6 +174,9 @@ cpSpace* cpSpaceSerializer::load(cpSpace* s, const char* filename)
     if (!root)
         return s;
     _loadFailed = false;
+    _loadError.clear();
+    if (const char* mark = root->Attribute(kSaveMarkAttribute))
+        _loadedSaveMark = mark;
 
     space = s;
     bodyMap.clear();

@@ -74,14 +74,27 @@ public:
 
     // Writes the level file and, with a serializer and a space, its physics
     // file as one step: both are replaced, or (on false) both stay as they were
-    // and errorString() says why.
+    // and errorString() says why. Such a pair carries one save mark on both
+    // root elements.
     bool save(cpSpace* space);
     // Why the last save failed; empty after a successful one.
     const QString& errorString() const { return m_errorString; }
-    // Parses the level file (a missing or unreadable one gives an empty document),
-    // then loads the physics file into the space. rapidxml::parse_error passes out,
-    // leaving the document empty and the physics file unread.
-    void load(cpSpace* space);
+    // Parses the level file, then loads the physics file into the space.
+    // False, with an empty document and errorString() saying why, when the
+    // level file is missing or cannot be read (not a regular file, too large,
+    // no permission); the physics file is loaded all the same. A NUL byte or
+    // malformed markup throws rapidxml::parse_error, leaving the document
+    // empty and the physics file unread.
+    bool load(cpSpace* space);
+    // After a load: the name of the document's first element ("" for none),
+    // and whether the level file was empty (0 bytes).
+    std::string rootName() const;
+    bool loadedEmptyFile() const { return m_buffer && m_buffer->size() <= 1; }
+    // After a load with a serializer and a space: false when the level and the
+    // physics file beside it were not written by the same save (one that was
+    // cut short between its two renames). Files written before saves were
+    // marked always match.
+    bool physicsMatches() const { return !m_physicsLoaded || m_levelMark == m_physicsMark; }
 
 private:
     // The level file's full name followed by ".phyxml".
@@ -103,7 +116,11 @@ private:
     std::string m_fileName;
     QString m_errorString;
     size_t m_printedSize = 0;
-    std::unique_ptr<std::vector<char>> m_buffer;
+    std::unique_ptr<std::string> m_buffer;
+    // Save marks of the loaded level and physics file ("" for none).
+    std::string m_levelMark;
+    std::string m_physicsMark;
+    bool m_physicsLoaded = false;
     rapidxml::xml_document<char> m_document;
     rapidxml::xml_node<char>* m_current = nullptr;
     cpSpaceSerializer* m_serializer;

@@ -1,6 +1,7 @@
 #include "IO/plistReader.h"
 
 #include "IO/textcodec.h"
+#include "regularfile.h"
 #include "xmlnesting.h"
 
 #include <rapidxml/rapidxml.hpp>
@@ -8,7 +9,7 @@
 #include <QFile>
 #include <QStringList>
 
-#include <vector>
+#include <string>
 
 namespace {
 
@@ -22,7 +23,12 @@ QString nodeText(const rapidxml::xml_node<char>* node)
     return decodeText(node->value(), qsizetype(node->value_size()));
 }
 
-// The integers of a "{a,b,...}" text when it holds exactly count of them.
+// Largest coordinate or size taken from a sheet, far beyond any texture: sums
+// of two such values stay far inside int, where QRect computes its corners.
+const int kMaxSheetCoordinate = 1 << 24;
+
+// The integers of a "{a,b,...}" text when it holds exactly count of them, each
+// within kMaxSheetCoordinate of 0.
 QList<int> parseNumbers(QString text, int count)
 {
     text.remove(QLatin1Char('{')).remove(QLatin1Char('}'));
@@ -30,8 +36,12 @@ QList<int> parseNumbers(QString text, int count)
     QList<int> numbers;
     if (parts.size() != count)
         return numbers;
-    for (const QString& part : parts)
-        numbers.append(part.trimmed().toInt());
+    for (const QString& part : parts) {
+        const int n = part.trimmed().toInt();
+        if (n > kMaxSheetCoordinate || n < -kMaxSheetCoordinate)
+            return QList<int>();
+        numbers.append(n);
+    }
     return numbers;
 }
 
@@ -68,30 +78,36 @@ plistReader::~plistReader() = default;
 
 bool plistReader::readFile(const QString& path)
 {
-    std::vector<char> buffer;
-    QFile file(path);
-    if (file.open(QIODevice::ReadOnly)) {
-        const QByteArray bytes = file.readAll();
-        buffer.assign(bytes.constData(), bytes.constData() + bytes.size());
+    m_error.clear();
+    std::string buffer;
+    const FileRead read = readRegularFile(QFile::encodeName(path).toStdString(), buffer);
+    if (!read.ok()) {
+        m_error = decodeText(read.error);
+        if (read.status == FileRead::Refused)
+            qWarning("Could not read property list %s: %s", qPrintable(path), read.error.c_str());
+        return false;
     }
-    buffer.push_back('\0');
 
     // Everything is read into a map of its own first, so that a file that turns
     // out to be broken leaves this one untouched.
     QMap<QString, QVariant> entries;
     try {
         if (xmlNestingExceeded(buffer.data())) {
+            m_error = QStringLiteral("its elements are nested too deeply");
             qWarning("Could not read property list %s: elements nested too deeply", qPrintable(path));
             return false;
         }
         rapidxml::xml_document<char> document;
-        document.parse<0>(buffer.data());
+        document.parse<0>(&buffer[0]);
         rapidxml::xml_node<char>* plist = document.first_node("plist");
-        if (!plist)
+        if (!plist) {
+            m_error = QStringLiteral("it is not a property list");
             return false;
+        }
         if (rapidxml::xml_node<char>* dict = plist->first_node("dict"))
             parseDict(dict, &entries);
     } catch (const std::exception& e) {
+        m_error = QStringLiteral("it is not a well-formed property list (%1)").arg(decodeText(e.what()));
         qWarning("Could not read property list %s: %s", qPrintable(path), e.what());
         return false;
     }

@@ -17,14 +17,22 @@ public:
     ~plistReader();
 
     // Merges the file's top-level dictionary into this map, replacing equal keys.
-    // False, with the map unchanged, when the file is missing, malformed or has
-    // no root element "plist"; true for a "plist" without "dict".
+    // False, with the map unchanged, when the file is missing, not a regular
+    // file, too large, malformed or has no root element "plist"; true for a
+    // "plist" without "dict".
     bool readFile(const QString& path);
+    // Why the last readFile failed, in words a user can read; empty after a success.
+    const QString& errorString() const { return m_error; }
 
-    // "{{x,y},{w,h}}" → QRect(x, y, w, h); a text of another shape gives QRect().
+    // "{{x,y},{w,h}}" → QRect(x, y, w, h); a text of another shape, or with a
+    // number beyond 2^24 either way (no texture is that large), gives QRect().
     static QRect parseStringToRect(const QString& text);
-    // "{x,y}" → QPoint(x, y); a text of another shape gives QPoint().
+    // "{x,y}" → QPoint(x, y); a text of another shape, or with a number beyond
+    // 2^24 either way, gives QPoint().
     static QPoint parseStringToPoint(const QString& text);
+
+private:
+    QString m_error;
 };
 
 #endif // PLISTREADER_H

@@ -10,6 +10,10 @@
 QString decodeText(const char* data, qsizetype size = -1);
 QString decodeText(const std::string& text);
 std::string encodeText(const QString& text);
+// The UTF-8 text without what XML 1.0 cannot hold (C0 controls other than tab,
+// line feed and carriage return, surrogates, U+FFFE and U+FFFF): a document
+// holding any of them is not well-formed and a NUL ends it for the reader.
+std::string xmlSafeText(const std::string& utf8);
 
 // A number read from a file: malformed text and values that are not finite
 // ("nan", "inf", overflow) read as 0, like any text that is no number.

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "Actions/ActionModel.h"
+#include "IO/imagefile.h"
 #include "IO/textcodec.h"
 #include "Commands/UndoCommands.h"
 #include "Items/ShapeItem.h"
@@ -205,9 +206,9 @@ void GraphicItem::setPixmapKey(QString key)
             const QString path = QFileInfo(mSpriteSheet->plistFilePath()).absolutePath()
                 + QLatin1Char('/') + frame;
             qDebug("Recovering with: %s", encodeText(path).c_str());
-            pixmap = QPixmap(path);
+            pixmap = readImageFile(path);
         } else {
-            pixmap = QPixmap(key);
+            pixmap = readImageFile(key);
         }
     }
     if (pixmap.isNull()) {
@@ -625,7 +626,7 @@ void GraphicItem::read(IOTransformer& io)
     } else {
         PixmapCache* cache = PixmapCache::get();
         if (!cache->find(file, nullptr))
-            cache->insert(file, QPixmap(file));
+            cache->insert(file, readImageFile(file));
         setPixmapKey(file);
     }
 

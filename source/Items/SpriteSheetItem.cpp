@@ -6,6 +6,7 @@
 #include <QPixmap>
 #include <QRect>
 
+#include "IO/imagefile.h"
 #include "IO/plistReader.h"
 #include "IO/textcodec.h"
 #include "Items/GraphicItem.h"
@@ -69,8 +70,11 @@ void SpriteSheetItem::parsePlist()
     plistReader plist;
     // A missing or malformed file leaves the map empty: the sheet keeps no frames
     // and the level goes on opening.
-    if (!plist.readFile(mPlistPath))
+    mReadError.clear();
+    if (!plist.readFile(mPlistPath)) {
+        mReadError = plist.errorString();
         qDebug("Sprite sheet has no readable property list: %s", encodeText(mPlistPath).c_str());
+    }
 
     const QVariant metadata = plist.value(QStringLiteral("metadata"));
     if (!isDictionary(metadata))
@@ -87,7 +91,7 @@ void SpriteSheetItem::parsePlist()
     PixmapCache* cache = PixmapCache::get();
     QPixmap texture;
     if (!cache->find(texturePath, &texture)) {
-        texture = QPixmap(texturePath);
+        texture = readImageFile(texturePath);
         cache->insert(texturePath, texture);
     }
 
@@ -103,7 +107,11 @@ void SpriteSheetItem::parsePlist()
         const QString frameKey = makeSpriteSheetPixmapKey(mImageFileName, it.key());
         QPixmap pixmap;
         if (!cache->find(frameKey, &pixmap)) {
-            pixmap = texture.copy(rect);
+            // Only what the texture holds: a frame reaching far outside it would
+            // make an image of its own size. An empty rectangle would copy all.
+            const QRect inside = rect.intersected(texture.rect());
+            if (!inside.isEmpty())
+                pixmap = texture.copy(inside);
             cache->insert(frameKey, pixmap);
             qDebug("Inserted pixmap key: %s", encodeText(frameKey).c_str());
         }

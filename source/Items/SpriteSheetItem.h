@@ -32,6 +32,8 @@ public:
     QString plistFilePath() const { return mPlistPath; }
     // The texture name exactly as the plist gives it; the frames' keys carry it.
     QString imageFileName() const { return mImageFileName; }
+    // Why the property list could not be read; empty when it was.
+    QString readError() const { return mReadError; }
     SpriteListModel* model() const { return mModel; }
 
     // Loads the texture and cuts every frame that the cache does not hold yet.
@@ -42,6 +44,7 @@ private:
     void setUp();
 
     QString mPlistPath;
+    QString mReadError;
     QString mImageFileName;
     SpriteListModel* mModel;
 };

@@ -4,6 +4,7 @@
 #include <QDebug>
 #include <QGraphicsRectItem>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QMouseEvent>
 #include <QPen>
 #include <QPixmap>
@@ -121,7 +122,6 @@ EditorView::EditorView(QWidget* parent)
     setDragMode(QGraphicsView::RubberBandDrag);
     setMouseTracking(true);
 
-    m_statusBar = nullptr;
     init();
 }
 
@@ -137,7 +137,12 @@ void EditorView::setLevelEditor(KFLevelEditor* editor)
 
 void EditorView::setStatusBar(QStatusBar* statusBar)
 {
-    m_statusBar = statusBar;
+    delete m_coordinates;
+    if (!statusBar)
+        return;
+    m_coordinates = new QLabel(statusBar);
+    m_coordinates->setObjectName(QStringLiteral("coordinates"));
+    statusBar->addPermanentWidget(m_coordinates);
 }
 
 void EditorView::showMessage(const QString& text)
@@ -520,11 +525,10 @@ void EditorView::mouseMoveEvent(QMouseEvent* event)
         QGraphicsView::mouseMoveEvent(event);
 
     const QPointF scenePt = mapToScene(event->position().toPoint());
-    if (m_statusBar) {
-        m_statusBar->showMessage(QStringLiteral("%1, %2")
-                                     .arg(scenePt.x(), 0, 'g', -1, QLatin1Char(' '))
-                                     .arg(scenePt.y(), 0, 'g', -1, QLatin1Char(' ')),
-                                 0);
+    if (m_coordinates) {
+        m_coordinates->setText(QStringLiteral("%1, %2")
+                                   .arg(scenePt.x(), 0, 'g', -1, QLatin1Char(' '))
+                                   .arg(scenePt.y(), 0, 'g', -1, QLatin1Char(' ')));
     }
     emit hoverPointChanged(scenePt);
 }

@@ -6,6 +6,7 @@
 #include <QList>
 #include <QMap>
 #include <QPointF>
+#include <QPointer>
 #include <QString>
 
 #include <vector>
@@ -18,6 +19,7 @@
 #include "Views/EditorScene.h"
 
 class QGraphicsRectItem;
+class QLabel;
 class QStatusBar;
 class QTimerEvent;
 
@@ -57,6 +59,8 @@ public:
 
     void setLevelEditor(KFLevelEditor* editor);
     KFLevelEditor* levelEditor() const { return m_levelEditor; }
+    // Shows the pointer's scene coordinates in a permanent label of the status
+    // bar (object name "coordinates"), which its messages never cover.
     void setStatusBar(QStatusBar* statusBar);
     // A message for the user in the window's status bar; none without one.
     void showMessage(const QString& text);
@@ -169,7 +173,8 @@ private:
     EditorScene m_scene;
     QGraphicsRectItem* m_boundsItem = nullptr;
     TriGradientItem* m_background = nullptr;
-    QStatusBar* m_statusBar = nullptr;
+    // Owned by the status bar.
+    QPointer<QLabel> m_coordinates;
     KFLevelEditor* m_levelEditor = nullptr;
     AbstractItemTool* m_currentTool = nullptr;
     QMap<QString, QList<GroupableItem*> > m_groups;

@@ -5,6 +5,7 @@
 #include <QPixmapCache>
 #include <QtDebug>
 
+#include "IO/imagefile.h"
 #include "IO/textcodec.h"
 #include "Items/SpriteSheetItem.h"
 #include "Models/SpriteListModel.h"
@@ -79,8 +80,10 @@ void SpriteListView::addFile(QString path)
         return;
     QPixmap image;
     if (!QPixmapCache::find(path, &image)) {
-        if (!image.load(path)) {
-            qWarning("Not an image, not added: %s", encodeText(path).c_str());
+        QString why;
+        image = readImageFile(path, &why);
+        if (image.isNull()) {
+            qWarning("Not added: %s: %s", encodeText(path).c_str(), encodeText(why).c_str());
             return;
         }
         QPixmapCache::insert(path, image);

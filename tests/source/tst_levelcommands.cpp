@@ -23,6 +23,7 @@
 #include "Items/JointItems.h"
 #include "Items/SegmentShapeItem.h"
 #include "Items/SpriteSheetItem.h"
+#include "Items/TextItem.h"
 #include "Items/item.h"
 #include "KFLevelEditor.h"
 #include "Models/SpriteListModel.h"
@@ -36,6 +37,9 @@
 #include "Views/EditorView.h"
 #include "Views/SpriteListView.h"
 #include "WindowTestSupport.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -159,6 +163,12 @@ private slots:
     void droppedLevels_data();
     void droppedLevels();
     void malformedLevelOpensEmptyAndUntitled();
+    void unreadableLevelOpensEmptyAndUntitled_data();
+    void unreadableLevelOpensEmptyAndUntitled();
+    void tornSaveOpensUntitled();
+    void unreadableSheetSaysWhy_data();
+    void unreadableSheetSaysWhy();
+    void textsAndNamesReopenAsSaved();
     void unreadablePhysicsFileIsNotReplaced_data();
     void unreadablePhysicsFileIsNotReplaced();
     void missingImageOpens();
@@ -202,7 +212,8 @@ void TestLevelCommands::roundTripThroughTheCommands()
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     Ui_KFLevelEditor& ui = window.form();
 
-    // A new path opens as an empty level under that name.
+    // An empty file opens as an empty level under that name.
+    writeText(level, QByteArray());
     window.openFile(level);
     QCOMPARE(window.currentFileName(), level);
     QCOMPARE(Settings().openFilePath(), m_dir->path());
@@ -362,6 +373,7 @@ void TestLevelCommands::failedSaveSaysSoAndKeepsTheFile()
 void TestLevelCommands::previewIsNeverSaved()
 {
     const QString level = m_dir->filePath(QStringLiteral("preview.kfml"));
+    writeText(level, QByteArray());
     KFLevelEditor window;
     window.openFile(level);
     GraphicItem* sprite = addSprite(window, QPointF(10, 20), testDataPath(QStringLiteral("sprites/ball.png")));
@@ -394,6 +406,7 @@ void TestLevelCommands::clearAndNew()
     const QString level = m_dir->filePath(QStringLiteral("clear.kfml"));
     QVERIFY(copyFixture(QStringLiteral("sprites/sheet.plist"), m_dir->filePath(QStringLiteral("sheet.plist"))));
     QVERIFY(copyFixture(QStringLiteral("sprites/sheet.png"), m_dir->filePath(QStringLiteral("sheet.png"))));
+    writeText(level, QByteArray());
     KFLevelEditor window;
     Ui_KFLevelEditor& ui = window.form();
     window.openFile(level);
@@ -432,6 +445,7 @@ void TestLevelCommands::clearAndNew()
 void TestLevelCommands::reloadDiscardsEdits()
 {
     const QString level = m_dir->filePath(QStringLiteral("reload.kfml"));
+    writeText(level, QByteArray());
     KFLevelEditor window;
     window.openFile(level);
     addCircle(window, QPointF(0, 0));
@@ -448,6 +462,7 @@ void TestLevelCommands::pathEndingOnAJointKeepsItsPoints()
     // On open a path's end joins the node lying under it; a joint's end there
     // must not become part of the path.
     const QString level = m_dir->filePath(QStringLiteral("pathjoint.kfml"));
+    writeText(level, QByteArray());
     KFLevelEditor window;
     window.openFile(level);
     addCircle(window, QPointF(100, 0));
@@ -532,6 +547,191 @@ void TestLevelCommands::malformedLevelOpensEmptyAndUntitled()
     QCOMPARE(readAll(level), QByteArray("<view boundsLeft=\"-10\"><item file=\"x.png\""));
 }
 
+void TestLevelCommands::unreadableLevelOpensEmptyAndUntitled_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("another root") << "root" << "\"foo\", not \"view\"";
+    QTest::newRow("NUL first") << "nul" << "NUL";
+    QTest::newRow("only whitespace") << "blank" << "holds no level";
+    QTest::newRow("missing") << "missing" << "does not exist";
+    QTest::newRow("folder") << "folder" << "folder";
+    QTest::newRow("fifo") << "fifo" << "not a regular file";
+    QTest::newRow("link to /dev/zero") << "zero" << "not a regular file";
+    QTest::newRow("symbolic link loop") << "loop" << "loop";
+    QTest::newRow("too large") << "huge" << "larger than 256 MB";
+    QTest::newRow("write-only") << "writeonly" << "Permission denied";
+}
+
+// Whatever keeps a file from being read as a level, the window says so in the
+// status bar (where the pointer's coordinates never cover it), drops what it
+// held and leaves the level untitled, so that Save asks for a name.
+void TestLevelCommands::unreadableLevelOpensEmptyAndUntitled()
+{
+    QFETCH(QString, kind);
+    QFETCH(QString, reason);
+    const QString level = m_dir->filePath(QStringLiteral("odd.kfml"));
+    const QByteArray name = QFile::encodeName(level);
+    if (kind == QLatin1String("root"))
+        writeText(level, "<foo><view boundsLeft=\"-10\"/></foo>");
+    else if (kind == QLatin1String("nul"))
+        writeText(level, QByteArray("\0<view/>", 8));
+    else if (kind == QLatin1String("blank"))
+        writeText(level, " \n");
+    else if (kind == QLatin1String("folder"))
+        QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("odd.kfml")));
+    else if (kind == QLatin1String("fifo"))
+        QCOMPARE(mkfifo(name.constData(), 0600), 0);
+    else if (kind == QLatin1String("zero"))
+        QVERIFY(QFile::link(QStringLiteral("/dev/zero"), level));
+    else if (kind == QLatin1String("loop"))
+        QCOMPARE(symlink(name.constData(), name.constData()), 0);
+    else if (kind == QLatin1String("huge")) {
+        QFile file(level);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        QVERIFY(file.resize(qint64(1) << 30));
+    } else if (kind == QLatin1String("writeonly")) {
+        if (geteuid() == 0)
+            QSKIP("the superuser reads any file");
+        writeText(level, "<view/>");
+        QVERIFY(QFile::setPermissions(level, QFile::WriteOwner));
+    }
+
+    KFLevelEditor window;
+    addCircle(window, QPointF(0, 0));
+    {
+        NoModalDialog noModal;
+        // A FIFO opened blocking would hang here: end the test instead.
+        alarm(60);
+        window.openFile(level);
+        alarm(0);
+        QCoreApplication::processEvents();
+        QVERIFY(!noModal.seen());
+    }
+    QVERIFY(window.currentFileName().isEmpty());
+    QCOMPARE(countOf(window, CircleShapeItemType), 0);
+    const QString message = window.statusBar()->currentMessage();
+    QVERIFY2(message.contains(QStringLiteral("odd.kfml")) && message.contains(reason), qPrintable(message));
+
+    EditorView* canvas = window.form().editorView;
+    QTest::mouseMove(canvas->viewport(), QPoint(20, 20));
+    QTest::mouseMove(canvas->viewport(), QPoint(30, 40));
+    QCOMPARE(window.statusBar()->currentMessage(), message);
+
+    bool asked = false;
+    answerNextDialog<QFileDialog>([](QFileDialog* d) { d->reject(); }, &asked);
+    QTest::mouseClick(window.form().saveButton, Qt::LeftButton);
+    QVERIFY(asked);
+}
+
+void TestLevelCommands::unreadableSheetSaysWhy_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("fifo") << "fifo" << "not a regular file";
+    QTest::newRow("link to /dev/zero") << "zero" << "not a regular file";
+    QTest::newRow("missing") << "missing" << "does not exist";
+    QTest::newRow("not a property list") << "other" << "not a property list";
+}
+
+// A sheet added to the library that cannot be read gets its tab, without
+// frames, and the status bar says why; nothing blocks.
+void TestLevelCommands::unreadableSheetSaysWhy()
+{
+    QFETCH(QString, kind);
+    QFETCH(QString, reason);
+    const QString plist = m_dir->filePath(QStringLiteral("odd.plist"));
+    if (kind == QLatin1String("fifo"))
+        QCOMPARE(mkfifo(QFile::encodeName(plist).constData(), 0600), 0);
+    else if (kind == QLatin1String("zero"))
+        QVERIFY(QFile::link(QStringLiteral("/dev/zero"), plist));
+    else if (kind == QLatin1String("other"))
+        writeText(plist, "<view/>");
+
+    KFLevelEditor window;
+    alarm(60);
+    window.addSpriteSheet(plist);
+    alarm(0);
+    QCOMPARE(window.form().spriteSheetTabs->count(), 1);
+    const QString message = window.statusBar()->currentMessage();
+    QVERIFY2(message.contains(QStringLiteral("odd.plist")) && message.contains(reason), qPrintable(message));
+}
+
+// A save killed between its two renames leaves the new level beside the old
+// physics file: the next open keeps what the level holds but says so and
+// leaves the level untitled. A whole pair opens under its name.
+void TestLevelCommands::tornSaveOpensUntitled()
+{
+    const QString level = m_dir->filePath(QStringLiteral("torn.kfml"));
+    const QString physics = level + QStringLiteral(".phyxml");
+    {
+        KFLevelEditor window;
+        writeText(level, QByteArray());
+        window.openFile(level);
+        addCircle(window, QPointF(0, 0));
+        QTest::mouseClick(window.form().saveButton, Qt::LeftButton);
+        const QByteArray earlier = readAll(physics);
+        addCircle(window, QPointF(50, 0));
+        window.form().editorView->setBoundsLeft(-123);
+        QTest::mouseClick(window.form().saveButton, Qt::LeftButton);
+
+        window.openFile(level);
+        QCOMPARE(window.currentFileName(), level);
+        QCOMPARE(countOf(window, CircleShapeItemType), 2);
+        writeText(physics, earlier);
+    }
+    KFLevelEditor window;
+    window.openFile(level);
+    QVERIFY(window.currentFileName().isEmpty());
+    QCOMPARE(countOf(window, CircleShapeItemType), 1);
+    QCOMPARE(window.form().editorView->boundsLeft(), -123.0f);
+    const QString message = window.statusBar()->currentMessage();
+    QVERIFY2(message.contains(QStringLiteral("torn.kfml.phyxml")) && message.contains(QStringLiteral("not saved with it")),
+             qPrintable(message));
+}
+
+// Texts and names holding what XML cannot carry, or backslashes, reopen as
+// they were saved (less what XML cannot hold), and Save says it worked only
+// for a level that opens again.
+void TestLevelCommands::textsAndNamesReopenAsSaved()
+{
+    const QString level = m_dir->filePath(QStringLiteral("texts.kfml"));
+    const QString ball = m_dir->filePath(QStringLiteral("ball.png"));
+    QVERIFY(copyFixture(QStringLiteral("sprites/ball.png"), ball));
+    const QString typed = QStringLiteral("C:\\new\\table\\\nnext \\\\n\\");
+    const QString withNul = QStringLiteral("a") + QChar(0) + QStringLiteral("b") + QChar(0x1b) + QChar(0xffff);
+    {
+        KFLevelEditor window;
+        writeText(level, QByteArray());
+        window.openFile(level);
+        EditorView* canvas = window.form().editorView;
+        auto* text = new TextItem;
+        text->setPlainText(typed);
+        canvas->editorScene()->addItem(text);
+        auto* named = new TextItem;
+        named->setPlainText(withNul);
+        canvas->editorScene()->addItem(named);
+        GraphicItem* sprite = addSprite(window, QPointF(5, 5), ball);
+        sprite->setName(withNul);
+        window.statusBar()->clearMessage();
+        QTest::mouseClick(window.form().saveButton, Qt::LeftButton);
+        QVERIFY(window.statusBar()->currentMessage().isEmpty());
+    }
+    KFLevelEditor window;
+    window.openFile(level);
+    QCOMPARE(window.currentFileName(), level);
+    QStringList texts;
+    for (QGraphicsItem* item : itemsOfType(window, TextItemType))
+        texts << static_cast<TextItem*>(item)->toPlainText();
+    texts.sort();
+    QStringList expected{typed, QStringLiteral("ab")};
+    expected.sort();
+    QCOMPARE(texts, expected);
+    const QList<QGraphicsItem*> sprites = itemsOfType(window, GraphicItemType);
+    QCOMPARE(sprites.size(), 1);
+    QCOMPARE(static_cast<GraphicItem*>(sprites.first())->name(), QStringLiteral("ab"));
+}
+
 // A physics file that is there but cannot be read leaves the level's own items
 // open but the level untitled, so that a Save cannot replace the file with one
 // that lacks its shapes. Without a physics file (or an empty one) nothing is lost.
@@ -578,6 +778,7 @@ void TestLevelCommands::missingImageOpens()
     const QString level = m_dir->filePath(QStringLiteral("missing.kfml"));
     const QString image = m_dir->filePath(QStringLiteral("gone.png"));
     QVERIFY(copyFixture(QStringLiteral("sprites/ball.png"), image));
+    writeText(level, QByteArray());
     {
         KFLevelEditor window;
         window.openFile(level);

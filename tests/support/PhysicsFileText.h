@@ -16,10 +16,20 @@ inline QByteArray readAll(const QString& path)
     return f.readAll();
 }
 
+// The save mark on a level's and its physics file's root hashes the level's
+// text, ids included, so it differs wherever the ids do: it goes with them.
+inline QString withoutSaveMark(QString text)
+{
+    static const QRegularExpression markRe(QStringLiteral(" saveMark=\"[0-9a-f]*\""));
+    return text.remove(markRe);
+}
+
 // Ids in a physics file are addresses: number them by rank of first appearance
 // (0 stays 0), so that files written from different spaces can be compared.
-inline QString normaliseIds(const QString& text)
+// The save mark, which follows from them, is left out.
+inline QString normaliseIds(const QString& rawText)
 {
+    const QString text = withoutSaveMark(rawText);
     static const QRegularExpression idRe(QStringLiteral("<(id|body_id|body_a_id|body_b_id)>(-?\\d+)</"));
     QStringList seen{QStringLiteral("0")};
     QString out;

@@ -6,6 +6,9 @@
 
 #include <cmath>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 // Reading physics files: the delegate's questions and refusals, files that
 // cannot be read, and files whose values Chipmunk would abort on.
 class TestPhysicsReader : public QObject
@@ -16,6 +19,8 @@ private slots:
     void delegateOrderAndRefusal();
     void unreadableFileChangesNothing_data();
     void unreadableFileChangesNothing();
+    void fileThatIsNoRegularFileIsAFailure_data();
+    void fileThatIsNoRegularFileIsAFailure();
     void badFileLoadsAndSteps_data();
     void badFileLoadsAndSteps();
     void guardedValues();
@@ -149,6 +154,47 @@ void TestPhysicsReader::unreadableFileChangesNothing()
 
     freeSpaceAndContents(s);
     freeSpaceAndContents(first);
+}
+
+void TestPhysicsReader::fileThatIsNoRegularFileIsAFailure_data()
+{
+    QTest::addColumn<QString>("what");
+    QTest::addColumn<bool>("failed");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("fifo") << "fifo" << true << "not a regular file";
+    QTest::newRow("link to /dev/zero") << "zero" << true << "not a regular file";
+    QTest::newRow("folder") << "folder" << true << "folder";
+    QTest::newRow("malformed") << "malformed" << true << "not a well-formed";
+    QTest::newRow("missing") << "missing" << false << "";
+}
+
+// What cannot be read is a failure with a reason a user can read (a missing
+// file is none), and nothing blocks or fills memory on the way.
+void TestPhysicsReader::fileThatIsNoRegularFileIsAFailure()
+{
+    QFETCH(QString, what);
+    QFETCH(bool, failed);
+    QFETCH(QString, reason);
+    QTemporaryDir here;
+    const QString file = here.filePath(QStringLiteral("odd.phyxml"));
+    if (what == QLatin1String("fifo"))
+        QCOMPARE(mkfifo(QFile::encodeName(file).constData(), 0600), 0);
+    else if (what == QLatin1String("zero"))
+        QVERIFY(QFile::link(QStringLiteral("/dev/zero"), file));
+    else if (what == QLatin1String("folder"))
+        QVERIFY(QDir(here.path()).mkdir(QStringLiteral("odd.phyxml")));
+    else if (what == QLatin1String("malformed"))
+        QVERIFY(writeAll(file, "<space><shape>"));
+
+    cpSpaceSerializer serializer;
+    cpSpace* s = cpSpaceNew();
+    alarm(60);
+    serializer.load(s, QFile::encodeName(file).constData());
+    alarm(0);
+    QCOMPARE(serializer.lastLoadFailed(), failed);
+    QVERIFY2(QString::fromStdString(serializer.lastLoadError()).contains(reason), serializer.lastLoadError().c_str());
+    QCOMPARE(serializer.lastLoadError().empty(), !failed);
+    freeSpaceAndContents(s);
 }
 
 void TestPhysicsReader::badFileLoadsAndSteps_data()

@@ -5,11 +5,14 @@
 
 #include "TestSupport.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
 
 #include <functional>
+
+#include <sys/file.h>
 
 namespace {
 
@@ -116,6 +119,8 @@ private slots:
     void printedForm();
     void valuesRoundTrip_data();
     void valuesRoundTrip();
+    void whatXmlCannotHoldIsLeftOut_data();
+    void whatXmlCannotHoldIsLeftOut();
     void namesAreCaseSensitive();
     void declarationsAndCommentsAreSkipped();
     void parseErrorsPassOutOfLoad_data();
@@ -129,6 +134,10 @@ private slots:
     void levelAndPhysicsFileReplacedTogether_data();
     void levelAndPhysicsFileReplacedTogether();
     void physicsFileLoadedOnlyAfterLevelParses();
+    void savedPairCarriesOneMark();
+    void tornPairIsSeen_data();
+    void tornPairIsSeen();
+    void leftoversOfKilledSavesAreRemoved();
 };
 
 void TestIOTransformer::readTakesLikeNamedSiblingsInOrder()
@@ -323,6 +332,48 @@ void TestIOTransformer::valuesRoundTrip()
     QCOMPARE(read, value);
 }
 
+void TestIOTransformer::whatXmlCannotHoldIsLeftOut_data()
+{
+    QTest::addColumn<QByteArray>("written");
+    QTest::addColumn<QByteArray>("read");
+    QTest::newRow("NUL inside") << QByteArray("ab\0cd", 5) << QByteArray("abcd");
+    QTest::newRow("NUL first") << QByteArray("\0x", 2) << QByteArray("x");
+    QTest::newRow("C0 controls") << QByteArray("a\x01\x08\x0b\x0c\x1b\x1f") << QByteArray("a");
+    QTest::newRow("tab, line feed, return and DEL stay") << QByteArray("a\tb\nc\rd\x7f") << QByteArray("a\tb\nc\rd\x7f");
+    QTest::newRow("surrogate") << QByteArray("a\xed\xa0\x80" "b\xed\xbf\xbf") << QByteArray("ab");
+    QTest::newRow("U+FFFE and U+FFFF") << QByteArray("\xef\xbf\xbe" "a\xef\xbf\xbf") << QByteArray("a");
+    QTest::newRow("U+FFFD and U+D7FF stay") << QByteArray("\xef\xbf\xbd\xed\x9f\xbf") << QByteArray("\xef\xbf\xbd\xed\x9f\xbf");
+    QTest::newRow("lone surrogate of a QString") << QByteArray::fromStdString(encodeText(QString(QChar(0xd800)) + QLatin1Char('z')))
+                                                 << QByteArray("?z");
+}
+
+// A save never writes a level that its reader refuses or cuts short.
+void TestIOTransformer::whatXmlCannotHoldIsLeftOut()
+{
+    QFETCH(QByteArray, written);
+    QFETCH(QByteArray, read);
+    QTemporaryDir dir;
+    const std::string path = encodeText(dir.filePath("level.xml"));
+    {
+        IOTransformer io(path, nullptr, nullptr);
+        Element view("view", {{"text", written.toStdString()}, {"after", "kept"}});
+        io.write(view);
+        QVERIFY(io.save(nullptr));
+    }
+    IOTransformer io(path, nullptr, nullptr);
+    QVERIFY(io.load(nullptr));
+    std::string text = "<unread>";
+    std::string after;
+    Element view("view");
+    view.onRead = [&](IOTransformer& t) {
+        text = t.readAttribute("text");
+        after = t.readAttribute("after");
+    };
+    QVERIFY(io.read(view));
+    QCOMPARE(QByteArray::fromStdString(text).toHex(), read.toHex());
+    QCOMPARE(after, std::string("kept"));
+}
+
 void TestIOTransformer::namesAreCaseSensitive()
 {
     QTemporaryDir dir;
@@ -367,6 +418,9 @@ void TestIOTransformer::parseErrorsPassOutOfLoad_data()
     QTest::newRow("nesting behind an unknown declaration")
         << "<!x [>" + QByteArray("<view>").repeated(200000) + "]>";
     QTest::newRow("nesting behind a quote in a name") << "<view\">" + QByteArray("<view>").repeated(200000) + "\"";
+    // The parser would end the document at the NUL and see no level at all.
+    QTest::newRow("NUL first") << QByteArray("\0<view boundsLeft=\"1\"/>", 24);
+    QTest::newRow("NUL after the root") << QByteArray("<view/>\0<item/>", 16);
 }
 
 void TestIOTransformer::parseErrorsPassOutOfLoad()
@@ -387,7 +441,8 @@ void TestIOTransformer::missingLevelFileReadsAsEmpty()
 {
     QTemporaryDir dir;
     IOTransformer io(encodeText(dir.filePath("absent.xml")), nullptr, nullptr);
-    io.load(nullptr);
+    QVERIFY(!io.load(nullptr));
+    QVERIFY(io.errorString().contains(QStringLiteral("does not exist")));
     Element view("view");
     QVERIFY(!io.read(view));
     QCOMPARE(io.peekNextNode(), std::string());
@@ -538,7 +593,7 @@ void TestIOTransformer::levelAndPhysicsFileReplacedTogether()
     QCOMPARE(io.errorString().isEmpty(), ok);
     if (ok) {
         QVERIFY(contents(path).contains("new=\"1\""));
-        QVERIFY(contents(physics).contains("<space>"));
+        QVERIFY(contents(physics).contains("<space"));
     } else {
         const QString other = dir.filePath(blocked) == path ? physics : path;
         QCOMPARE(contents(other), other == path ? oldLevel : oldPhysics);
@@ -572,6 +627,126 @@ void TestIOTransformer::physicsFileLoadedOnlyAfterLevelParses()
     }
     QCOMPARE(cpSpaceGetGravity(space).y, -100.0);
     cpSpaceFree(space);
+}
+
+namespace {
+
+// The save mark on the root element of a saved file ("" for none).
+QByteArray markOf(const QByteArray& text)
+{
+    const QByteArray attribute = QByteArray(kSaveMarkAttribute) + "=\"";
+    const qsizetype at = text.indexOf(attribute);
+    if (at < 0 || text.indexOf('>') < at)
+        return QByteArray();
+    const qsizetype from = at + attribute.size();
+    return text.mid(from, text.indexOf('"', from) - from);
+}
+
+bool savePair(const QString& path, const IOTransformer::Attributes& attributes, cpSpace* space)
+{
+    cpSpaceSerializer serializer;
+    IOTransformer io(encodeText(path), nullptr, &serializer);
+    Element view("view", attributes);
+    view.add(Element("item"));
+    io.write(view);
+    return io.save(space);
+}
+
+} // namespace
+
+// Both files of a save name it alike; the same level saved again writes the
+// same bytes; the mark is the transformer's own and never reaches a reader.
+void TestIOTransformer::savedPairCarriesOneMark()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("level.xml");
+    cpSpace* space = cpSpaceNew();
+    QVERIFY(savePair(path, {{"zoom", "2"}}, space));
+    const QByteArray level = contents(path);
+    const QByteArray mark = markOf(level);
+    QCOMPARE(mark.size(), 16);
+    QCOMPARE(markOf(contents(path + ".phyxml")), mark);
+    QVERIFY(level.startsWith("<view zoom=\"2\" " + QByteArray(kSaveMarkAttribute) + "=\"" + mark + "\">"));
+
+    QVERIFY(savePair(path, {{"zoom", "2"}}, space));
+    QCOMPARE(contents(path), level);
+    QVERIFY(savePair(path, {{"zoom", "3"}}, space));
+    QVERIFY(markOf(contents(path)) != mark);
+
+    cpSpaceSerializer serializer;
+    IOTransformer io(encodeText(path), nullptr, &serializer);
+    QVERIFY(io.load(space));
+    QVERIFY(io.physicsMatches());
+    IOTransformer::Attributes attributes;
+    Element view("view");
+    view.onRead = [&](IOTransformer& t) { t.readAttributes(attributes); };
+    QVERIFY(io.read(view));
+    QCOMPARE(attributes, (IOTransformer::Attributes{{"zoom", "3"}}));
+    cpSpaceFree(space);
+}
+
+void TestIOTransformer::tornPairIsSeen_data()
+{
+    // Which physics file lies beside the level saved last.
+    QTest::addColumn<QString>("physics");
+    QTest::addColumn<bool>("matches");
+    QTest::newRow("its own") << "own" << true;
+    QTest::newRow("one of an earlier save") << "earlier" << false;
+    QTest::newRow("one from before saves were marked") << "unmarked" << false;
+    QTest::newRow("none") << "none" << false;
+    QTest::newRow("unmarked pair") << "unmarked pair" << true;
+}
+
+void TestIOTransformer::tornPairIsSeen()
+{
+    QFETCH(QString, physics);
+    QFETCH(bool, matches);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("level.xml");
+    const QString physicsPath = path + ".phyxml";
+    cpSpace* space = cpSpaceNew();
+    QVERIFY(savePair(path, {{"zoom", "1"}}, space));
+    const QByteArray earlier = contents(physicsPath);
+    QVERIFY(savePair(path, {{"zoom", "2"}}, space));
+    if (physics == "earlier")
+        QVERIFY(writeBytes(physicsPath, earlier));
+    else if (physics == "unmarked")
+        QVERIFY(writeBytes(physicsPath, "<space/>"));
+    else if (physics == "none")
+        QVERIFY(QFile::remove(physicsPath));
+    else if (physics == "unmarked pair")
+        QVERIFY(writeBytes(path, "<view zoom=\"2\"/>") && writeBytes(physicsPath, "<space/>"));
+
+    cpSpaceSerializer serializer;
+    IOTransformer io(encodeText(path), nullptr, &serializer);
+    QVERIFY(io.load(space));
+    QCOMPARE(io.physicsMatches(), matches);
+    cpSpaceFree(space);
+}
+
+// Temporary files and previous versions that killed saves left beside the
+// level and its physics file go with the next save; other files stay, and
+// so does the temporary file of a save still under way.
+void TestIOTransformer::leftoversOfKilledSavesAreRemoved()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("level.xml");
+    const QStringList leftovers {"level.xml.save-a1B2c3", "level.xml.phyxml.save-ZZZZZZ",
+                                 "level.xml.previous0", "level.xml.phyxml.previous12"};
+    const QStringList kept {"level.xml.backup", "level.xml.save-abc", "level.xml.save-abcdefg",
+                            "other.xml.save-a1B2c3", "level.xml.previous", "level.xml.save-live01"};
+    for (const QString& name : leftovers + kept)
+        QVERIFY(writeBytes(dir.filePath(name), "x"));
+    QFile live(dir.filePath("level.xml.save-live01"));
+    QVERIFY(live.open(QIODevice::ReadOnly));
+    QCOMPARE(flock(live.handle(), LOCK_EX), 0);
+
+    cpSpace* space = cpSpaceNew();
+    QVERIFY(savePair(path, {}, space));
+    cpSpaceFree(space);
+    QStringList expected = kept + QStringList{"level.xml", "level.xml.phyxml"};
+    expected.sort();
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name), expected);
 }
 
 QTEST_GUILESS_MAIN(TestIOTransformer)

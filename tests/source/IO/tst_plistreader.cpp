@@ -138,6 +138,12 @@ void TestPlistReader::rect_data()
     QTest::newRow("three numbers") << "{{1,2},{3}}" << QRect();
     QTest::newRow("six numbers") << "{{1,2},{3,4},{5,6}}" << QRect();
     QTest::newRow("empty") << "" << QRect();
+    // Corners are computed in int: values that would overflow them give no rectangle.
+    QTest::newRow("origin near INT_MAX") << "{{2147483600,0},{100,100}}" << QRect();
+    QTest::newRow("size of INT_MAX") << "{{1,1},{2147483647,2147483647}}" << QRect();
+    QTest::newRow("origin of INT_MIN") << "{{-2147483648,0},{1,1}}" << QRect();
+    QTest::newRow("at the bound") << "{{16777216,-16777216},{16777216,1}}" << QRect(16777216, -16777216, 16777216, 1);
+    QTest::newRow("past the bound") << "{{0,0},{16777217,1}}" << QRect();
 }
 
 void TestPlistReader::rect()
@@ -155,6 +161,7 @@ void TestPlistReader::point_data()
     QTest::newRow("spaces") << "{ -1 , 2 }" << QPoint(-1, 2);
     QTest::newRow("one number") << "{5}" << QPoint();
     QTest::newRow("rectangle") << "{{1,2},{3,4}}" << QPoint();
+    QTest::newRow("near INT_MAX") << "{2147483647,1}" << QPoint();
 }
 
 void TestPlistReader::point()

@@ -127,6 +127,8 @@ private slots:
     void textElement();
     void textRead_data();
     void textRead();
+    void textRoundTrip_data();
+    void textRoundTrip();
 
     void pathRoundTrip_data();
     void pathRoundTrip();
@@ -430,6 +432,7 @@ void TestVectorItems::textRead_data()
                                        << "<b>bold</b> &amp;" << QPointF() << 0.0;
     QTest::newRow("not finite") << "x=\"inf\" y=\" 3 \" angle=\"nan\"" << "" << QPointF(0, 3) << 0.0;
     QTest::newRow("capital N is no break") << "text=\"a\\Nb\" angle=\"-5\"" << "a\\Nb" << QPointF() << -5.0;
+    QTest::newRow("escaped backslashes") << "text=\"C:\\\\new\\\\n\\n\\x\\\" escaped=\"1\"" << "C:\\new\\n\n\\x\\" << QPointF() << 0.0;
 }
 
 void TestVectorItems::textRead()
@@ -444,6 +447,33 @@ void TestVectorItems::textRead()
     QCOMPARE(item.toPlainText(), text);
     QCOMPARE(item.pos(), pos);
     QCOMPARE(item.rotation(), angle);
+}
+
+// Every text comes back as typed; one without a backslash is printed as
+// before backslashes were escaped.
+void TestVectorItems::textRoundTrip_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("printed");
+    QTest::newRow("windows path") << "C:\\new\\table" << "text=\"C:\\\\new\\\\table\" escaped=\"1\"";
+    QTest::newRow("backslash before a break") << "a\\\nb" << "text=\"a\\\\\\nb\" escaped=\"1\"";
+    QTest::newRow("typed backslash n") << "\\n" << "text=\"\\\\n\" escaped=\"1\"";
+    QTest::newRow("two backslashes, last") << "x\\\\" << "text=\"x\\\\\\\\\" escaped=\"1\"";
+    QTest::newRow("lines only") << "one\ntwo\n" << "text=\"one\\ntwo\\n\"";
+    QTest::newRow("plain") << "plain" << "text=\"plain\"";
+}
+
+void TestVectorItems::textRoundTrip()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, printed);
+    TextItem item;
+    item.setPlainText(text);
+    const QString element = printedElement(item);
+    QCOMPARE(element, QStringLiteral("<text x=\"0\" y=\"0\" %1/>").arg(printed));
+    TextItem copy;
+    QVERIFY(readElement(element, copy));
+    QCOMPARE(copy.toPlainText(), text);
 }
 
 // Each fixture is written back exactly as it stands.

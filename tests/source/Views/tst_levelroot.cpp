@@ -119,6 +119,7 @@ QString dataFolder()
 // Shape ids are addresses: numbered by rank so files of two spaces compare.
 QString normaliseShapeIds(QString text)
 {
+    text = withoutSaveMark(text);
     static const QRegularExpression idRe(QStringLiteral("shape_id=\"(-?\\d+)\""));
     QStringList seen;
     auto it = idRe.globalMatch(text);
