@@ -138,6 +138,7 @@ void EditorView::setLevelEditor(KFLevelEditor* editor)
 void EditorView::setStatusBar(QStatusBar* statusBar)
 {
     delete m_coordinates;
+    m_statusBar = statusBar;
     if (!statusBar)
         return;
     m_coordinates = new QLabel(statusBar);

@@ -174,6 +174,7 @@ private:
     QGraphicsRectItem* m_boundsItem = nullptr;
     TriGradientItem* m_background = nullptr;
     // Owned by the status bar.
+    QPointer<QStatusBar> m_statusBar;
     QPointer<QLabel> m_coordinates;
     KFLevelEditor* m_levelEditor = nullptr;
     AbstractItemTool* m_currentTool = nullptr;
