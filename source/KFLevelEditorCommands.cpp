@@ -132,7 +132,7 @@ void KFLevelEditor::on_reloadButton_clicked()
 {
     if (fileName.isEmpty())
         return;
-    on_clearButton_clicked();
+    // Opening clears the level first.
     openFile(fileName);
 }
 

@@ -29,41 +29,42 @@ std::string encodeText(const QString& text)
 
 namespace {
 
-// Length of the character XML cannot hold at text[i], 0 for one it can.
-std::size_t illegalAt(const std::string& text, std::size_t i)
+// True for a byte XML cannot hold: C0 controls other than tab, LF and CR.
+bool illegalByte(unsigned char c)
 {
-    const unsigned char c = static_cast<unsigned char>(text[i]);
-    if (c < 0x20)
-        return c == '\t' || c == '\n' || c == '\r' ? 0 : 1;
-    if (i + 2 >= text.size())
-        return 0;
-    const unsigned char c1 = static_cast<unsigned char>(text[i + 1]);
-    const unsigned char c2 = static_cast<unsigned char>(text[i + 2]);
-    // U+D800 to U+DFFF, encoded as the surrogates themselves.
+    return c < 0x20 && c != '\t' && c != '\n' && c != '\r';
+}
+
+// True when the last three bytes of text encode a character XML cannot hold:
+// a surrogate (U+D800 to U+DFFF), U+FFFE or U+FFFF.
+bool illegalTail(const std::string& text)
+{
+    const std::size_t n = text.size();
+    if (n < 3)
+        return false;
+    const unsigned char c = static_cast<unsigned char>(text[n - 3]);
+    const unsigned char c1 = static_cast<unsigned char>(text[n - 2]);
+    const unsigned char c2 = static_cast<unsigned char>(text[n - 1]);
     if (c == 0xED && c1 >= 0xA0 && c1 <= 0xBF && c2 >= 0x80 && c2 <= 0xBF)
-        return 3;
-    // U+FFFE and U+FFFF.
-    if (c == 0xEF && c1 == 0xBF && (c2 == 0xBE || c2 == 0xBF))
-        return 3;
-    return 0;
+        return true;
+    return c == 0xEF && c1 == 0xBF && (c2 == 0xBE || c2 == 0xBF);
 }
 
 } // namespace
 
 std::string xmlSafeText(const std::string& utf8)
 {
-    std::size_t i = 0;
-    while (i < utf8.size() && illegalAt(utf8, i) == 0)
-        ++i;
-    if (i == utf8.size())
-        return utf8;
-    std::string safe = utf8.substr(0, i);
-    while (i < utf8.size()) {
-        const std::size_t skip = illegalAt(utf8, i);
-        if (skip == 0)
-            safe += utf8[i++];
-        else
-            i += skip;
+    // Each kept byte is checked with the two kept before it, so that bytes
+    // which meet once a control between them is dropped are checked too: the
+    // result holds nothing to drop, and a second pass changes nothing.
+    std::string safe;
+    safe.reserve(utf8.size());
+    for (const char byte : utf8) {
+        if (illegalByte(static_cast<unsigned char>(byte)))
+            continue;
+        safe += byte;
+        if (illegalTail(safe))
+            safe.resize(safe.size() - 3);
     }
     return safe;
 }

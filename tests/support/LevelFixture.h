@@ -1,6 +1,8 @@
 #ifndef LEVELFIXTURE_H
 #define LEVELFIXTURE_H
 
+#include <QLineF>
+#include <QPointF>
 #include <QUndoStack>
 
 #include "Views/EditorScene.h"
@@ -22,5 +24,16 @@ struct Level
     EditorContext context;
     EditorView view;
 };
+
+// A joint drawn as the tools draw it, from one point to another.
+template <typename Joint>
+Joint* drawJoint(EditorView& view, QPointF p1, QPointF p2)
+{
+    auto* joint = new Joint(view.space(), Joint::defaultConstraint());
+    joint->setLine(QLineF(p1, p2));
+    view.editorScene()->addItem(joint);
+    joint->setupNodes();
+    return joint;
+}
 
 #endif // LEVELFIXTURE_H

@@ -11,6 +11,8 @@ private slots:
     void encodeIsUtf8();
     void number_data();
     void number();
+    void xmlSafe_data();
+    void xmlSafe();
 };
 
 void TestTextCodec::decode_data()
@@ -58,6 +60,30 @@ void TestTextCodec::number()
     QFETCH(QString, text);
     QFETCH(double, expected);
     QCOMPARE(numberFromText(text), expected);
+}
+
+void TestTextCodec::xmlSafe_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QByteArray>("expected");
+    QTest::newRow("plain") << QByteArray("a\tb\nc\rd \xc3\xa9") << QByteArray("a\tb\nc\rd \xc3\xa9");
+    QTest::newRow("controls") << QByteArray("a\x01" "b\x1f") << QByteArray("ab");
+    QTest::newRow("nul") << QByteArray("a\0b", 3) << QByteArray("ab");
+    QTest::newRow("surrogate") << QByteArray("a\xed\xa0\x80" "b") << QByteArray("ab");
+    QTest::newRow("noncharacters") << QByteArray("\xef\xbf\xbe\xef\xbf\xbfz") << QByteArray("z");
+    // A control between the bytes of a surrogate: once it goes, they meet.
+    QTest::newRow("surrogate across a control") << QByteArray("a\xed\x13\xb3\x86" "b") << QByteArray("ab");
+    QTest::newRow("latin-1 kept") << QByteArray("caf\xe9") << QByteArray("caf\xe9");
+}
+
+void TestTextCodec::xmlSafe()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QByteArray, expected);
+    const std::string safe = xmlSafeText(bytes.toStdString());
+    QCOMPARE(QByteArray::fromStdString(safe), expected);
+    // What was made safe stays as it is on the next save.
+    QCOMPARE(xmlSafeText(safe), safe);
 }
 
 QTEST_GUILESS_MAIN(TestTextCodec)

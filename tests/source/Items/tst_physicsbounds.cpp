@@ -15,6 +15,7 @@
 #include <limits>
 
 #include "GuiTestMain.h"
+#include "LevelFixture.h"
 #include "Items/CircleShapeItem.h"
 #include "Items/ConstraintItem.h"
 #include "Items/GrooveJointItem.h"
@@ -39,17 +40,6 @@ CircleShapeItem* addCircle(EditorView& view, QPointF at)
     return item;
 }
 
-// A joint drawn as the tools draw it, from one point to another.
-template <typename Joint>
-ConstraintItem* addJoint(EditorView& view, QPointF from, QPointF to)
-{
-    auto* joint = new Joint(view.space(), Joint::defaultConstraint());
-    joint->setLine(QLineF(from, to));
-    view.editorScene()->addItem(joint);
-    joint->setupNodes();
-    return joint;
-}
-
 // A circle, or for a joint kind two circles 100 apart with the joint between
 // their centres; the object whose property the row sets.
 QObject* buildLevel(EditorView& view, const QString& kind)
@@ -63,23 +53,23 @@ QObject* buildLevel(EditorView& view, const QString& kind)
     const QPointF p(0, 0);
     const QPointF q(100, 0);
     if (kind == QLatin1String("pin"))
-        return addJoint<PinJointItem>(view, p, q);
+        return drawJoint<PinJointItem>(view, p, q);
     if (kind == QLatin1String("slide"))
-        return addJoint<SlideJointItem>(view, p, q);
+        return drawJoint<SlideJointItem>(view, p, q);
     if (kind == QLatin1String("pivot"))
-        return addJoint<PivotJointItem>(view, p, q);
+        return drawJoint<PivotJointItem>(view, p, q);
     if (kind == QLatin1String("groove"))
-        return addJoint<GrooveJointItem>(view, p, q);
+        return drawJoint<GrooveJointItem>(view, p, q);
     if (kind == QLatin1String("motor"))
-        return addJoint<MotorJointItem>(view, p, q);
+        return drawJoint<MotorJointItem>(view, p, q);
     if (kind == QLatin1String("gear"))
-        return addJoint<GearJointItem>(view, p, q);
+        return drawJoint<GearJointItem>(view, p, q);
     if (kind == QLatin1String("spring"))
-        return addJoint<SpringJointItem>(view, p, q);
+        return drawJoint<SpringJointItem>(view, p, q);
     if (kind == QLatin1String("rotarySpring"))
-        return addJoint<RotarySpringJointItem>(view, p, q);
+        return drawJoint<RotarySpringJointItem>(view, p, q);
     if (kind == QLatin1String("rotaryLimit"))
-        return addJoint<RotaryLimitJointItem>(view, p, q);
+        return drawJoint<RotaryLimitJointItem>(view, p, q);
     return nullptr;
 }
 
@@ -290,9 +280,9 @@ void TestPhysicsBounds::jointsFarFromTheOriginStaySolvable()
     view.editorScene()->addItem(new CircleShapeItem(space, shape, nullptr));
     const QPointF from(5e8 + 3, 5e8);
     const QPointF to(5e8 + 60, 5e8 + 40);
-    ConstraintItem* joint = kind == 0 ? addJoint<PivotJointItem>(view, from, to)
-        : kind == 1                   ? addJoint<GrooveJointItem>(view, from, to)
-                                      : addJoint<PinJointItem>(view, from, to);
+    ConstraintItem* joint = kind == 0 ? drawJoint<PivotJointItem>(view, from, to)
+        : kind == 1                   ? drawJoint<GrooveJointItem>(view, from, to)
+                                      : drawJoint<PinJointItem>(view, from, to);
     QVERIFY(joint);
     cpConstraint* c = joint->constraint();
     QCOMPARE(cpConstraintGetBodyA(c) == body || cpConstraintGetBodyB(c) == body, true);
@@ -310,7 +300,7 @@ void TestPhysicsBounds::slimmedBodyReleasesItsPivot()
     EditorView view;
     auto* circle = static_cast<CircleShapeItem*>(buildLevel(view, QStringLiteral("circle")));
     addCircle(view, QPointF(100, 0));
-    ConstraintItem* pivot = addJoint<PivotJointItem>(view, QPointF(0, 0), QPointF(100, 0));
+    ConstraintItem* pivot = drawJoint<PivotJointItem>(view, QPointF(0, 0), QPointF(100, 0));
     pivot->setProperty("anchor1", QPointF(3e3, 3e3));
     QCOMPARE(pivot->property("anchor1").toPointF(), QPointF(3e3, 3e3));
     QVERIFY(cpSpaceContainsConstraint(view.space(), pivot->constraint()));
@@ -327,7 +317,7 @@ void TestPhysicsBounds::slimmedBodyReleasesItsPivot()
 void TestPhysicsBounds::longJointLinesPaintOnlyTheirVisiblePart()
 {
     EditorView view;
-    ConstraintItem* joint = addJoint<PinJointItem>(view, QPointF(0, 0), QPointF(100, 0));
+    ConstraintItem* joint = drawJoint<PinJointItem>(view, QPointF(0, 0), QPointF(100, 0));
     auto* line = dynamic_cast<AbstractLineJointItem*>(joint);
     QVERIFY(line);
     line->setLine(QLineF(QPointF(-1e9, 0), QPointF(1e9, 0)));

@@ -77,16 +77,6 @@ private:
     Level& m_level;
 };
 
-template <typename Joint>
-Joint* drawJoint(Level& level, QPointF p1, QPointF p2)
-{
-    auto* joint = new Joint(level.space(), Joint::defaultConstraint());
-    joint->setLine(QLineF(p1, p2));
-    level.scene()->addItem(joint);
-    joint->setupNodes();
-    return joint;
-}
-
 // A physics side of every shape kind and every joint kind with an item.
 CircleShapeItem* buildPhysics(Level& level)
 {
@@ -99,15 +89,15 @@ CircleShapeItem* buildPhysics(Level& level)
     level.scene()->addItem(new SegmentShapeItem(space, segment));
 
     const QPointF a(0, 200), b(200, 200);
-    drawJoint<PinJointItem>(level, a, b);
-    drawJoint<SlideJointItem>(level, a + QPointF(2, 0), b);
-    drawJoint<PivotJointItem>(level, a, a);
-    drawJoint<GrooveJointItem>(level, a, b + QPointF(0, 3));
-    drawJoint<MotorJointItem>(level, a, b);
-    drawJoint<GearJointItem>(level, a, b);
-    drawJoint<SpringJointItem>(level, a, b);
-    drawJoint<RotarySpringJointItem>(level, a, b);
-    drawJoint<RotaryLimitJointItem>(level, a, b);
+    drawJoint<PinJointItem>(level.view, a, b);
+    drawJoint<SlideJointItem>(level.view, a + QPointF(2, 0), b);
+    drawJoint<PivotJointItem>(level.view, a, a);
+    drawJoint<GrooveJointItem>(level.view, a, b + QPointF(0, 3));
+    drawJoint<MotorJointItem>(level.view, a, b);
+    drawJoint<GearJointItem>(level.view, a, b);
+    drawJoint<SpringJointItem>(level.view, a, b);
+    drawJoint<RotarySpringJointItem>(level.view, a, b);
+    drawJoint<RotaryLimitJointItem>(level.view, a, b);
     return circle;
 }
 
