@@ -22,11 +22,13 @@
 
 #include <cmath>
 #include <set>
+#include <vector>
 
 #include "CCActionManager.h"
 #include "IO/iotransformer.h"
 #include "Items/AbstractLineItem.h"
 #include "Items/ColorMarkerItem.h"
+#include "Items/ConstraintItem.h"
 #include "Items/SegmentShapeItem.h"
 #include "Items/ShapeItem.h"
 #include "Items/SpriteSheetItem.h"
@@ -56,6 +58,23 @@ QString csvField(const QString& text)
     QString quoted = text;
     quoted.replace(QLatin1String("\""), QLatin1String("\"\""));
     return QLatin1Char('"') + quoted + QLatin1Char('"');
+}
+
+// The constraints of the joints shown on the canvas that are out of its space
+// (unbound, or taken out as unsolvable): the space alone would not save them.
+// A joint held by the undo stack is not on the canvas.
+std::vector<cpConstraint*> constraintsOutsideSpace(EditorView* canvas)
+{
+    std::vector<cpConstraint*> outside;
+    cpSpace* space = canvas->space();
+    for (ConstraintItem* joint : canvas->registry()->constraintItems()) {
+        const auto* item = dynamic_cast<const QGraphicsItem*>(joint);
+        cpConstraint* constraint = joint->constraint();
+        if (item && item->scene() == canvas->scene() && constraint && joint->hasBodies()
+            && !cpSpaceContainsConstraint(space, constraint))
+            outside.push_back(constraint);
+    }
+    return outside;
 }
 
 } // namespace
@@ -142,6 +161,7 @@ bool KFLevelEditor::saveLevel()
     CCActionManager::get()->removeAllActions();
     EditorView* canvas = ui.editorView;
     cpSpaceSerializer serializer;
+    serializer.setOutsideConstraints(constraintsOutsideSpace(canvas));
     IOTransformer transformer(QFile::encodeName(fileName).toStdString(), &context, &serializer);
     transformer.write(*canvas);
     if (!transformer.save(canvas->space())) {

@@ -35,6 +35,8 @@ bool addJoint(EditorView* view, cpConstraint* constraint)
     view->editorScene()->addItem(joint);
     joint->setupNodes();
     joint->adjust();
+    // Unbound until the reader puts it into the space, which recolours it.
+    joint->determineColor();
     return true;
 }
 
@@ -144,6 +146,11 @@ bool PhysicsReaderHelper::reading(cpConstraint* constraint, long long)
     if (cpConstraintIsRotaryLimitJoint(constraint))
         return addJoint<RotaryLimitJointItem>(_view, constraint);
     return false;
+}
+
+bool PhysicsReaderHelper::holdsOutside(cpConstraint*, long long)
+{
+    return true;
 }
 
 bool readLevel(EditorView* view, EditorContext* context, const QString& path, QString* error,

@@ -22,6 +22,8 @@ public:
     bool reading(cpBody* body, long long id) override;
     // False only for the ratchet, which has no item to edit it.
     bool reading(cpConstraint* constraint, long long id) override;
+    // Every joint kept has its item, which owns the constraint in or out of the space.
+    bool holdsOutside(cpConstraint* constraint, long long id) override;
 
 private:
     EditorView* _view;

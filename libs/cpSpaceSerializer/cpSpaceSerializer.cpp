@@ -81,6 +81,54 @@ void setAttribute<bool>(TiXmlElement* elm, const char* name, bool value)
     elm->SetAttribute(name, value ? "1" : "0");
 }
 
+// The point as the reader gets it from its usual text.
+static cpVect readBackPoint(cpVect p)
+{
+    p = boundedPoint(p);
+    return cpv(readBack(p.x), readBack(p.y));
+}
+
+// Where the reader will put the local point of the body, from the body's
+// position and angle as written.
+static cpVect worldAsRead(cpBody* body, cpVect local)
+{
+    cpBody* asRead = cpBodyNew(1, 1);
+    cpBodySetPosition(asRead, readBackPoint(cpBodyGetPosition(body)));
+    cpBodySetAngle(asRead, readBack(boundedMagnitude(cpBodyGetAngle(body))));
+    const cpVect point = cpBodyLocalToWorld(asRead, local);
+    cpBodyFree(asRead);
+    return point;
+}
+
+// A pivot whose anchors do not meet at its world anchor as read (stretched, or
+// outside the space: such a one is always read so) is read back from its
+// anchors, and its world anchor from body A's values as written would not
+// come back the same: it is written as the reader will find it, so that a file
+// read and saved again is the same. A pivot read from its world anchor keeps it.
+static void writeWorldAnchorAsRead(TiXmlElement* elm, cpConstraint* constraint, bool outside)
+{
+    TiXmlElement* worldElm = elm->FirstChildElement("worldAnchor");
+    if (!worldElm)
+        return;
+    cpBody* a = cpConstraintGetBodyA(constraint);
+    cpBody* b = cpConstraintGetBodyB(constraint);
+    const cpVect anchorA = readBackPoint(cpPivotJointGetAnchorA(constraint));
+    const cpVect anchorB = readBackPoint(cpPivotJointGetAnchorB(constraint));
+    const cpVect worldA = worldAsRead(a, anchorA);
+    if (!outside) {
+        // The reader's own test of whether the anchors meet there.
+        const cpVect world = readBackPoint(cpBodyLocalToWorld(a, cpPivotJointGetAnchorA(constraint)));
+        const cpVect worldB = worldAsRead(b, anchorB);
+        const double scale = cpvlength(readBackPoint(cpBodyGetPosition(a))) + cpvlength(readBackPoint(cpBodyGetPosition(b)))
+            + cpvlength(anchorA) + cpvlength(anchorB) + cpvlength(world);
+        const double precision = 1e-5 * scale + 1e-12;
+        if (cpvdist(worldA, world) <= precision && cpvdist(worldB, world) <= precision)
+            return;
+    }
+    setAttribute(worldElm, "x", worldA.x);
+    setAttribute(worldElm, "y", worldA.y);
+}
+
 struct WriteContext
 {
     cpSpaceSerializer* serializer;
@@ -144,6 +192,25 @@ bool cpSpaceSerializer::addToSave(AtomicSave& files, cpSpace* s, const char* fil
     WriteContext ctx { this, spaceElm };
     cpSpaceEachShape(space, writeShape, &ctx);
     cpSpaceEachConstraint(space, writeConstraint, &ctx);
+    for (cpConstraint* constraint : _outsideConstraints) {
+        if (!constraint || cpSpaceContainsConstraint(space, constraint))
+            continue;
+        const auto written = [this](cpBody* body) {
+            if (!body)
+                return false;
+            if (body == cpSpaceGetStaticBody(space))
+                return true;
+            return bodyMap.count(delegate ? delegate->makeId(body) : addressId(body)) > 0;
+        };
+        if (!written(cpConstraintGetBodyA(constraint)) || !written(cpConstraintGetBodyB(constraint)))
+            continue;
+        if (TiXmlElement* elm = createConstraintElm(constraint)) {
+            setAttribute(elm, "rogue", true);
+            if (cpConstraintIsPivotJoint(constraint))
+                writeWorldAnchorAsRead(elm, constraint, true);
+            spaceElm->LinkEndChild(elm);
+        }
+    }
 
     files.add(filename, [this](std::FILE* out) { return doc.SaveFile(out); });
     return true;
@@ -363,6 +430,7 @@ TiXmlElement* cpSpaceSerializer::createPivotJointElm(cpConstraint* c)
     elm->LinkEndChild(createPointElm("anchr2", cpPivotJointGetAnchorB(c)));
     elm->LinkEndChild(createPointElm("worldAnchor", cpBodyLocalToWorld(cpConstraintGetBodyA(c), anchorA)));
     elm->LinkEndChild(createPointElm("jAcc", cpPivotJointGetJAcc(c)));
+    writeWorldAnchorAsRead(elm, c, false);
     return elm;
 }
 

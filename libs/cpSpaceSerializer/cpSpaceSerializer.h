@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 class AtomicSave;
@@ -41,6 +42,10 @@ public:
     virtual bool reading(cpShape*, long long) { return true; }
     virtual bool reading(cpBody*, long long) { return true; }
     virtual bool reading(cpConstraint*, long long) { return true; }
+    // Asked after reading() kept a constraint that stays outside the space
+    // (saved so, or not solvable between its bodies): true when the delegate
+    // holds it and frees it itself, false makes the serializer free it.
+    virtual bool holdsOutside(cpConstraint*, long long) { return false; }
 };
 
 class cpSpaceSerializer
@@ -68,6 +73,11 @@ public:
     const std::string& loadedSaveMark() const { return _loadedSaveMark; }
     // Written on the root of every file saved from now on; "" writes none.
     void setSaveMark(const std::string& mark) { _saveMark = mark; }
+    // Constraints the owner holds outside the space, written by every save from
+    // now on after the space's own, in this order, marked "rogue" so that they
+    // are read back outside it. One in the space, or whose bodies reach the file
+    // through no shape (it could not be read back), is left out.
+    void setOutsideConstraints(std::vector<cpConstraint*> constraints) { _outsideConstraints = std::move(constraints); }
 
     // Writes the space to filename through a temporary file beside it that is
     // renamed over the target, so a failed write leaves the old file intact.
@@ -135,6 +145,7 @@ private:
     std::string _loadError;
     std::string _loadedSaveMark;
     std::string _saveMark;
+    std::vector<cpConstraint*> _outsideConstraints;
     // Bodies built during the current load, so that a body left without any
     // shape (all refused or invalid) can be taken out and freed again.
     std::vector<cpBody*> _loadedBodies;

@@ -222,9 +222,19 @@ cpSpace* cpSpaceSerializer::load(cpSpace* s, const char* filename)
 
     for (TiXmlElement* elm = root->FirstChildElement("constraint"); elm; elm = elm->NextSiblingElement("constraint")) {
         cpConstraint* constraint = createConstraint(elm);
-        if (constraint && !cpConstraintGetSpace(constraint)
-            && cpConstraintGetBodyA(constraint) && cpConstraintGetBodyB(constraint))
+        if (!constraint || cpConstraintGetSpace(constraint))
+            continue;
+        // A constraint saved outside the space, or one the solver cannot take
+        // between its bodies, stays outside it, held by the delegate when it will.
+        if (!getAttribute<bool>(elm, "rogue") && cpConstraintSolvableNow(constraint)) {
             cpSpaceAddConstraint(space, constraint);
+            continue;
+        }
+        const long long id = createValue<long long>("id", elm);
+        if (!delegate || !delegate->holdsOutside(constraint, id)) {
+            trace("constraint that stays outside the space", id);
+            cpConstraintFree(constraint);
+        }
     }
     return space;
 }
@@ -377,9 +387,9 @@ void cpSpaceSerializer::createBodies(TiXmlElement* elm, cpBody** a, cpBody** b)
 
 namespace {
 
-enum class JointKind { Linear, Rotary };
-
-bool usableBodies(cpBody* a, cpBody* b, JointKind kind, TiXmlElement* elm)
+// Two bodies a constraint can name. Whether it can be solved between them is
+// asked later: one that cannot is still built, and stays outside the space.
+bool usableBodies(cpBody* a, cpBody* b, TiXmlElement* elm)
 {
     // A joint from a body to itself holds nothing, and Chipmunk's per-body
     // joint list cannot hold it (removing it later walks off the list).
@@ -387,10 +397,9 @@ bool usableBodies(cpBody* a, cpBody* b, JointKind kind, TiXmlElement* elm)
         trace("constraint from a body to itself", createValue<long long>("id", elm));
         return false;
     }
-    if (cpJointBodiesSolvable(a, b, kind == JointKind::Rotary))
+    if (a && b)
         return true;
-    trace(a && b ? "constraint between two bodies it cannot move" : "constraint on an unknown or refused body",
-          createValue<long long>("id", elm));
+    trace("constraint on an unknown or refused body", createValue<long long>("id", elm));
     return false;
 }
 
@@ -448,7 +457,7 @@ cpConstraint* cpSpaceSerializer::createPinJoint(TiXmlElement* elm)
 {
     cpBody *a, *b;
     createBodies(elm, &a, &b);
-    if (!usableBodies(a, b, JointKind::Linear, elm))
+    if (!usableBodies(a, b, elm))
         return nullptr;
     cpConstraint* c = cpPinJointNew(a, b, createPoint("anchr1", elm), createPoint("anchr2", elm));
     cpPinJointSetDist(c, saneLength(createValue<double>("dist", elm)));
@@ -459,7 +468,7 @@ cpConstraint* cpSpaceSerializer::createSlideJoint(TiXmlElement* elm)
 {
     cpBody *a, *b;
     createBodies(elm, &a, &b);
-    if (!usableBodies(a, b, JointKind::Linear, elm))
+    if (!usableBodies(a, b, elm))
         return nullptr;
     return cpSlideJointNew(a, b, createPoint("anchr1", elm), createPoint("anchr2", elm),
                            saneLength(createValue<double>("min", elm)), saneLength(createValue<double>("max", elm)));
@@ -469,7 +478,7 @@ cpConstraint* cpSpaceSerializer::createPivotJoint(TiXmlElement* elm)
 {
     cpBody *a, *b;
     createBodies(elm, &a, &b);
-    if (!usableBodies(a, b, JointKind::Linear, elm))
+    if (!usableBodies(a, b, elm))
         return nullptr;
     // A stretched joint (its two anchors apart in the world) is read from its
     // anchors: the world anchor would move the second one onto the first. One
@@ -479,7 +488,9 @@ cpConstraint* cpSpaceSerializer::createPivotJoint(TiXmlElement* elm)
     const cpVect anchorA = createPoint("anchr1", elm);
     const cpVect anchorB = createPoint("anchr2", elm);
     const cpVect world = createPoint("worldAnchor", elm);
-    bool fromWorld = elm->FirstChildElement("worldAnchor") != nullptr;
+    // One saved outside the space was never held to one point: its anchors are
+    // what the editor kept.
+    bool fromWorld = elm->FirstChildElement("worldAnchor") != nullptr && !getAttribute<bool>(elm, "rogue");
     if (fromWorld && anchors) {
         const cpVect worldA = cpBodyLocalToWorld(a, anchorA);
         const cpVect worldB = cpBodyLocalToWorld(b, anchorB);
@@ -488,20 +499,14 @@ cpConstraint* cpSpaceSerializer::createPivotJoint(TiXmlElement* elm)
         const double precision = 1e-5 * scale + 1e-12;
         fromWorld = cpvdist(worldA, world) <= precision && cpvdist(worldB, world) <= precision;
     }
-    cpConstraint* c = fromWorld ? cpPivotJointNew(a, b, world) : cpPivotJointNew2(a, b, anchorA, anchorB);
-    if (!isConstraintWithinRules(c)) {
-        trace("pivot joint that cannot be solved", createValue<long long>("id", elm));
-        cpConstraintFree(c);
-        return nullptr;
-    }
-    return c;
+    return fromWorld ? cpPivotJointNew(a, b, world) : cpPivotJointNew2(a, b, anchorA, anchorB);
 }
 
 cpConstraint* cpSpaceSerializer::createGrooveJoint(TiXmlElement* elm)
 {
     cpBody *a, *b;
     createBodies(elm, &a, &b);
-    if (!usableBodies(a, b, JointKind::Linear, elm))
+    if (!usableBodies(a, b, elm))
         return nullptr;
     const cpVect grooveA = createPoint("grv_a", elm);
     const cpVect grooveB = createPoint("grv_b", elm);
@@ -511,20 +516,14 @@ cpConstraint* cpSpaceSerializer::createGrooveJoint(TiXmlElement* elm)
         return nullptr;
     }
     // "jMaxLen" has no counterpart: the maximum correction is derived every step.
-    cpConstraint* c = cpGrooveJointNew(a, b, grooveA, grooveB, anchorB);
-    if (!isConstraintWithinRules(c)) {
-        trace("groove joint that cannot be solved", createValue<long long>("id", elm));
-        cpConstraintFree(c);
-        return nullptr;
-    }
-    return c;
+    return cpGrooveJointNew(a, b, grooveA, grooveB, anchorB);
 }
 
 cpConstraint* cpSpaceSerializer::createMotorJoint(TiXmlElement* elm)
 {
     cpBody *a, *b;
     createBodies(elm, &a, &b);
-    if (!usableBodies(a, b, JointKind::Rotary, elm))
+    if (!usableBodies(a, b, elm))
         return nullptr;
     // "jMax" has no counterpart: the maximum impulse is derived every step.
     return cpSimpleMotorNew(a, b, sane(createValue<double>("rate", elm)));
@@ -534,7 +533,7 @@ cpConstraint* cpSpaceSerializer::createGearJoint(TiXmlElement* elm)
 {
     cpBody *a, *b;
     createBodies(elm, &a, &b);
-    if (!usableBodies(a, b, JointKind::Rotary, elm))
+    if (!usableBodies(a, b, elm))
         return nullptr;
     const double ratio = createValue<double>("ratio", elm);
     if (!isSaneRatio(ratio)) {
@@ -548,7 +547,7 @@ cpConstraint* cpSpaceSerializer::createSpringJoint(TiXmlElement* elm)
 {
     cpBody *a, *b;
     createBodies(elm, &a, &b);
-    if (!usableBodies(a, b, JointKind::Linear, elm))
+    if (!usableBodies(a, b, elm))
         return nullptr;
     return cpDampedSpringNew(a, b, createPoint("anchr1", elm), createPoint("anchr2", elm),
                              saneLength(createValue<double>("restLength", elm)),
@@ -560,7 +559,7 @@ cpConstraint* cpSpaceSerializer::createRotaryLimitJoint(TiXmlElement* elm)
 {
     cpBody *a, *b;
     createBodies(elm, &a, &b);
-    if (!usableBodies(a, b, JointKind::Rotary, elm))
+    if (!usableBodies(a, b, elm))
         return nullptr;
     return cpRotaryLimitJointNew(a, b, sane(createValue<double>("min", elm)), sane(createValue<double>("max", elm)));
 }
@@ -569,7 +568,7 @@ cpConstraint* cpSpaceSerializer::createRatchetJoint(TiXmlElement* elm)
 {
     cpBody *a, *b;
     createBodies(elm, &a, &b);
-    if (!usableBodies(a, b, JointKind::Rotary, elm))
+    if (!usableBodies(a, b, elm))
         return nullptr;
     const double ratchet = createValue<double>("ratchet", elm);
     if (!isSaneRatio(ratchet)) {
@@ -585,7 +584,7 @@ cpConstraint* cpSpaceSerializer::createRotarySpringJoint(TiXmlElement* elm)
 {
     cpBody *a, *b;
     createBodies(elm, &a, &b);
-    if (!usableBodies(a, b, JointKind::Rotary, elm))
+    if (!usableBodies(a, b, elm))
         return nullptr;
     return cpDampedRotarySpringNew(a, b, sane(createValue<double>("restAngle", elm)),
                                    saneLength(createValue<double>("stiffness", elm)),

@@ -147,3 +147,15 @@ QList<ConstraintItem*> ItemRegistry::constraintItemsNaming(cpBody* body) const
         items.append(listed.second);
     return items;
 }
+
+QList<ConstraintItem*> ItemRegistry::constraintItems() const
+{
+    std::map<quint64, ConstraintItem*> byOrder;
+    for (auto it = m_constraintListings.constBegin(); it != m_constraintListings.constEnd(); ++it)
+        byOrder.emplace(it.value().order, it.key());
+    QList<ConstraintItem*> items;
+    items.reserve(qsizetype(byOrder.size()));
+    for (const auto& listed : byOrder)
+        items.append(listed.second);
+    return items;
+}

@@ -51,6 +51,8 @@ public:
     bool listed(ConstraintItem* item) const { return m_constraintListings.contains(item); }
     // Live joints whose constraint names the body.
     QList<ConstraintItem*> constraintItemsNaming(cpBody* body) const;
+    // Every live joint, in the order it was first listed.
+    QList<ConstraintItem*> constraintItems() const;
 
 private:
     struct Listing {

@@ -38,6 +38,11 @@
 #include "Views/SpriteListView.h"
 #include "WindowTestSupport.h"
 
+#include <QMetaProperty>
+
+#include <algorithm>
+#include <cmath>
+
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -177,6 +182,8 @@ private slots:
     void rescale();
     void colorMappingExport_data();
     void colorMappingExport();
+    void unboundJointReopensUnbound_data();
+    void unboundJointReopensUnbound();
 
 private:
     QTemporaryDir* m_dir = nullptr;
@@ -934,6 +941,100 @@ void TestLevelCommands::colorMappingExport()
             if (line.startsWith(csvLabel(marker->identifier()) + ','))
                 want += line + '\n';
     QCOMPARE(readAll(csv), want);
+}
+
+
+// A joint between two circles that were both made static leaves the space and
+// still names both bodies. A file written before such joints were marked holds
+// it as any other joint: the reader finds it cannot be solved.
+void TestLevelCommands::unboundJointReopensUnbound_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<bool>("unmarked");
+    QTest::newRow("pin") << int(PinJointItemType) << false;
+    QTest::newRow("pivot") << int(PivotJointItemType) << false;
+    QTest::newRow("rotary spring") << int(RotarySpringJointItemType) << false;
+    QTest::newRow("gear") << int(GearJointItemType) << false;
+    QTest::newRow("pin, file without the mark") << int(PinJointItemType) << true;
+    QTest::newRow("pivot, file without the mark") << int(PivotJointItemType) << true;
+}
+
+void TestLevelCommands::unboundJointReopensUnbound()
+{
+    QFETCH(int, kind);
+    QFETCH(bool, unmarked);
+    const QString level = m_dir->filePath(QStringLiteral("unbound.kfml"));
+    const QString physicsFile = level + QStringLiteral(".phyxml");
+    KFLevelEditor window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    EditorView* canvas = window.form().editorView;
+    writeText(level, QByteArray());
+    window.openFile(level);
+
+    CircleShapeItem* a = addCircle(window, QPointF(200, 0));
+    CircleShapeItem* b = addCircle(window, QPointF(300, 0));
+    const QPointF from(203, 4), to(296, -2);
+    ConstraintItem* joint = nullptr;
+    switch (kind) {
+    case PinJointItemType: joint = addJoint<PinJointItem>(window, from, to); break;
+    case PivotJointItemType: joint = addJoint<PivotJointItem>(window, from, to); break;
+    case RotarySpringJointItemType: joint = addJoint<RotarySpringJointItem>(window, from, to); break;
+    default: joint = addJoint<GearJointItem>(window, from, to); break;
+    }
+    joint->setMaxForce(750);
+    joint->setErrorBias(0.5f);
+    QVERIFY(cpSpaceContainsConstraint(canvas->space(), joint->constraint()));
+    a->setMass(-1);
+    b->setMass(-1);
+    QVERIFY(!cpSpaceContainsConstraint(canvas->space(), joint->constraint()));
+    QVERIFY(joint->hasBodies());
+
+    // Every value the property panel shows, as the item publishes it.
+    const auto values = [](QObject* item) {
+        QVariantMap out;
+        const QMetaObject* meta = item->metaObject();
+        for (int i = 0; i < meta->propertyCount(); ++i)
+            if (meta->property(i).isUser())
+                out.insert(QString::fromLatin1(meta->property(i).name()), meta->property(i).read(item));
+        return out;
+    };
+    const QVariantMap before = values(joint);
+
+    QTest::mouseClick(window.form().saveButton, Qt::LeftButton);
+    const QByteArray physics = readAll(physicsFile);
+    QCOMPARE(physics.count("<constraint"), 1);
+    if (unmarked) {
+        QString text = QString::fromUtf8(physics);
+        text.replace(QRegularExpression(QStringLiteral("(<constraint [^>]*) rogue=\"1\"")), QStringLiteral("\\1"));
+        QVERIFY(text.toUtf8() != physics);
+        writeText(physicsFile, text.toUtf8());
+    }
+
+    window.openFile(level);
+    QCOMPARE(window.currentFileName(), level);
+    const QList<QGraphicsItem*> joints = itemsOfType(window, kind);
+    QCOMPARE(joints.size(), 1);
+    auto* reopened = dynamic_cast<AbstractLineJointItem*>(joints.first());
+    QVERIFY(reopened);
+    QVERIFY(reopened->hasBodies());
+    QVERIFY(!cpSpaceContainsConstraint(canvas->space(), reopened->constraint()));
+    QCOMPARE(static_cast<QGraphicsLineItem*>(reopened)->pen().color(), kJointUnbound);
+    // The file keeps six digits.
+    const auto near = [](double x, double y) { return x == y || std::fabs(x - y) <= 1e-5 * std::max(std::fabs(x), std::fabs(y)); };
+    const QVariantMap after = values(reopened);
+    QCOMPARE(after.keys(), before.keys());
+    for (const QString& name : before.keys()) {
+        const QVariant x = before.value(name), y = after.value(name);
+        const bool same = x.typeId() == QMetaType::QPointF
+            ? near(x.toPointF().x(), y.toPointF().x()) && near(x.toPointF().y(), y.toPointF().y())
+            : near(x.toDouble(), y.toDouble());
+        QVERIFY2(same, qPrintable(name));
+    }
+
+    // And a save of what was reopened writes what the first save did.
+    QTest::mouseClick(window.form().saveButton, Qt::LeftButton);
+    QCOMPARE(comparable(readAll(physicsFile)), comparable(physics));
 }
 
 LEVELEDITOR_GUI_TEST_MAIN(TestLevelCommands)
