@@ -90,11 +90,19 @@ static cpVect readBackPoint(cpVect p)
 
 // Where the reader will put the local point of the body, from the body's
 // position and angle as written.
-static cpVect worldAsRead(cpBody* body, cpVect local)
+// A free body placed as the reader will place this one, from its position
+// and angle as written; the caller frees it.
+static cpBody* bodyAsRead(cpBody* body)
 {
     cpBody* asRead = cpBodyNew(1, 1);
     cpBodySetPosition(asRead, readBackPoint(cpBodyGetPosition(body)));
     cpBodySetAngle(asRead, readBack(boundedMagnitude(cpBodyGetAngle(body))));
+    return asRead;
+}
+
+static cpVect worldAsRead(cpBody* body, cpVect local)
+{
+    cpBody* asRead = bodyAsRead(body);
     const cpVect point = cpBodyLocalToWorld(asRead, local);
     cpBodyFree(asRead);
     return point;
@@ -118,11 +126,12 @@ static void writeWorldAnchorAsRead(TiXmlElement* elm, cpConstraint* constraint, 
     if (!outside) {
         // The reader's own test of whether the anchors meet there.
         const cpVect world = readBackPoint(cpBodyLocalToWorld(a, cpPivotJointGetAnchorA(constraint)));
-        const cpVect worldB = worldAsRead(b, anchorB);
-        const double scale = cpvlength(readBackPoint(cpBodyGetPosition(a))) + cpvlength(readBackPoint(cpBodyGetPosition(b)))
-            + cpvlength(anchorA) + cpvlength(anchorB) + cpvlength(world);
-        const double precision = 1e-5 * scale + 1e-12;
-        if (cpvdist(worldA, world) <= precision && cpvdist(worldB, world) <= precision)
+        cpBody* readA = bodyAsRead(a);
+        cpBody* readB = bodyAsRead(b);
+        const bool fromWorld = pivotReadsFromWorld(readA, readB, anchorA, anchorB, world);
+        cpBodyFree(readA);
+        cpBodyFree(readB);
+        if (fromWorld)
             return;
     }
     setAttribute(worldElm, "x", worldA.x);

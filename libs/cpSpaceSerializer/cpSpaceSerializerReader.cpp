@@ -491,14 +491,8 @@ cpConstraint* cpSpaceSerializer::createPivotJoint(TiXmlElement* elm)
     // One saved outside the space was never held to one point: its anchors are
     // what the editor kept.
     bool fromWorld = elm->FirstChildElement("worldAnchor") != nullptr && !getAttribute<bool>(elm, "rogue");
-    if (fromWorld && anchors) {
-        const cpVect worldA = cpBodyLocalToWorld(a, anchorA);
-        const cpVect worldB = cpBodyLocalToWorld(b, anchorB);
-        const double scale = cpvlength(cpBodyGetPosition(a)) + cpvlength(cpBodyGetPosition(b)) + cpvlength(anchorA)
-            + cpvlength(anchorB) + cpvlength(world);
-        const double precision = 1e-5 * scale + 1e-12;
-        fromWorld = cpvdist(worldA, world) <= precision && cpvdist(worldB, world) <= precision;
-    }
+    if (fromWorld && anchors)
+        fromWorld = pivotReadsFromWorld(a, b, anchorA, anchorB, world);
     return fromWorld ? cpPivotJointNew(a, b, world) : cpPivotJointNew2(a, b, anchorA, anchorB);
 }
 

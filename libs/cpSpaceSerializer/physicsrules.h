@@ -132,4 +132,22 @@ inline bool isConstraintWithinRules(const cpConstraint* constraint)
     return true;
 }
 
+// True when a pivot written with these anchors and this world anchor is read
+// back from the world anchor: both anchors meet there to the digits written,
+// and rebuilding them from it gives them back (far from the origin six digits
+// of the world point cannot place them, and the anchors are read instead).
+inline bool pivotReadsFromWorld(const cpBody* a, const cpBody* b, cpVect anchorA, cpVect anchorB, cpVect world)
+{
+    const cpVect worldA = cpBodyLocalToWorld(a, anchorA);
+    const cpVect worldB = cpBodyLocalToWorld(b, anchorB);
+    const double scale = cpvlength(cpBodyGetPosition(a)) + cpvlength(cpBodyGetPosition(b)) + cpvlength(anchorA)
+        + cpvlength(anchorB) + cpvlength(world);
+    const double precision = 1e-5 * scale + 1e-12;
+    if (cpvdist(worldA, world) > precision || cpvdist(worldB, world) > precision)
+        return false;
+    // Each anchor to its own six digits.
+    return cpvdist(cpBodyWorldToLocal(a, world), anchorA) <= 1e-5 * cpvlength(anchorA) + 1e-9
+        && cpvdist(cpBodyWorldToLocal(b, world), anchorB) <= 1e-5 * cpvlength(anchorB) + 1e-9;
+}
+
 #endif // PHYSICSRULES_H

@@ -280,8 +280,8 @@ void TestPhysicsBounds::jointsFarFromTheOriginStaySolvable()
     view.editorScene()->addItem(new CircleShapeItem(space, shape, nullptr));
     const QPointF from(5e8 + 3, 5e8);
     const QPointF to(5e8 + 60, 5e8 + 40);
-    ConstraintItem* joint = kind == 0 ? drawJoint<PivotJointItem>(view, from, to)
-        : kind == 1                   ? drawJoint<GrooveJointItem>(view, from, to)
+    ConstraintItem* joint = kind == 0 ? static_cast<ConstraintItem*>(drawJoint<PivotJointItem>(view, from, to))
+        : kind == 1                   ? static_cast<ConstraintItem*>(drawJoint<GrooveJointItem>(view, from, to))
                                       : drawJoint<PinJointItem>(view, from, to);
     QVERIFY(joint);
     cpConstraint* c = joint->constraint();
