@@ -179,7 +179,9 @@ std::string IOTransformer::readAttribute(const std::string& name)
     xml_attribute<char>* a = attribute(name);
     if (!a)
         return std::string();
-    std::string value(a->value(), a->value_size());
+    // A character reference may name what XML cannot hold (&#0;): it is left
+    // out here as on writing, so what is read is what a save writes.
+    std::string value = xmlSafeText(std::string(a->value(), a->value_size()));
     m_current->remove_attribute(a);
     return value;
 }
@@ -190,7 +192,7 @@ void IOTransformer::readAttributes(Attributes& attributes)
         return;
     for (xml_attribute<char>* a = m_current->first_attribute(); a; a = a->next_attribute())
         attributes.emplace_back(std::string(a->name(), a->name_size()),
-                                std::string(a->value(), a->value_size()));
+                                xmlSafeText(std::string(a->value(), a->value_size())));
     m_current->remove_all_attributes();
 }
 
