@@ -467,6 +467,32 @@ void AbstractLineItem::paint(QPainter* painter, const QStyleOptionGraphicsItem* 
     QGraphicsLineItem::paint(painter, option, widget);
 }
 
+void AbstractLineItem::refreshOutline() const
+{
+    const QLineF l = line();
+    const QPen p = pen();
+    if (m_outlineValid && l == m_outlineLine && p == m_outlinePen)
+        return;
+    m_outlineLine = l;
+    m_outlinePen = p;
+    m_outlineShape = QGraphicsLineItem::shape();
+    // Qt's bounds ask shape() again, which answers from the fresh path.
+    m_outlineValid = true;
+    m_outlineBounds = QGraphicsLineItem::boundingRect();
+}
+
+QRectF AbstractLineItem::boundingRect() const
+{
+    refreshOutline();
+    return m_outlineBounds;
+}
+
+QPainterPath AbstractLineItem::shape() const
+{
+    refreshOutline();
+    return m_outlineShape;
+}
+
 void AbstractLineItem::deleteNode(ItemNode*)
 {
 }

@@ -2,7 +2,10 @@
 #define ABSTRACTLINEITEM_H
 
 #include <QGraphicsLineItem>
+#include <QLineF>
 #include <QList>
+#include <QPainterPath>
+#include <QPen>
 #include <QPointF>
 #include <QPointer>
 
@@ -146,6 +149,9 @@ public:
 
     void paint(QPainter* painter, const QStyleOptionGraphicsItem* option,
                QWidget* widget = nullptr) override;
+    // Qt's own, kept until the line or the pen changes.
+    QRectF boundingRect() const override;
+    QPainterPath shape() const override;
 
     virtual void deleteNode(ItemNode* node);
     virtual void addNodeAtNode(ItemNode* node);
@@ -158,6 +164,16 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
+
+private:
+    // Qt strokes the wide pen afresh on every call, and the view asks for the
+    // bounds of each line several times per frame while bodies move.
+    void refreshOutline() const;
+    mutable QLineF m_outlineLine;
+    mutable QPen m_outlinePen;
+    mutable QPainterPath m_outlineShape;
+    mutable QRectF m_outlineBounds;
+    mutable bool m_outlineValid = false;
 };
 
 #endif // ABSTRACTLINEITEM_H

@@ -80,6 +80,8 @@ private slots:
     void dragMovesEverySelectedNode();
     void widthKeys_data();
     void widthKeys();
+    void outlineFollowsChanges_data();
+    void outlineFollowsChanges();
     void segmentTypeAndClone();
     void setActiveHidesOnlyTheLine();
     void writeLine_data();
@@ -659,6 +661,45 @@ void TestLineItems::widthKeys()
     QCOMPARE(line->pen().capStyle(), Qt::RoundCap);
     flushDeletes();
     QCOMPARE(nodeCount(scene), 2);
+}
+
+void TestLineItems::outlineFollowsChanges_data()
+{
+    QTest::addColumn<QLineF>("line");
+    QTest::addColumn<double>("width");
+    QTest::addColumn<int>("cap");
+
+    QTest::newRow("moved") << QLineF(40, 30, 90, -20) << 4.0 << int(Qt::RoundCap);
+    QTest::newRow("wider") << QLineF(0, 0, 10, 0) << 12.0 << int(Qt::RoundCap);
+    QTest::newRow("cap") << QLineF(0, 0, 10, 0) << 4.0 << int(Qt::FlatCap);
+    QTest::newRow("cosmetic") << QLineF(0, 0, 10, 0) << 0.0 << int(Qt::RoundCap);
+    QTest::newRow("empty") << QLineF() << 4.0 << int(Qt::RoundCap);
+}
+
+// Bounds and shape asked before a change must not outlive it: the view's index
+// and hit tests go by them.
+void TestLineItems::outlineFollowsChanges()
+{
+    QFETCH(QLineF, line);
+    QFETCH(double, width);
+    QFETCH(int, cap);
+
+    LineItem* item = makeLine(QPointF(0, 0), QPointF(10, 0));
+    item->boundingRect();
+    item->shape();
+
+    QPen pen = item->pen();
+    pen.setWidthF(width);
+    pen.setCapStyle(Qt::PenCapStyle(cap));
+    item->setPen(pen);
+    item->setLine(line);
+
+    QGraphicsLineItem plain(line);
+    plain.setPen(pen);
+    QCOMPARE(item->boundingRect(), plain.boundingRect());
+    QCOMPARE(item->shape(), plain.shape());
+    if (!line.isNull() && width > 0)
+        QVERIFY(scene->items(item->mapToScene(line.center())).contains(item));
 }
 
 void TestLineItems::segmentTypeAndClone()
