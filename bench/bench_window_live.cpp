@@ -31,6 +31,7 @@
 #include <memory>
 #include <vector>
 
+#include "BenchPile.h"
 #include "BenchTiming.h"
 #include "BenchWindow.h"
 #include "Items/CircleShapeItem.h"
@@ -47,51 +48,6 @@
 namespace {
 
 const QString kSheet = QStringLiteral(LEVELEDITOR_BENCH_DATA_DIR "/sprites/sheet.plist");
-
-cpVect pileSlot(int i)
-{
-    const int perRow = 60;
-    return cpv(-900 + (i % perRow) * 31, 20 + (i / perRow) * 31);
-}
-
-void addBox(cpSpace* space)
-{
-    cpBody* ground = cpSpaceGetStaticBody(space);
-    const cpVect corners[4] = {cpv(-950, 0), cpv(950, 0), cpv(950, 8000), cpv(-950, 8000)};
-    for (int i = 0; i < 3; ++i) {
-        cpShape* wall = cpSegmentShapeNew(ground, corners[i], corners[i + 1], 3);
-        cpShapeSetFriction(wall, 0.8);
-        cpShapeSetElasticity(wall, 0.5);
-        cpSpaceAddShape(space, wall);
-    }
-}
-
-// Circles and boxes made as the shape tools make them, with their items, and a
-// pin joint item from every tenth body to the next.
-void buildPile(EditorView* canvas, int bodies)
-{
-    cpSpace* space = canvas->space();
-    QGraphicsScene* scene = canvas->scene();
-    addBox(space);
-    for (int i = 0; i < bodies; ++i) {
-        const cpVect p = pileSlot(i);
-        QGraphicsItem* item;
-        if (i % 2 == 0)
-            item = new CircleShapeItem(space, CircleTool::createDefaultShape(space, p), nullptr);
-        else
-            item = new PolyShapeItem(space, PolyTool::createDefaultShape(space, p), nullptr);
-        scene->addItem(item);
-        dynamic_cast<ShapeItem*>(item)->adjust();
-    }
-    for (int i = 0; i + 1 < bodies; i += 10) {
-        auto* joint = new PinJointItem(space, PinJointItem::defaultConstraint());
-        const cpVect a = pileSlot(i);
-        const cpVect b = pileSlot(i + 1);
-        joint->setLine(QLineF(a.x, a.y, b.x, b.y));
-        scene->addItem(joint);
-        joint->setupNodes();
-    }
-}
 
 // Counts the deliveries of one timer to one object.
 class TimerCounter : public QObject
@@ -166,7 +122,7 @@ void benchLive(int bodies, int frames)
     auto window = std::make_unique<KFLevelEditor>();
     showWindow(*window);
     EditorView* canvas = window->form().editorView;
-    buildPile(canvas, bodies);
+    buildCanvasPile(*canvas, bodies);
     settle();
     const int timerId = startedTimer(canvas, [&] { window->form().physicsButton->click(); });
     if (timerId == 0) {
@@ -200,7 +156,7 @@ void benchLive(int bodies, int frames)
         alone.setTransform(shown);
         alone.resize(viewportSize + (alone.size() - alone.viewport()->size()));
         alone.show();
-        buildPile(&alone, bodies);
+        buildCanvasPile(alone, bodies);
         settle();
         const int aloneTimer = startedTimer(&alone, [&] { alone.startPhysics(); });
         frameCosts(&alone, aloneTimer, frames, &aloneFrame, &aloneBare);
@@ -221,7 +177,7 @@ void benchPaint(int rounds)
     auto window = std::make_unique<KFLevelEditor>();
     showWindow(*window);
     EditorView* canvas = window->form().editorView;
-    buildPile(canvas, 4000);
+    buildCanvasPile(*canvas, 4000);
     window->addSpriteSheet(kSheet);
     SpriteSheetItem* sheet = nullptr;
     for (QGraphicsItem* item : canvas->editorScene()->items()) {
