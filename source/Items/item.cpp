@@ -1,5 +1,7 @@
 #include "Items/item.h"
 
+#include "IO/textcodec.h"
+
 #include <QBrush>
 #include <QPainter>
 #include <QPen>
@@ -185,5 +187,6 @@ QString GroupableItem::name() const
 
 void GroupableItem::setName(QString name)
 {
-    mName = name;
+    // Held as a save writes it, so that a saved level reopens to the same name.
+    mName = decodeText(xmlSafeText(encodeText(name)));
 }

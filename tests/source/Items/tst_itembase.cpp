@@ -314,6 +314,9 @@ void TestItemBase::groupableDefaults()
     item.setName("oak");
     QCOMPARE(item.groupId(), QStringLiteral("trees"));
     QCOMPARE(item.name(), QStringLiteral("oak"));
+    // A name is held as a save writes it: what XML cannot hold is left out.
+    item.setName(QStringLiteral("o\u0001a\u0000k\uffff"));
+    QCOMPARE(item.name(), QStringLiteral("oak"));
 }
 
 void TestItemBase::selectionOutline_data()
