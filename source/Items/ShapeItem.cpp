@@ -72,17 +72,6 @@ void endJoints(cpSpace* space, cpBody* body)
         ConstraintItem::takeOut(space, constraint);
         item->deleteLater();
     }
-    // Joints already out of the space go with them: one left without its body
-    // could be neither solved nor saved.
-    auto* registry = static_cast<ItemRegistry*>(cpSpaceGetUserData(space));
-    if (!registry)
-        return;
-    const QList<ConstraintItem*> outside = registry->constraintItemsNaming(body);
-    for (ConstraintItem* item : outside) {
-        if (registry->listed(item) && item->constraint()
-            && !cpSpaceContainsConstraint(space, item->constraint()))
-            item->deleteLater();
-    }
 }
 
 // No shape of the space and no live item uses the body any more.

@@ -184,7 +184,6 @@ private slots:
     void colorMappingExport();
     void unboundJointReopensUnbound_data();
     void unboundJointReopensUnbound();
-    void unboundJointGoesWithItsBody();
 
 private:
     QTemporaryDir* m_dir = nullptr;
@@ -948,30 +947,6 @@ void TestLevelCommands::colorMappingExport()
 // A joint between two circles that were both made static leaves the space and
 // still names both bodies. A file written before such joints were marked holds
 // it as any other joint: the reader finds it cannot be solved.
-// A joint out of the space goes with the shape whose body it names, as one in
-// the space does, and the next save holds neither.
-void TestLevelCommands::unboundJointGoesWithItsBody()
-{
-    const QString level = m_dir->filePath(QStringLiteral("gone.kfml"));
-    KFLevelEditor window;
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
-    EditorView* canvas = window.form().editorView;
-    writeText(level, QByteArray());
-    window.openFile(level);
-    CircleShapeItem* a = addCircle(window, QPointF(200, 0));
-    CircleShapeItem* b = addCircle(window, QPointF(300, 0));
-    QPointer<ConstraintItem> joint = addJoint<PinJointItem>(window, QPointF(200, 0), QPointF(300, 0));
-    a->setMass(-1);
-    b->setMass(-1);
-    QVERIFY(!cpSpaceContainsConstraint(canvas->space(), joint->constraint()));
-    delete a;
-    flushDeletes();
-    QVERIFY(joint.isNull());
-    QTest::mouseClick(window.form().saveButton, Qt::LeftButton);
-    QCOMPARE(readAll(level + QStringLiteral(".phyxml")).count("<constraint"), 0);
-}
-
 void TestLevelCommands::unboundJointReopensUnbound_data()
 {
     QTest::addColumn<int>("kind");
