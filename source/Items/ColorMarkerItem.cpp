@@ -124,6 +124,7 @@ void ColorMarkerItem::setActive(bool active)
 
 void ColorMarkerItem::setGroupId(QString groupId)
 {
+    groupId = writableText(groupId);
     EditorView* view = EditorScene::canvasOf(this);
     if (!view)
         view = mGroupCanvas.data();

@@ -368,6 +368,7 @@ void GraphicItem::commitDeleteAction()
 
 void GraphicItem::setGroupId(QString groupId)
 {
+    groupId = writableText(groupId);
     EditorView* view = canvas();
     if (!view)
         view = mGroupCanvas.data();

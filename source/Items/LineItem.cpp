@@ -111,6 +111,7 @@ void LineItem::setActive(bool active)
 
 void LineItem::setGroupId(QString groupId)
 {
+    groupId = writableText(groupId);
     if (EditorView* view = EditorScene::canvasOf(this))
         view->updateItemInGroup(this, groupId, this->groupId());
     GroupableItem::setGroupId(groupId);

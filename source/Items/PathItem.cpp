@@ -203,6 +203,7 @@ LineItemNode* PathItem::walkChain(const std::function<void(LineItemNode*)>& visi
 
 void PathItem::setGroupId(QString group)
 {
+    group = writableText(group);
     if (EditorView* view = EditorScene::canvasOf(this))
         view->updateItemInGroup(this, group, groupId());
     GroupableItem::setGroupId(group);

@@ -177,7 +177,12 @@ QString GroupableItem::groupId() const
 
 void GroupableItem::setGroupId(QString groupId)
 {
-    mGroupId = groupId;
+    mGroupId = writableText(groupId);
+}
+
+QString GroupableItem::writableText(const QString& text)
+{
+    return decodeText(xmlSafeText(encodeText(text)));
 }
 
 QString GroupableItem::name() const
@@ -187,6 +192,5 @@ QString GroupableItem::name() const
 
 void GroupableItem::setName(QString name)
 {
-    // Held as a save writes it, so that a saved level reopens to the same name.
-    mName = decodeText(xmlSafeText(encodeText(name)));
+    mName = writableText(name);
 }

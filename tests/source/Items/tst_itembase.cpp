@@ -317,6 +317,8 @@ void TestItemBase::groupableDefaults()
     // A name is held as a save writes it: what XML cannot hold is left out.
     item.setName(QStringLiteral("o\u0001a\u0000k\uffff"));
     QCOMPARE(item.name(), QStringLiteral("oak"));
+    item.setGroupId(QStringLiteral("\u0000"));
+    QVERIFY(item.groupId().isEmpty());
 }
 
 void TestItemBase::selectionOutline_data()
