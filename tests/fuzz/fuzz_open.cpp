@@ -8,6 +8,7 @@
 // the same items, bodies, shapes and joints, and save to the same files again.
 
 #include "KFLevelEditor.h"
+#include "Items/ConstraintItem.h"
 #include "Items/GradientItem.h"
 #include "Items/item.h"
 #include "Views/EditorView.h"
@@ -324,9 +325,16 @@ struct Census
 Census census()
 {
     Census c;
-    for (QGraphicsItem* item : pointableItems())
-        if (item->type() > QGraphicsItem::UserType && item->type() != LineItemNodeType)
-            ++c.items[item->type()];
+    for (QGraphicsItem* item : pointableItems()) {
+        if (item->type() <= QGraphicsItem::UserType || item->type() == LineItemNodeType)
+            continue;
+        // A joint that names no body cannot be written (the file joins two
+        // bodies); the editor says so in its list of what it does not do.
+        const auto* joint = dynamic_cast<const ConstraintItem*>(item);
+        if (joint && !joint->hasBodies())
+            continue;
+        ++c.items[item->type()];
+    }
     cpSpace* space = canvas()->space();
     c.bodies = bodyCount(space);
     c.shapes = shapeCount(space);
