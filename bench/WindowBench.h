@@ -21,6 +21,8 @@
 #include <cstdio>
 #include <string>
 
+#include "KFLevelEditor.h"
+
 namespace windowbench {
 
 // Settings go to a folder of this run, never the user's; windows draw offscreen.
@@ -51,6 +53,23 @@ inline void settle()
         QCoreApplication::processEvents();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
+}
+
+// What a shown window does once control is back in the event loop, one turn:
+// posted events (the panels' queued update, deferred deletes) and the paint
+// they ask for. A frame of the live simulation is timed with exactly this.
+inline void settleFrame()
+{
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QCoreApplication::processEvents();
+}
+
+inline void showWindow(KFLevelEditor& window)
+{
+    window.resize(1600, 1000);
+    window.show();
+    settleFrame();
 }
 
 inline bool writeFile(const QString& path, const std::string& text)

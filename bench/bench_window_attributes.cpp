@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "BenchTiming.h"
+#include "WindowBench.h"
 #include "Items/GraphicItem.h"
 #include "KFLevelEditor.h"
 #include "Views/EditorView.h"
@@ -107,9 +108,9 @@ Figures measure(KFLevelEditor& window, const QString& path, Holder holder)
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    qputenv("QT_LOGGING_RULES", "*.debug=false");
+    QTemporaryDir scratch;
+    windowbench::prepareProcess(scratch.filePath(QStringLiteral("settings")));
+    windowbench::dropDebugOutput();
     QApplication app(argc, argv);
     Q_INIT_RESOURCE(images);
 

@@ -19,6 +19,7 @@
 #include <QLineF>
 #include <QPainter>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QTimerEvent>
 #include <QTransform>
@@ -33,7 +34,7 @@
 
 #include "BenchPile.h"
 #include "BenchTiming.h"
-#include "BenchWindow.h"
+#include "WindowBench.h"
 #include "Items/CircleShapeItem.h"
 #include "Items/GraphicItem.h"
 #include "Items/JointItems.h"
@@ -44,6 +45,8 @@
 #include "Tools/ShapeTools.h"
 #include "Views/EditorScene.h"
 #include "Views/EditorView.h"
+
+using namespace windowbench;
 
 namespace {
 
@@ -102,16 +105,16 @@ void frameCosts(EditorView* canvas, int timerId, int frames, double* frame, doub
     for (int i = 0; i < 20; ++i) {
         QTimerEvent tick(timerId);
         QCoreApplication::sendEvent(canvas, &tick);
-        settle();
+        settleFrame();
     }
     for (int i = 0; i < frames; ++i) {
         framed.push_back(milliseconds([&] {
             QTimerEvent tick(timerId);
             QCoreApplication::sendEvent(canvas, &tick);
-            settle();
+            settleFrame();
         }));
         ticked.push_back(milliseconds([&] { canvas->tick(); }));
-        settle();
+        settleFrame();
     }
     *frame = median(framed);
     *bare = median(ticked);
@@ -123,7 +126,7 @@ void benchLive(int bodies, int frames)
     showWindow(*window);
     EditorView* canvas = window->form().editorView;
     buildCanvasPile(*canvas, bodies);
-    settle();
+    settleFrame();
     const int timerId = startedTimer(canvas, [&] { window->form().physicsButton->click(); });
     if (timerId == 0) {
         std::printf("live %5d bodies: the physics button did not start the simulation\n", bodies);
@@ -144,7 +147,7 @@ void benchLive(int bodies, int frames)
     const QTransform shown = canvas->transform();
     window->form().physicsButton->click();
     window.reset();
-    settle();
+    settleFrame();
 
     // The canvas alone, its viewport as large as the window's, the same pile.
     double aloneFrame = 0, aloneBare = 0;
@@ -157,13 +160,13 @@ void benchLive(int bodies, int frames)
         alone.resize(viewportSize + (alone.size() - alone.viewport()->size()));
         alone.show();
         buildCanvasPile(alone, bodies);
-        settle();
+        settleFrame();
         const int aloneTimer = startedTimer(&alone, [&] { alone.startPhysics(); });
         frameCosts(&alone, aloneTimer, frames, &aloneFrame, &aloneBare);
         alone.stopPhysics();
         alone.clearAll();
     }
-    settle();
+    settleFrame();
 
     std::printf("live %5d bodies %4d joints: %6.1f ticks/s (timer asks for %.0f)  frame %7.2f ms"
                 "  canvas alone %7.2f ms  bare tick %6.2f ms  window/alone %5.2f\n",
@@ -187,10 +190,10 @@ void benchPaint(int rounds)
     const QString key = makeSpriteSheetPixmapKey(sheet->imageFileName(), QStringLiteral("a.png"));
     for (int i = 0; i < 10000; ++i)
         new GraphicItem(-900 + (i % 100) * 18, 20 + (i / 100) * 18, key, canvas->space(), sheet);
-    settle();
+    settleFrame();
     const QRectF whole = canvas->editorScene()->itemsBoundingRect();
     canvas->fitInView(whole, Qt::KeepAspectRatio);
-    settle();
+    settleFrame();
 
     QWidget* viewport = canvas->viewport();
     QImage image(viewport->size(), QImage::Format_ARGB32_Premultiplied);
@@ -205,14 +208,16 @@ void benchPaint(int rounds)
     std::printf("paint 4000 bodies + 10000 sprites (%dx%d viewport): %7.2f ms  scene rendered to an image %7.2f ms\n",
                 viewport->width(), viewport->height(), median(shown), median(rendered));
     window.reset();
-    settle();
+    settleFrame();
 }
 
 } // namespace
 
 int main(int argc, char** argv)
 {
-    prepareWindowBench();
+    QTemporaryDir scratch;
+    prepareProcess(scratch.filePath(QStringLiteral("settings")));
+    dropDebugOutput();
     Q_INIT_RESOURCE(images);
     QApplication app(argc, argv);
     const int frames = argc > 1 ? std::max(5, std::atoi(argv[1])) : 60;

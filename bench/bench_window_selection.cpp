@@ -7,6 +7,7 @@
 // undo stack and no window, in the same run.
 
 #include <QApplication>
+#include <QTemporaryDir>
 #include <QGraphicsScene>
 #include <QKeyEvent>
 #include <QPainterPath>
@@ -19,13 +20,15 @@
 #include <memory>
 
 #include "BenchTiming.h"
-#include "BenchWindow.h"
+#include "WindowBench.h"
 #include "Items/GraphicItem.h"
 #include "Items/SpriteSheetItem.h"
 #include "Items/item.h"
 #include "KFLevelEditor.h"
 #include "Views/EditorScene.h"
 #include "Views/EditorView.h"
+
+using namespace windowbench;
 
 namespace {
 
@@ -69,7 +72,7 @@ Phases run(EditorView* canvas, QUndoStack* stack, QAction* undoAction)
         QPainterPath area;
         area.addRect(scene->itemsBoundingRect().adjusted(-10, -10, 10, 10));
         scene->setSelectionArea(area, Qt::ReplaceSelection, Qt::IntersectsItemShape, canvas->viewportTransform());
-        settle();
+        settleFrame();
     });
     const QList<QGraphicsItem*> selected = scene->selectedItems();
     phases.remove = milliseconds([&] {
@@ -77,7 +80,7 @@ Phases run(EditorView* canvas, QUndoStack* stack, QAction* undoAction)
             QKeyEvent press(QEvent::KeyPress, Qt::Key_Delete, Qt::NoModifier);
             scene->sendEvent(item, &press);
         }
-        settle();
+        settleFrame();
     });
     const int commands = stack->index();
     phases.undo = milliseconds([&] {
@@ -87,7 +90,7 @@ Phases run(EditorView* canvas, QUndoStack* stack, QAction* undoAction)
             else
                 stack->undo();
         }
-        settle();
+        settleFrame();
     });
     return phases;
 }
@@ -99,10 +102,10 @@ Phases throughWindow(int count, bool grouped)
     window->addSpriteSheet(kSheet);
     EditorView* canvas = window->form().editorView;
     fill(canvas, sheetOn(canvas->editorScene()), count, grouped);
-    settle();
+    settleFrame();
     const Phases phases = run(canvas, window->undoStack(), window->form().actionUndo);
     window.reset();
-    settle();
+    settleFrame();
     return phases;
 }
 
@@ -118,7 +121,7 @@ Phases onBareCanvas(int count, bool grouped)
     const Phases phases = run(canvas.get(), context.undoStack, nullptr);
     canvas->clearAll();
     canvas.reset();
-    settle();
+    settleFrame();
     return phases;
 }
 
@@ -133,7 +136,9 @@ void report(const char* what, int count, const Phases& window, const Phases& bar
 
 int main(int argc, char** argv)
 {
-    prepareWindowBench();
+    QTemporaryDir scratch;
+    prepareProcess(scratch.filePath(QStringLiteral("settings")));
+    dropDebugOutput();
     Q_INIT_RESOURCE(images);
     QApplication app(argc, argv);
 
