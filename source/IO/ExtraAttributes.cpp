@@ -1,5 +1,7 @@
 #include "IO/ExtraAttributes.h"
 
+#include "IO/textcodec.h"
+
 void ExtraAttributes::clear()
 {
     m_entries.clear();
@@ -12,8 +14,10 @@ QString ExtraAttributes::value(const QString& name) const
     return found == m_index.constEnd() ? QString() : m_entries[size_t(*found)].second;
 }
 
-void ExtraAttributes::set(const QString& name, const QString& value)
+void ExtraAttributes::set(const QString& name, const QString& text)
 {
+    // An edit in the panel is held as the save will write it.
+    const QString value = writableText(text);
     const auto found = m_index.constFind(name);
     if (found != m_index.constEnd()) {
         m_entries[size_t(*found)].second = value;

@@ -69,6 +69,11 @@ std::string xmlSafeText(const std::string& utf8)
     return safe;
 }
 
+QString writableText(const QString& text)
+{
+    return decodeText(xmlSafeText(encodeText(text)));
+}
+
 double numberFromText(const QString& text)
 {
     bool ok = false;

@@ -14,6 +14,9 @@ std::string encodeText(const QString& text);
 // line feed and carriage return, surrogates, U+FFFE and U+FFFF): a document
 // holding any of them is not well-formed and a NUL ends it for the reader.
 std::string xmlSafeText(const std::string& utf8);
+// The text as a save writes it (what XML cannot hold left out): text the editor
+// holds is kept so, and a saved level reopens to the same text.
+QString writableText(const QString& text);
 
 // A number read from a file: malformed text and values that are not finite
 // ("nan", "inf", overflow) read as 0, like any text that is no number.

@@ -180,10 +180,6 @@ void GroupableItem::setGroupId(QString groupId)
     mGroupId = writableText(groupId);
 }
 
-QString GroupableItem::writableText(const QString& text)
-{
-    return decodeText(xmlSafeText(encodeText(text)));
-}
 
 QString GroupableItem::name() const
 {

@@ -151,9 +151,6 @@ public:
 
     virtual QString groupId() const;
     virtual void setGroupId(QString groupId);
-    // The text as a save writes it (what XML cannot hold left out): names and
-    // group ids are held so, and a saved level reopens to the same ones.
-    static QString writableText(const QString& text);
     virtual QString name() const;
     virtual void setName(QString name);
     virtual bool active() const = 0;

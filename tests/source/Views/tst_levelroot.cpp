@@ -249,6 +249,9 @@ void TestLevelRoot::extraAttributesLeaveWithTheLevel()
     QVERIFY(readElement(QStringLiteral("<view author=\"me\" visible=\"false\" _q_mark=\"1\"/>"), level.view));
     QCOMPARE(level.view.extraAttributeNames(), QStringList({"author", "visible", "_q_mark"}));
     QVERIFY(printedElement(level.view).endsWith(QStringLiteral(" author=\"me\" visible=\"false\" _q_mark=\"1\"/>")));
+    // An edit in the panel is held as a save writes it.
+    level.view.setExtraAttribute(QStringLiteral("author"), QStringLiteral("m\u0001e"));
+    QCOMPARE(level.view.extraAttribute(QStringLiteral("author")), QStringLiteral("me"));
 
     if (clearFirst)
         level.view.clearAll();
