@@ -9,7 +9,6 @@
 #include "IO/textcodec.h"
 #include "Items/AbstractLineItem.h"
 #include "Items/CircleShapeItem.h"
-#include "Items/GrooveJointItem.h"
 #include "Items/JointItems.h"
 #include "Items/PolyShapeItem.h"
 #include "Items/SegmentShapeItem.h"
@@ -26,18 +25,6 @@ namespace {
 QGraphicsItem* bodyItem(cpBody* body)
 {
     return dynamic_cast<QGraphicsItem*>(static_cast<QObject*>(cpBodyGetUserData(body)));
-}
-
-template <typename Joint>
-bool addJoint(EditorView* view, cpConstraint* constraint)
-{
-    auto* joint = new Joint(view->space(), constraint);
-    view->editorScene()->addItem(joint);
-    joint->setupNodes();
-    joint->adjust();
-    // Unbound until the reader puts it into the space, which recolours it.
-    joint->determineColor();
-    return true;
 }
 
 void colorEachConstraint(cpConstraint* constraint, void*)
@@ -126,26 +113,15 @@ bool PhysicsReaderHelper::reading(cpBody*, long long)
 
 bool PhysicsReaderHelper::reading(cpConstraint* constraint, long long)
 {
-    if (cpConstraintIsPinJoint(constraint))
-        return addJoint<PinJointItem>(_view, constraint);
-    if (cpConstraintIsSlideJoint(constraint))
-        return addJoint<SlideJointItem>(_view, constraint);
-    if (cpConstraintIsPivotJoint(constraint))
-        return addJoint<PivotJointItem>(_view, constraint);
-    if (cpConstraintIsGrooveJoint(constraint))
-        return addJoint<GrooveJointItem>(_view, constraint);
-    if (cpConstraintIsSimpleMotor(constraint))
-        return addJoint<MotorJointItem>(_view, constraint);
-    if (cpConstraintIsGearJoint(constraint))
-        return addJoint<GearJointItem>(_view, constraint);
-    if (cpConstraintIsDampedSpring(constraint))
-        return addJoint<SpringJointItem>(_view, constraint);
-    // The editor's own tools draw these two, so they are kept like the others.
-    if (cpConstraintIsDampedRotarySpring(constraint))
-        return addJoint<RotarySpringJointItem>(_view, constraint);
-    if (cpConstraintIsRotaryLimitJoint(constraint))
-        return addJoint<RotaryLimitJointItem>(_view, constraint);
-    return false;
+    AbstractLineJointItem* joint = newJointItem(_view->space(), constraint);
+    if (!joint)
+        return false;
+    _view->editorScene()->addItem(joint);
+    joint->setupNodes();
+    joint->adjust();
+    // Unbound until the reader puts it into the space, which recolours it.
+    joint->determineColor();
+    return true;
 }
 
 bool PhysicsReaderHelper::holdsOutside(cpConstraint*, long long)

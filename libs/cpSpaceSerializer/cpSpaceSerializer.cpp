@@ -1,6 +1,7 @@
 #include "cpSpaceSerializer.h"
 #include "atomicsave.h"
 #include "cpCompat.h"
+#include "jointkinds.h"
 
 #include <cmath>
 #include <cstdio>
@@ -370,29 +371,8 @@ TiXmlElement* cpSpaceSerializer::createConstraintElm(cpConstraint* constraint)
     if (b == staticBody)
         bId = 0;
 
-    TiXmlElement* elm;
-    if (cpConstraintIsPinJoint(constraint))
-        elm = createPinJointElm(constraint);
-    else if (cpConstraintIsSlideJoint(constraint))
-        elm = createSlideJointElm(constraint);
-    else if (cpConstraintIsPivotJoint(constraint))
-        elm = createPivotJointElm(constraint);
-    else if (cpConstraintIsGrooveJoint(constraint))
-        elm = createGrooveJointElm(constraint);
-    else if (cpConstraintIsSimpleMotor(constraint))
-        elm = createMotorJointElm(constraint);
-    else if (cpConstraintIsGearJoint(constraint))
-        elm = createGearJointElm(constraint);
-    else if (cpConstraintIsDampedSpring(constraint))
-        elm = createSpringJointElm(constraint);
-    else if (cpConstraintIsRotaryLimitJoint(constraint))
-        elm = createRotaryLimitJointElm(constraint);
-    else if (cpConstraintIsRatchetJoint(constraint))
-        elm = createRatchetJointElm(constraint);
-    else if (cpConstraintIsDampedRotarySpring(constraint))
-        elm = createRotarySpringJointElm(constraint);
-    else
-        elm = new TiXmlElement("unknown");
+    const JointKind* kind = jointKindOf(constraint);
+    TiXmlElement* elm = kind ? createJointElm(*kind, constraint) : new TiXmlElement("unknown");
 
     elm->LinkEndChild(createValueElm("id", id));
     elm->LinkEndChild(createValueElm("body_a_id", aId));
@@ -403,112 +383,17 @@ TiXmlElement* cpSpaceSerializer::createConstraintElm(cpConstraint* constraint)
     return elm;
 }
 
-static TiXmlElement* constraintElm(const char* type)
+TiXmlElement* cpSpaceSerializer::createJointElm(const JointKind& kind, cpConstraint* constraint)
 {
     TiXmlElement* elm = new TiXmlElement("constraint");
-    setAttribute(elm, "type", type);
-    return elm;
-}
-
-TiXmlElement* cpSpaceSerializer::createPinJointElm(cpConstraint* c)
-{
-    TiXmlElement* elm = constraintElm("pin");
-    elm->LinkEndChild(createPointElm("anchr1", cpPinJointGetAnchorA(c)));
-    elm->LinkEndChild(createPointElm("anchr2", cpPinJointGetAnchorB(c)));
-    elm->LinkEndChild(createValueElm("dist", cpPinJointGetDist(c)));
-    elm->LinkEndChild(createValueElm("jnAcc", cpPinJointGetJnAcc(c)));
-    return elm;
-}
-
-TiXmlElement* cpSpaceSerializer::createSlideJointElm(cpConstraint* c)
-{
-    TiXmlElement* elm = constraintElm("slide");
-    elm->LinkEndChild(createPointElm("anchr1", cpSlideJointGetAnchorA(c)));
-    elm->LinkEndChild(createPointElm("anchr2", cpSlideJointGetAnchorB(c)));
-    elm->LinkEndChild(createValueElm("min", cpSlideJointGetMin(c)));
-    elm->LinkEndChild(createValueElm("max", cpSlideJointGetMax(c)));
-    elm->LinkEndChild(createValueElm("jnAcc", cpSlideJointGetJnAcc(c)));
-    return elm;
-}
-
-TiXmlElement* cpSpaceSerializer::createPivotJointElm(cpConstraint* c)
-{
-    TiXmlElement* elm = constraintElm("pivot");
-    const cpVect anchorA = cpPivotJointGetAnchorA(c);
-    elm->LinkEndChild(createPointElm("anchr1", anchorA));
-    elm->LinkEndChild(createPointElm("anchr2", cpPivotJointGetAnchorB(c)));
-    elm->LinkEndChild(createPointElm("worldAnchor", cpBodyLocalToWorld(cpConstraintGetBodyA(c), anchorA)));
-    elm->LinkEndChild(createPointElm("jAcc", cpPivotJointGetJAcc(c)));
-    writeWorldAnchorAsRead(elm, c, false);
-    return elm;
-}
-
-TiXmlElement* cpSpaceSerializer::createGrooveJointElm(cpConstraint* c)
-{
-    TiXmlElement* elm = constraintElm("groove");
-    elm->LinkEndChild(createPointElm("grv_a", cpGrooveJointGetGrooveA(c)));
-    elm->LinkEndChild(createPointElm("grv_b", cpGrooveJointGetGrooveB(c)));
-    elm->LinkEndChild(createPointElm("anchr2", cpGrooveJointGetAnchorB(c)));
-    elm->LinkEndChild(createPointElm("jAcc", cpGrooveJointGetJAcc(c)));
-    // Chipmunk 7 keeps no maximum correction; the field stays for the file's readers.
-    elm->LinkEndChild(createValueElm("jMaxLen", 0.0));
-    return elm;
-}
-
-TiXmlElement* cpSpaceSerializer::createMotorJointElm(cpConstraint* c)
-{
-    TiXmlElement* elm = constraintElm("motor");
-    elm->LinkEndChild(createValueElm("rate", cpSimpleMotorGetRate(c)));
-    // Chipmunk 7 keeps no maximum impulse; the field stays for the file's readers.
-    elm->LinkEndChild(createValueElm("jMax", 0.0));
-    return elm;
-}
-
-TiXmlElement* cpSpaceSerializer::createGearJointElm(cpConstraint* c)
-{
-    TiXmlElement* elm = constraintElm("gear");
-    elm->LinkEndChild(createValueElm("phase", cpGearJointGetPhase(c)));
-    elm->LinkEndChild(createValueElm("ratio", cpGearJointGetRatio(c)));
-    elm->LinkEndChild(createValueElm("jAcc", cpGearJointGetJAcc(c)));
-    return elm;
-}
-
-TiXmlElement* cpSpaceSerializer::createSpringJointElm(cpConstraint* c)
-{
-    TiXmlElement* elm = constraintElm("spring");
-    elm->LinkEndChild(createPointElm("anchr1", cpDampedSpringGetAnchorA(c)));
-    elm->LinkEndChild(createPointElm("anchr2", cpDampedSpringGetAnchorB(c)));
-    elm->LinkEndChild(createValueElm("restLength", cpDampedSpringGetRestLength(c)));
-    elm->LinkEndChild(createValueElm("stiffness", cpDampedSpringGetStiffness(c)));
-    elm->LinkEndChild(createValueElm("damping", cpDampedSpringGetDamping(c)));
-    return elm;
-}
-
-TiXmlElement* cpSpaceSerializer::createRotaryLimitJointElm(cpConstraint* c)
-{
-    TiXmlElement* elm = constraintElm("rotaryLimit");
-    elm->LinkEndChild(createValueElm("min", cpRotaryLimitJointGetMin(c)));
-    elm->LinkEndChild(createValueElm("max", cpRotaryLimitJointGetMax(c)));
-    elm->LinkEndChild(createValueElm("jAcc", cpRotaryLimitJointGetJAcc(c)));
-    return elm;
-}
-
-TiXmlElement* cpSpaceSerializer::createRatchetJointElm(cpConstraint* c)
-{
-    TiXmlElement* elm = constraintElm("ratchet");
-    elm->LinkEndChild(createValueElm("angle", boundedMagnitude(cpRatchetJointGetAngle(c))));
-    elm->LinkEndChild(createValueElm("phase", cpRatchetJointGetPhase(c)));
-    elm->LinkEndChild(createValueElm("ratchet", cpRatchetJointGetRatchet(c)));
-    elm->LinkEndChild(createValueElm("jAcc", cpRatchetJointGetJAcc(c)));
-    return elm;
-}
-
-TiXmlElement* cpSpaceSerializer::createRotarySpringJointElm(cpConstraint* c)
-{
-    TiXmlElement* elm = constraintElm("rotarySpring");
-    elm->LinkEndChild(createValueElm("restAngle", cpDampedRotarySpringGetRestAngle(c)));
-    elm->LinkEndChild(createValueElm("stiffness", cpDampedRotarySpringGetStiffness(c)));
-    elm->LinkEndChild(createValueElm("damping", cpDampedRotarySpringGetDamping(c)));
+    setAttribute(elm, "type", kind.type);
+    for (int i = 0; i < kind.count; ++i) {
+        const JointParameter& parameter = kind.parameters[i];
+        elm->LinkEndChild(parameter.isPoint() ? createPointElm(parameter.name, parameter.point(constraint))
+                                              : createValueElm(parameter.name, parameter.number(constraint)));
+    }
+    if (cpConstraintIsPivotJoint(constraint))
+        writeWorldAnchorAsRead(elm, constraint, false);
     return elm;
 }
 

@@ -16,6 +16,7 @@
 #include <vector>
 
 class AtomicSave;
+struct JointKind;
 
 // The root attribute through which a level and its physics file name the save
 // that wrote them, so that a pair torn by a save cut short between its renames
@@ -103,16 +104,8 @@ public:
     TiXmlElement* createSegmentElm(cpShape* shape);
     TiXmlElement* createPolyElm(cpShape* shape);
     TiXmlElement* createBodyElm(cpBody* body);
-    TiXmlElement* createPinJointElm(cpConstraint* constraint);
-    TiXmlElement* createSlideJointElm(cpConstraint* constraint);
-    TiXmlElement* createPivotJointElm(cpConstraint* constraint);
-    TiXmlElement* createGrooveJointElm(cpConstraint* constraint);
-    TiXmlElement* createMotorJointElm(cpConstraint* constraint);
-    TiXmlElement* createGearJointElm(cpConstraint* constraint);
-    TiXmlElement* createSpringJointElm(cpConstraint* constraint);
-    TiXmlElement* createRotaryLimitJointElm(cpConstraint* constraint);
-    TiXmlElement* createRatchetJointElm(cpConstraint* constraint);
-    TiXmlElement* createRotarySpringJointElm(cpConstraint* constraint);
+    // The constraint element of a joint of the kind, its values in the kind's order.
+    TiXmlElement* createJointElm(const JointKind& kind, cpConstraint* constraint);
     TiXmlElement* createPointElm(const char* name, cpVect point);
 
     // Reader helpers.
@@ -121,16 +114,8 @@ public:
     cpShape* createCircle(TiXmlElement* elm);
     cpShape* createSegment(TiXmlElement* elm);
     cpShape* createPoly(TiXmlElement* elm);
-    cpConstraint* createPinJoint(TiXmlElement* elm);
-    cpConstraint* createSlideJoint(TiXmlElement* elm);
-    cpConstraint* createPivotJoint(TiXmlElement* elm);
-    cpConstraint* createGrooveJoint(TiXmlElement* elm);
-    cpConstraint* createMotorJoint(TiXmlElement* elm);
-    cpConstraint* createGearJoint(TiXmlElement* elm);
-    cpConstraint* createSpringJoint(TiXmlElement* elm);
-    cpConstraint* createRotaryLimitJoint(TiXmlElement* elm);
-    cpConstraint* createRatchetJoint(TiXmlElement* elm);
-    cpConstraint* createRotarySpringJoint(TiXmlElement* elm);
+    // A joint of the kind from its element; null when its bodies or values are refused.
+    cpConstraint* createJoint(const JointKind& kind, TiXmlElement* elm);
     cpVect createPoint(const char* name, TiXmlElement* parent);
 
 protected:

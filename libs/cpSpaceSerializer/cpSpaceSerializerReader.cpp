@@ -1,5 +1,6 @@
 #include "cpSpaceSerializer.h"
 #include "cpCompat.h"
+#include "jointkinds.h"
 #include "regularfile.h"
 #include "xmlnesting.h"
 
@@ -407,30 +408,10 @@ bool usableBodies(cpBody* a, cpBody* b, TiXmlElement* elm)
 
 cpConstraint* cpSpaceSerializer::createConstraint(TiXmlElement* elm)
 {
-    const char* type = elm->Attribute("type");
-    cpConstraint* constraint;
-    if (stringEquals(type, "pin"))
-        constraint = createPinJoint(elm);
-    else if (stringEquals(type, "slide"))
-        constraint = createSlideJoint(elm);
-    else if (stringEquals(type, "pivot"))
-        constraint = createPivotJoint(elm);
-    else if (stringEquals(type, "groove"))
-        constraint = createGrooveJoint(elm);
-    else if (stringEquals(type, "motor"))
-        constraint = createMotorJoint(elm);
-    else if (stringEquals(type, "gear"))
-        constraint = createGearJoint(elm);
-    else if (stringEquals(type, "spring"))
-        constraint = createSpringJoint(elm);
-    else if (stringEquals(type, "rotaryLimit"))
-        constraint = createRotaryLimitJoint(elm);
-    else if (stringEquals(type, "ratchet"))
-        constraint = createRatchetJoint(elm);
-    else if (stringEquals(type, "rotarySpring"))
-        constraint = createRotarySpringJoint(elm);
-    else
+    const JointKind* kind = jointKindNamed(elm->Attribute("type"));
+    if (!kind)
         return nullptr;
+    cpConstraint* constraint = createJoint(*kind, elm);
     if (!constraint)
         return nullptr;
 
@@ -453,136 +434,30 @@ cpConstraint* cpSpaceSerializer::createConstraint(TiXmlElement* elm)
     return constraint;
 }
 
-cpConstraint* cpSpaceSerializer::createPinJoint(TiXmlElement* elm)
+cpConstraint* cpSpaceSerializer::createJoint(const JointKind& kind, TiXmlElement* elm)
 {
     cpBody *a, *b;
     createBodies(elm, &a, &b);
     if (!usableBodies(a, b, elm))
         return nullptr;
-    cpConstraint* c = cpPinJointNew(a, b, createPoint("anchr1", elm), createPoint("anchr2", elm));
-    cpPinJointSetDist(c, saneLength(createValue<double>("dist", elm)));
-    return c;
-}
-
-cpConstraint* cpSpaceSerializer::createSlideJoint(TiXmlElement* elm)
-{
-    cpBody *a, *b;
-    createBodies(elm, &a, &b);
-    if (!usableBodies(a, b, elm))
-        return nullptr;
-    return cpSlideJointNew(a, b, createPoint("anchr1", elm), createPoint("anchr2", elm),
-                           saneLength(createValue<double>("min", elm)), saneLength(createValue<double>("max", elm)));
-}
-
-cpConstraint* cpSpaceSerializer::createPivotJoint(TiXmlElement* elm)
-{
-    cpBody *a, *b;
-    createBodies(elm, &a, &b);
-    if (!usableBodies(a, b, elm))
-        return nullptr;
-    // A stretched joint (its two anchors apart in the world) is read from its
-    // anchors: the world anchor would move the second one onto the first. One
-    // whose anchors meet at the world anchor, to the six digits written, is read
-    // from that point, which keeps it exact; so are files with nothing else.
-    const bool anchors = elm->FirstChildElement("anchr1") || elm->FirstChildElement("anchr2");
-    const cpVect anchorA = createPoint("anchr1", elm);
-    const cpVect anchorB = createPoint("anchr2", elm);
-    const cpVect world = createPoint("worldAnchor", elm);
-    // One saved outside the space was never held to one point: its anchors are
-    // what the editor kept.
-    bool fromWorld = elm->FirstChildElement("worldAnchor") != nullptr && !getAttribute<bool>(elm, "rogue");
-    if (fromWorld && anchors)
-        fromWorld = pivotReadsFromWorld(a, b, anchorA, anchorB, world);
-    return fromWorld ? cpPivotJointNew(a, b, world) : cpPivotJointNew2(a, b, anchorA, anchorB);
-}
-
-cpConstraint* cpSpaceSerializer::createGrooveJoint(TiXmlElement* elm)
-{
-    cpBody *a, *b;
-    createBodies(elm, &a, &b);
-    if (!usableBodies(a, b, elm))
-        return nullptr;
-    const cpVect grooveA = createPoint("grv_a", elm);
-    const cpVect grooveB = createPoint("grv_b", elm);
-    const cpVect anchorB = createPoint("anchr2", elm);
-    if (!isSaneGroove(grooveA, grooveB)) {
-        trace("groove joint whose groove has no length", createValue<long long>("id", elm));
+    JointValues values;
+    values.outside = getAttribute<bool>(elm, "rogue");
+    for (int i = 0; i < kind.count; ++i) {
+        const JointParameter& parameter = kind.parameters[i];
+        if (parameter.bound == JointParameter::Bound::Written)
+            continue;
+        values.present[i] = elm->FirstChildElement(parameter.name) != nullptr;
+        if (parameter.isPoint())
+            values.points[i] = createPoint(parameter.name, elm);
+        else
+            values.numbers[i] = parameter.kept(createValue<double>(parameter.name, elm));
+    }
+    if (!kind.accepts(values)) {
+        trace(kind.refusal ? kind.refusal : "joint with values that cannot be simulated",
+              createValue<long long>("id", elm));
         return nullptr;
     }
-    // "jMaxLen" has no counterpart: the maximum correction is derived every step.
-    return cpGrooveJointNew(a, b, grooveA, grooveB, anchorB);
-}
-
-cpConstraint* cpSpaceSerializer::createMotorJoint(TiXmlElement* elm)
-{
-    cpBody *a, *b;
-    createBodies(elm, &a, &b);
-    if (!usableBodies(a, b, elm))
-        return nullptr;
-    // "jMax" has no counterpart: the maximum impulse is derived every step.
-    return cpSimpleMotorNew(a, b, sane(createValue<double>("rate", elm)));
-}
-
-cpConstraint* cpSpaceSerializer::createGearJoint(TiXmlElement* elm)
-{
-    cpBody *a, *b;
-    createBodies(elm, &a, &b);
-    if (!usableBodies(a, b, elm))
-        return nullptr;
-    const double ratio = createValue<double>("ratio", elm);
-    if (!isSaneRatio(ratio)) {
-        trace("gear joint with a zero or absurd ratio", createValue<long long>("id", elm));
-        return nullptr;
-    }
-    return cpGearJointNew(a, b, sane(createValue<double>("phase", elm)), ratio);
-}
-
-cpConstraint* cpSpaceSerializer::createSpringJoint(TiXmlElement* elm)
-{
-    cpBody *a, *b;
-    createBodies(elm, &a, &b);
-    if (!usableBodies(a, b, elm))
-        return nullptr;
-    return cpDampedSpringNew(a, b, createPoint("anchr1", elm), createPoint("anchr2", elm),
-                             saneLength(createValue<double>("restLength", elm)),
-                             saneLength(createValue<double>("stiffness", elm)),
-                             saneLength(createValue<double>("damping", elm)));
-}
-
-cpConstraint* cpSpaceSerializer::createRotaryLimitJoint(TiXmlElement* elm)
-{
-    cpBody *a, *b;
-    createBodies(elm, &a, &b);
-    if (!usableBodies(a, b, elm))
-        return nullptr;
-    return cpRotaryLimitJointNew(a, b, sane(createValue<double>("min", elm)), sane(createValue<double>("max", elm)));
-}
-
-cpConstraint* cpSpaceSerializer::createRatchetJoint(TiXmlElement* elm)
-{
-    cpBody *a, *b;
-    createBodies(elm, &a, &b);
-    if (!usableBodies(a, b, elm))
-        return nullptr;
-    const double ratchet = createValue<double>("ratchet", elm);
-    if (!isSaneRatio(ratchet)) {
-        trace("ratchet joint with a zero or absurd interval", createValue<long long>("id", elm));
-        return nullptr;
-    }
-    cpConstraint* c = cpRatchetJointNew(a, b, sane(createValue<double>("phase", elm)), ratchet);
-    cpRatchetJointSetAngle(c, sane(createValue<double>("angle", elm)));
-    return c;
-}
-
-cpConstraint* cpSpaceSerializer::createRotarySpringJoint(TiXmlElement* elm)
-{
-    cpBody *a, *b;
-    createBodies(elm, &a, &b);
-    if (!usableBodies(a, b, elm))
-        return nullptr;
-    return cpDampedRotarySpringNew(a, b, sane(createValue<double>("restAngle", elm)),
-                                   saneLength(createValue<double>("stiffness", elm)),
-                                   saneLength(createValue<double>("damping", elm)));
+    return kind.make(a, b, values);
 }
 
 cpVect cpSpaceSerializer::createPoint(const char* name, TiXmlElement* parent)

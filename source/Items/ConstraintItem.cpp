@@ -16,6 +16,7 @@
 #include "Items/ItemRegistry.h"
 #include "Toolkit/cpSupport.h"
 #include "cpCompat.h"
+#include "jointkinds.h"
 
 namespace {
 
@@ -47,6 +48,16 @@ bool clipLine(QLineF& line, const QRectF& rect)
     const QPointF start = line.p1();
     line = QLineF(start + QPointF(dx, dy) * t0, start + QPointF(dx, dy) * t1);
     return true;
+}
+
+QPointF toPoint(cpVect v)
+{
+    return QPointF(v.x, v.y);
+}
+
+cpVect toVect(QPointF p)
+{
+    return cpv(p.x(), p.y());
 }
 
 } // namespace
@@ -202,9 +213,11 @@ QColor AbstractLineJointItem::boundColor()
     return QColor(200, 0, 255, 200);
 }
 
-AbstractLineJointItem::AbstractLineJointItem(cpSpace* space, cpConstraint* constraint)
+AbstractLineJointItem::AbstractLineJointItem(cpSpace* space, cpConstraint* constraint, const JointItemKind* kind)
     : ConstraintItem(space, constraint)
     , AbstractLineItem(nullptr)
+    , m_kind(kind)
+    , m_jointKind(jointKindOf(constraint))
 {
     const bool inSpace = space && constraint && cpSpaceContainsConstraint(space, constraint);
     QPen p(inSpace ? boundColor() : unboundColor());
@@ -265,13 +278,35 @@ void AbstractLineJointItem::updatePosition(ItemNode*)
     symbolAdjust();
 }
 
+int AbstractLineJointItem::type() const
+{
+    return m_kind ? m_kind->typeId : AbstractLineItem::type();
+}
+
 void AbstractLineJointItem::adjust()
 {
+    if (m_kind && hasBodies()) {
+        cpBody* a = cpConstraintGetBodyA(m_constraint);
+        cpBody* b = cpConstraintGetBodyB(m_constraint);
+        if (m_kind->layout == JointItemKind::Layout::Anchors)
+            setLine(QLineF(toPoint(cpBodyLocalToWorld(a, toVect(parameterPoint("anchr1")))),
+                           toPoint(cpBodyLocalToWorld(b, toVect(parameterPoint("anchr2"))))));
+        else if (m_kind->layout == JointItemKind::Layout::Bodies)
+            setLine(QLineF(toPoint(cpBodyGetPosition(a)), toPoint(cpBodyGetPosition(b))));
+    }
     adjustNodes();
     symbolAdjust();
 }
 
 void AbstractLineJointItem::setupNodes()
+{
+    if (m_kind && m_kind->icon)
+        finishSetup(QString::fromLatin1(m_kind->icon));
+    else
+        createEndNodes();
+}
+
+void AbstractLineJointItem::createEndNodes()
 {
     QGraphicsScene* s = scene();
 
@@ -294,6 +329,13 @@ void AbstractLineJointItem::setupNodes()
 
 void AbstractLineJointItem::addToSpace()
 {
+    if (m_kind && m_kind->bind) {
+        cpBody* a = nullptr;
+        cpBody* b = nullptr;
+        if (!bodiesAtEnds(&a, &b))
+            return;
+        m_kind->bind(m_constraint, a, b, line());
+    }
     ConstraintItem::addToSpace();
     determineColor();
 }
@@ -405,11 +447,53 @@ bool AbstractLineJointItem::bodiesAtEnds(cpBody** a, cpBody** b) const
 
 void AbstractLineJointItem::finishSetup(const QString& iconPath)
 {
-    AbstractLineJointItem::setupNodes();
+    createEndNodes();
     adjustNodes();
     createSymbol(iconPath);
     // A constraint read from a file keeps the bodies, anchors and values of the
     // file; the reader adds it to the space itself.
     if (!hasBodies())
         addToSpace();
+}
+
+double AbstractLineJointItem::parameterValue(const char* name) const
+{
+    const JointParameter* parameter = m_jointKind ? m_jointKind->parameter(name) : nullptr;
+    return parameter && parameter->number ? parameter->number(m_constraint) : 0.0;
+}
+
+QPointF AbstractLineJointItem::parameterPoint(const char* name) const
+{
+    const JointParameter* parameter = m_jointKind ? m_jointKind->parameter(name) : nullptr;
+    return parameter && parameter->point ? toPoint(parameter->point(m_constraint)) : QPointF();
+}
+
+bool AbstractLineJointItem::setParameterValue(const char* name, double value)
+{
+    const JointParameter* parameter = m_jointKind ? m_jointKind->parameter(name) : nullptr;
+    if (!parameter || !parameter->setNumber || !parameter->accepts(value))
+        return false;
+    parameter->setNumber(m_constraint, value);
+    return true;
+}
+
+bool AbstractLineJointItem::setParameterPoint(const char* name, QPointF value, bool keepSolvable)
+{
+    const JointParameter* parameter = m_jointKind ? m_jointKind->parameter(name) : nullptr;
+    if (!parameter || !parameter->setPoint || !parameter->accepts(toVect(value)))
+        return false;
+    const cpVect old = parameter->point(m_constraint);
+    parameter->setPoint(m_constraint, toVect(value));
+    // A pivot's or groove's anchors decide whether the solver can condition it.
+    if (keepSolvable && !canBeSolved()) {
+        parameter->setPoint(m_constraint, old);
+        return false;
+    }
+    return true;
+}
+
+void AbstractLineJointItem::setAnchor(const char* name, QPointF value, bool keepSolvable)
+{
+    if (setParameterPoint(name, value, keepSolvable))
+        adjust();
 }

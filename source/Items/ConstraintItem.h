@@ -2,14 +2,19 @@
 #define CONSTRAINTITEM_H
 
 #include <QObject>
+#include <QPointF>
 #include <QString>
 
 #include <chipmunk/chipmunk.h>
 
 #include "Items/AbstractLineItem.h"
 
+class AbstractLineJointItem;
 class ItemRegistry;
 class QGraphicsPixmapItem;
+class QLineF;
+struct JointKind;
+struct JointParameter;
 
 // The QObject side of a joint item: it owns one constraint of the level's space,
 // moves it into and out of the space, and publishes the constraint values every
@@ -81,6 +86,29 @@ protected:
 void paintVisiblePart(AbstractLineItem* item, QPainter* painter, const QStyleOptionGraphicsItem* option,
                       QWidget* widget);
 
+// What the editor shows of one joint kind and how its line binds it: one static
+// descriptor per kind, beside the serializer's descriptor of its values.
+struct JointItemKind
+{
+    enum class Layout {
+        Anchors, // from the "anchr1" point on body a to the "anchr2" point on body b
+        Bodies, // between the bodies' positions (the static body sits at the origin)
+        Own // the kind lays its lines itself
+    };
+
+    int typeId;
+    const char* icon;
+    Layout layout;
+    cpBool (*is)(const cpConstraint*);
+    // The item for a constraint of the kind; the item takes the constraint.
+    AbstractLineJointItem* (*make)(cpSpace* space, cpConstraint* constraint);
+    // A new constraint without bodies, for a joint the user draws.
+    cpConstraint* (*defaultConstraint)();
+    // Binds the constraint to bodies a and b under the line's ends; null when the
+    // kind binds itself in its own addToSpace().
+    void (*bind)(cpConstraint* constraint, cpBody* a, cpBody* b, const QLineF& line);
+};
+
 // A joint drawn as a coloured line between two end nodes, with the kind's icon
 // at its middle. Dropping an end node binds the joint again to the bodies under
 // the two ends. QObject comes first, through the ConstraintItem part: the
@@ -88,8 +116,12 @@ void paintVisiblePart(AbstractLineItem* item, QPainter* painter, const QStyleOpt
 class AbstractLineJointItem : public ConstraintItem, public AbstractLineItem
 {
 public:
-    AbstractLineJointItem(cpSpace* space, cpConstraint* constraint);
+    // The kind is static and not owned; without one the item lays, binds and
+    // shows nothing of its own.
+    AbstractLineJointItem(cpSpace* space, cpConstraint* constraint, const JointItemKind* kind = nullptr);
     ~AbstractLineJointItem() override;
+
+    int type() const override;
 
     // A joint is never split.
     AbstractEdge* clone() override;
@@ -102,14 +134,15 @@ public:
 
     // Lays the line between the end nodes and re-centres the symbol.
     virtual void updatePosition(ItemNode* node);
-    // End nodes onto the line's ends, symbol to the middle. Kinds lay the line
-    // from the bodies first.
+    // Lays the line from the bodies as the kind says, then end nodes onto the
+    // line's ends and symbol to the middle.
     void adjust() override;
     // Only the exposed part of a line far longer than the view is painted.
     void paint(QPainter* painter, const QStyleOptionGraphicsItem* option, QWidget* widget) override;
-    // Creates the two end nodes; the item must be in a scene.
+    // End nodes, the kind's icon, and for a new joint the binding; the item
+    // must be in a scene.
     virtual void setupNodes();
-    // Into the space and recoloured. Kinds bind to the bodies under the ends first.
+    // Bound by the kind to the bodies under the ends, then into the space and recoloured.
     void addToSpace() override;
     // Out of the space and recoloured.
     void removeFromSpace() override;
@@ -133,8 +166,24 @@ protected:
     // The bodies under the line's two ends for a new binding; false when the
     // joint cannot be bound there (then nothing may change).
     bool bodiesAtEnds(cpBody** a, cpBody** b) const;
-    // Common end of setupNodes() of every kind.
+    // Creates the two end nodes.
+    void createEndNodes();
+    // End nodes, icon, and the binding of a joint not read from a file.
     void finishSetup(const QString& iconPath);
+
+    // The kind's values by their name in the physics file, unchecked.
+    double parameterValue(const char* name) const;
+    QPointF parameterPoint(const char* name) const;
+    // Sets the value when its bound in the rule book takes it; false when refused.
+    bool setParameterValue(const char* name, double value);
+    // The same for a point; with keepSolvable, a point that leaves the joint
+    // unsolvable between its bodies is taken back.
+    bool setParameterPoint(const char* name, QPointF value, bool keepSolvable);
+    // An anchor point set as above, then the line re-laid.
+    void setAnchor(const char* name, QPointF value, bool keepSolvable = false);
+
+    const JointItemKind* m_kind;
+    const JointKind* m_jointKind; // the serializer's descriptor of the constraint's kind
 
     int m_dragDepth = 0;
     QGraphicsPixmapItem* m_symbol = nullptr;

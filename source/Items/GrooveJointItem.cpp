@@ -89,8 +89,21 @@ void GrooveJointItem::GrooveBLine::dragEnded(ItemNode* node)
 // ---------------------------------------------------------------------------
 // GrooveJointItem
 
+namespace {
+
+AbstractLineJointItem* makeGroove(cpSpace* space, cpConstraint* constraint)
+{
+    return new GrooveJointItem(space, constraint);
+}
+
+} // namespace
+
+const JointItemKind grooveJointKind = { SlideJointItemType, ":/images/groove.png", JointItemKind::Layout::Own,
+                                        cpConstraintIsGrooveJoint, makeGroove, GrooveJointItem::defaultConstraint,
+                                        nullptr };
+
 GrooveJointItem::GrooveJointItem(cpSpace* space, cpConstraint* constraint)
-    : AbstractLineJointItem(space, constraint)
+    : AbstractLineJointItem(space, constraint, &grooveJointKind)
 {
 }
 
@@ -135,9 +148,9 @@ void GrooveJointItem::adjust()
 
 void GrooveJointItem::setupNodes()
 {
-    AbstractLineJointItem::setupNodes();
+    createEndNodes();
     adjustNodes();
-    createSymbol(QStringLiteral(":/images/groove.png"));
+    createSymbol(QString::fromLatin1(grooveJointKind.icon));
     if (!m_bLine) {
         m_bLine = new GrooveBLine(this);
         if (QGraphicsScene* s = scene())
@@ -171,54 +184,14 @@ void GrooveJointItem::addToSpace()
     AbstractLineJointItem::addToSpace();
 }
 
-int GrooveJointItem::type() const
-{
-    return SlideJointItemType;
-}
-
-// The setters change only the constraint; the lines follow at the next adjust().
-
-QPointF GrooveJointItem::groove1() const
-{
-    return toPoint(cpGrooveJointGetGrooveA(m_constraint));
-}
-
 void GrooveJointItem::setGroove1(QPointF value)
 {
-    const cpVect old = cpGrooveJointGetGrooveA(m_constraint);
-    if (!isSaneGroove(toVect(value), cpGrooveJointGetGrooveB(m_constraint)))
-        return;
-    cpGrooveJointSetGrooveA(m_constraint, toVect(value));
-    if (!canBeSolved())
-        cpGrooveJointSetGrooveA(m_constraint, old);
-}
-
-QPointF GrooveJointItem::groove2() const
-{
-    return toPoint(cpGrooveJointGetGrooveB(m_constraint));
+    if (isSaneGroove(toVect(value), cpGrooveJointGetGrooveB(m_constraint)))
+        setParameterPoint("grv_a", value, true);
 }
 
 void GrooveJointItem::setGroove2(QPointF value)
 {
-    const cpVect old = cpGrooveJointGetGrooveB(m_constraint);
-    if (!isSaneGroove(cpGrooveJointGetGrooveA(m_constraint), toVect(value)))
-        return;
-    cpGrooveJointSetGrooveB(m_constraint, toVect(value));
-    if (!canBeSolved())
-        cpGrooveJointSetGrooveB(m_constraint, old);
-}
-
-QPointF GrooveJointItem::anchor2() const
-{
-    return toPoint(cpGrooveJointGetAnchorB(m_constraint));
-}
-
-void GrooveJointItem::setAnchor2(QPointF value)
-{
-    const cpVect old = cpGrooveJointGetAnchorB(m_constraint);
-    if (!isSanePoint(toVect(value)))
-        return;
-    cpGrooveJointSetAnchorB(m_constraint, toVect(value));
-    if (!canBeSolved())
-        cpGrooveJointSetAnchorB(m_constraint, old);
+    if (isSaneGroove(cpGrooveJointGetGrooveA(m_constraint), toVect(value)))
+        setParameterPoint("grv_b", value, true);
 }

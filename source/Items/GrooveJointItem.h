@@ -53,20 +53,24 @@ public:
     // Groove from line end A to the dashed line's end B on body a, pin at line
     // end B on body b. Needs the dashed line; a groove without length stays out.
     void addToSpace() override;
-    int type() const override;
 
     GrooveBLine* bLine() const { return m_bLine; }
 
-    // A groove end that would give the groove no length is refused.
-    QPointF groove1() const;
+    // A groove end that would give the groove no length is refused, and any
+    // point that would leave the joint unsolvable is taken back. The lines
+    // follow at the next adjust().
+    QPointF groove1() const { return parameterPoint("grv_a"); }
     void setGroove1(QPointF value);
-    QPointF groove2() const;
+    QPointF groove2() const { return parameterPoint("grv_b"); }
     void setGroove2(QPointF value);
-    QPointF anchor2() const;
-    void setAnchor2(QPointF value);
+    QPointF anchor2() const { return parameterPoint("anchr2"); }
+    void setAnchor2(QPointF value) { setParameterPoint("anchr2", value, true); }
 
 private:
     GrooveBLine* m_bLine = nullptr;
 };
+
+// Its line runs from groove end A to the pin, laid and bound by the item itself.
+extern const JointItemKind grooveJointKind;
 
 #endif // GROOVEJOINTITEM_H

@@ -6,9 +6,11 @@
 #include "Items/ConstraintItem.h"
 
 // The eight joint kinds drawn as one line. Each holds no values of its own:
-// they live in the constraint. Setters refuse values that are not finite, and
-// points a million units or more out; the anchor setters re-lay the line from
-// the bodies when the joint has both.
+// they live in the constraint, and the accessors forward to the kind's
+// descriptor, whose bounds come from the physics rule book. Setters refuse
+// values that are not finite, and points a million units or more out; the
+// anchor setters re-lay the line from the bodies when the joint has both. How
+// each kind lays its line, binds and shows is its JointItemKind below.
 
 // Damped spring between two anchors.
 class SpringJointItem : public AbstractLineJointItem
@@ -22,27 +24,20 @@ class SpringJointItem : public AbstractLineJointItem
 
 public:
     SpringJointItem(cpSpace* space, cpConstraint* constraint);
-    ~SpringJointItem() override;
 
     // No bodies, anchors at the origin, rest length 0, stiffness 400, damping 0.97.
     static cpConstraint* defaultConstraint();
 
-    void adjust() override;
-    void setupNodes() override;
-    // Rest length := the line's length; stiffness and damping stay.
-    void addToSpace() override;
-    int type() const override;
-
-    float restLength() const;
-    void setRestLength(float value);
-    float stiffness() const;
-    void setStiffness(float value);
-    float damping() const;
-    void setDamping(float value);
-    QPointF anchor1() const;
-    void setAnchor1(QPointF value);
-    QPointF anchor2() const;
-    void setAnchor2(QPointF value);
+    float restLength() const { return float(parameterValue("restLength")); }
+    void setRestLength(float value) { setParameterValue("restLength", value); }
+    float stiffness() const { return float(parameterValue("stiffness")); }
+    void setStiffness(float value) { setParameterValue("stiffness", value); }
+    float damping() const { return float(parameterValue("damping")); }
+    void setDamping(float value) { setParameterValue("damping", value); }
+    QPointF anchor1() const { return parameterPoint("anchr1"); }
+    void setAnchor1(QPointF value) { setAnchor("anchr1", value); }
+    QPointF anchor2() const { return parameterPoint("anchr2"); }
+    void setAnchor2(QPointF value) { setAnchor("anchr2", value); }
 };
 
 // Keeps the two anchors at a fixed distance.
@@ -55,23 +50,16 @@ class PinJointItem : public AbstractLineJointItem
 
 public:
     PinJointItem(cpSpace* space, cpConstraint* constraint);
-    ~PinJointItem() override;
 
     // No bodies, anchors at the origin.
     static cpConstraint* defaultConstraint();
 
-    void adjust() override;
-    void setupNodes() override;
-    // The length becomes the line's length.
-    void addToSpace() override;
-    int type() const override;
-
-    float length() const;
-    void setLength(float value);
-    QPointF anchor1() const;
-    void setAnchor1(QPointF value);
-    QPointF anchor2() const;
-    void setAnchor2(QPointF value);
+    float length() const { return float(parameterValue("dist")); }
+    void setLength(float value) { setParameterValue("dist", value); }
+    QPointF anchor1() const { return parameterPoint("anchr1"); }
+    void setAnchor1(QPointF value) { setAnchor("anchr1", value); }
+    QPointF anchor2() const { return parameterPoint("anchr2"); }
+    void setAnchor2(QPointF value) { setAnchor("anchr2", value); }
 };
 
 // Pins the two anchors onto one point.
@@ -84,20 +72,15 @@ class PivotJointItem : public AbstractLineJointItem
 
 public:
     PivotJointItem(cpSpace* space, cpConstraint* constraint);
-    ~PivotJointItem() override;
 
     // No bodies, pivot at the origin.
     static cpConstraint* defaultConstraint();
 
-    void adjust() override;
-    void setupNodes() override;
-    void addToSpace() override;
-    int type() const override;
-
-    QPointF anchor1() const;
-    void setAnchor1(QPointF value);
-    QPointF anchor2() const;
-    void setAnchor2(QPointF value);
+    // An anchor that would leave the pivot unsolvable is taken back.
+    QPointF anchor1() const { return parameterPoint("anchr1"); }
+    void setAnchor1(QPointF value) { setAnchor("anchr1", value, true); }
+    QPointF anchor2() const { return parameterPoint("anchr2"); }
+    void setAnchor2(QPointF value) { setAnchor("anchr2", value, true); }
     // Anchor 1 in scene coordinates; (0, 0) without body a.
     QPointF worldPoint() const;
     // Both anchors (of the bodies the joint has) onto the scene point.
@@ -112,19 +95,12 @@ class MotorJointItem : public AbstractLineJointItem
 
 public:
     MotorJointItem(cpSpace* space, cpConstraint* constraint);
-    ~MotorJointItem() override;
 
     // No bodies, rate 0.
     static cpConstraint* defaultConstraint();
 
-    void adjust() override;
-    void setupNodes() override;
-    // The rate returns to 2.
-    void addToSpace() override;
-    int type() const override;
-
-    float rate() const;
-    void setRate(float value);
+    float rate() const { return float(parameterValue("rate")); }
+    void setRate(float value) { setParameterValue("rate", value); }
 };
 
 // Keeps the anchors' distance between a minimum and a maximum. Shares its type
@@ -139,25 +115,18 @@ class SlideJointItem : public AbstractLineJointItem
 
 public:
     SlideJointItem(cpSpace* space, cpConstraint* constraint);
-    ~SlideJointItem() override;
 
     // No bodies, anchors at the origin, minimum and maximum 0.
     static cpConstraint* defaultConstraint();
 
-    void adjust() override;
-    void setupNodes() override;
-    // Minimum 0, maximum the line's length.
-    void addToSpace() override;
-    int type() const override;
-
-    float minLength() const;
-    void setMinLength(float value);
-    float maxLength() const;
-    void setMaxLength(float value);
-    QPointF anchor1() const;
-    void setAnchor1(QPointF value);
-    QPointF anchor2() const;
-    void setAnchor2(QPointF value);
+    float minLength() const { return float(parameterValue("min")); }
+    void setMinLength(float value) { setParameterValue("min", value); }
+    float maxLength() const { return float(parameterValue("max")); }
+    void setMaxLength(float value) { setParameterValue("max", value); }
+    QPointF anchor1() const { return parameterPoint("anchr1"); }
+    void setAnchor1(QPointF value) { setAnchor("anchr1", value); }
+    QPointF anchor2() const { return parameterPoint("anchr2"); }
+    void setAnchor2(QPointF value) { setAnchor("anchr2", value); }
 };
 
 // Keeps the bodies' angles in a ratio.
@@ -169,22 +138,15 @@ class GearJointItem : public AbstractLineJointItem
 
 public:
     GearJointItem(cpSpace* space, cpConstraint* constraint);
-    ~GearJointItem() override;
 
     // No bodies, phase 0, ratio 0.
     static cpConstraint* defaultConstraint();
 
-    void adjust() override;
-    void setupNodes() override;
-    // Ratio -1, phase the bodies' present angle difference.
-    void addToSpace() override;
-    int type() const override;
-
-    float ratio() const;
-    // A ratio of 0 is refused: the engine divides by it.
-    void setRatio(float value);
-    float phase() const;
-    void setPhase(float value);
+    float ratio() const { return float(parameterValue("ratio")); }
+    // A ratio of 0 is refused: the engine keeps 1 / ratio, and the solver would get an infinity.
+    void setRatio(float value) { setParameterValue("ratio", value); }
+    float phase() const { return float(parameterValue("phase")); }
+    void setPhase(float value) { setParameterValue("phase", value); }
 };
 
 // Damped spring between the bodies' angles.
@@ -197,23 +159,16 @@ class RotarySpringJointItem : public AbstractLineJointItem
 
 public:
     RotarySpringJointItem(cpSpace* space, cpConstraint* constraint);
-    ~RotarySpringJointItem() override;
 
     // No bodies, rest angle 0, stiffness 100000, damping 0.97.
     static cpConstraint* defaultConstraint();
 
-    void adjust() override;
-    void setupNodes() override;
-    // All three values stay.
-    void addToSpace() override;
-    int type() const override;
-
-    float restAngle() const;
-    void setRestAngle(float value);
-    float stiffness() const;
-    void setStiffness(float value);
-    float damping() const;
-    void setDamping(float value);
+    float restAngle() const { return float(parameterValue("restAngle")); }
+    void setRestAngle(float value) { setParameterValue("restAngle", value); }
+    float stiffness() const { return float(parameterValue("stiffness")); }
+    void setStiffness(float value) { setParameterValue("stiffness", value); }
+    float damping() const { return float(parameterValue("damping")); }
+    void setDamping(float value) { setParameterValue("damping", value); }
 };
 
 // Keeps the bodies' angle difference between two limits, shown in degrees.
@@ -225,21 +180,32 @@ class RotaryLimitJointItem : public AbstractLineJointItem
 
 public:
     RotaryLimitJointItem(cpSpace* space, cpConstraint* constraint);
-    ~RotaryLimitJointItem() override;
 
     // No bodies, minimum 0, maximum 0.7853981633975 radians.
     static cpConstraint* defaultConstraint();
 
-    void adjust() override;
-    void setupNodes() override;
-    // Both limits stay.
-    void addToSpace() override;
-    int type() const override;
+    float minAngle() const { return degrees("min"); }
+    void setMinAngle(float degrees) { setDegrees("min", degrees); }
+    float maxAngle() const { return degrees("max"); }
+    void setMaxAngle(float degrees) { setDegrees("max", degrees); }
 
-    float minAngle() const;
-    void setMinAngle(float degrees);
-    float maxAngle() const;
-    void setMaxAngle(float degrees);
+private:
+    float degrees(const char* name) const;
+    void setDegrees(const char* name, float degrees);
 };
+
+// The descriptors of the kinds above; the groove's is in GrooveJointItem.h.
+extern const JointItemKind springJointKind;
+extern const JointItemKind pinJointKind;
+extern const JointItemKind pivotJointKind;
+extern const JointItemKind motorJointKind;
+extern const JointItemKind slideJointKind;
+extern const JointItemKind gearJointKind;
+extern const JointItemKind rotarySpringJointKind;
+extern const JointItemKind rotaryLimitJointKind;
+
+// The item for a constraint of one of the editor's kinds, not yet in a scene;
+// null for a kind the editor draws no item for. The item takes the constraint.
+AbstractLineJointItem* newJointItem(cpSpace* space, cpConstraint* constraint);
 
 #endif // JOINTITEMS_H

@@ -4,56 +4,9 @@
 #include <QLineF>
 #include <QMouseEvent>
 
-#include "Items/GrooveJointItem.h"
-#include "Items/JointItems.h"
 #include "Tools/ToolSupport.h"
 #include "Views/EditorView.h"
 #include "cpCompat.h"
-
-namespace {
-
-// The handlers every joint tool shares; Item is the kind it makes.
-template <typename Item>
-bool pressJoint(QPointer<Item>& item, cpSpace* space, QGraphicsScene* scene, const QPointF& p)
-{
-    // A joint still held stays as it is; the tool just lets go of it.
-    item = nullptr;
-    if (!space || !scene)
-        return true;
-    Item* joint = new Item(space, Item::defaultConstraint());
-    joint->setLine(QLineF(p, p));
-    scene->addItem(joint);
-    item = joint;
-    return true;
-}
-
-template <typename Item>
-bool moveJoint(QPointer<Item>& item, const QPointF& p)
-{
-    if (!item)
-        return false;
-    QLineF l = item->line();
-    l.setP2(p);
-    item->setLine(l);
-    return true;
-}
-
-template <typename Item>
-bool releaseJoint(QPointer<Item>& item)
-{
-    if (!item)
-        return true;
-    Item* joint = item;
-    item = nullptr;
-    joint->setupNodes();
-    if (QGraphicsScene* scene = joint->scene())
-        scene->clearSelection();
-    joint->setSelected(true);
-    joint->setFocus(Qt::OtherFocusReason);
-    return true;
-}
-
-} // namespace
 
 AbstractConstraintItemTool::AbstractConstraintItemTool(EditorView* view)
     : AbstractPhysicItemTool(view)
@@ -69,30 +22,48 @@ bool AbstractConstraintItemTool::priorityClick(QMouseEvent* event)
     return cpSpacePointQueryFirst(s, cpv(p.x(), p.y())) != nullptr;
 }
 
-#define LEVELEDITOR_JOINT_TOOL_IMPL(ToolName)                                       \
-    ToolName::ToolName(EditorView* view)                                            \
-        : AbstractConstraintItemTool(view)                                          \
-    {                                                                               \
-    }                                                                               \
-    bool ToolName::mousePressEvent(QMouseEvent* event)                              \
-    {                                                                               \
-        return pressJoint(item, space(), sceneOf(view), scenePoint(event));         \
-    }                                                                               \
-    bool ToolName::mouseMoveEvent(QMouseEvent* event)                               \
-    {                                                                               \
-        return moveJoint(item, scenePoint(event));                                  \
-    }                                                                               \
-    bool ToolName::mouseReleaseEvent(QMouseEvent*)                                  \
-    {                                                                               \
-        return releaseJoint(item);                                                  \
-    }
+JointTool::JointTool(EditorView* view, const JointItemKind& kind)
+    : AbstractConstraintItemTool(view)
+    , m_kind(kind)
+{
+}
 
-LEVELEDITOR_JOINT_TOOL_IMPL(PinJointTool)
-LEVELEDITOR_JOINT_TOOL_IMPL(SlideJointTool)
-LEVELEDITOR_JOINT_TOOL_IMPL(PivotJointTool)
-LEVELEDITOR_JOINT_TOOL_IMPL(GrooveJointTool)
-LEVELEDITOR_JOINT_TOOL_IMPL(MotorJointTool)
-LEVELEDITOR_JOINT_TOOL_IMPL(GearJointTool)
-LEVELEDITOR_JOINT_TOOL_IMPL(SpringJointTool)
-LEVELEDITOR_JOINT_TOOL_IMPL(RotarySpringJointTool)
-LEVELEDITOR_JOINT_TOOL_IMPL(RotaryLimitJointTool)
+bool JointTool::mousePressEvent(QMouseEvent* event)
+{
+    // A joint still held stays as it is; the tool just lets go of it.
+    m_item = nullptr;
+    cpSpace* s = space();
+    QGraphicsScene* scene = sceneOf(view);
+    if (!s || !scene)
+        return true;
+    const QPointF p = scenePoint(event);
+    AbstractLineJointItem* joint = m_kind.make(s, m_kind.defaultConstraint());
+    joint->setLine(QLineF(p, p));
+    scene->addItem(joint);
+    m_item = joint;
+    return true;
+}
+
+bool JointTool::mouseMoveEvent(QMouseEvent* event)
+{
+    if (!m_item)
+        return false;
+    QLineF l = m_item->line();
+    l.setP2(scenePoint(event));
+    m_item->setLine(l);
+    return true;
+}
+
+bool JointTool::mouseReleaseEvent(QMouseEvent*)
+{
+    if (!m_item)
+        return true;
+    AbstractLineJointItem* joint = m_item;
+    m_item = nullptr;
+    joint->setupNodes();
+    if (QGraphicsScene* scene = joint->scene())
+        scene->clearSelection();
+    joint->setSelected(true);
+    joint->setFocus(Qt::OtherFocusReason);
+    return true;
+}

@@ -3,17 +3,9 @@
 
 #include <QPointer>
 
+#include "Items/GrooveJointItem.h"
+#include "Items/JointItems.h"
 #include "Tools/ShapeTools.h"
-
-class PinJointItem;
-class SlideJointItem;
-class PivotJointItem;
-class GrooveJointItem;
-class MotorJointItem;
-class GearJointItem;
-class SpringJointItem;
-class RotarySpringJointItem;
-class RotaryLimitJointItem;
 
 // Base of the rubber-band joint tools: a press starts a joint at the pointer,
 // the drag pulls out its second end, the release binds it to the bodies under
@@ -27,31 +19,41 @@ public:
     bool priorityClick(QMouseEvent* event) override;
 };
 
-// One joint tool per kind; they differ only by the item they make.
-#define LEVELEDITOR_JOINT_TOOL(ToolName, ItemName)                                 \
-    class ToolName : public AbstractConstraintItemTool                            \
-    {                                                                             \
-    public:                                                                       \
-        explicit ToolName(EditorView* view);                                      \
-        bool mousePressEvent(QMouseEvent* event) override;                        \
-        bool mouseMoveEvent(QMouseEvent* event) override;                         \
-        bool mouseReleaseEvent(QMouseEvent* event) override;                      \
-                                                                                  \
-    private:                                                                      \
-        /* Guarded: the scene owns the item, and clearing the level deletes it. */ \
-        QPointer<ItemName> item;                                                  \
-    };
+// The joint tool of one kind; the kind descriptor is static and not owned.
+class JointTool : public AbstractConstraintItemTool
+{
+public:
+    JointTool(EditorView* view, const JointItemKind& kind);
 
-LEVELEDITOR_JOINT_TOOL(PinJointTool, PinJointItem)
-LEVELEDITOR_JOINT_TOOL(SlideJointTool, SlideJointItem)
-LEVELEDITOR_JOINT_TOOL(PivotJointTool, PivotJointItem)
-LEVELEDITOR_JOINT_TOOL(GrooveJointTool, GrooveJointItem)
-LEVELEDITOR_JOINT_TOOL(MotorJointTool, MotorJointItem)
-LEVELEDITOR_JOINT_TOOL(GearJointTool, GearJointItem)
-LEVELEDITOR_JOINT_TOOL(SpringJointTool, SpringJointItem)
-LEVELEDITOR_JOINT_TOOL(RotarySpringJointTool, RotarySpringJointItem)
-LEVELEDITOR_JOINT_TOOL(RotaryLimitJointTool, RotaryLimitJointItem)
+    bool mousePressEvent(QMouseEvent* event) override;
+    bool mouseMoveEvent(QMouseEvent* event) override;
+    bool mouseReleaseEvent(QMouseEvent* event) override;
 
-#undef LEVELEDITOR_JOINT_TOOL
+private:
+    const JointItemKind& m_kind;
+    // Guarded: the scene owns the item, and clearing the level deletes it.
+    QPointer<AbstractLineJointItem> m_item;
+};
+
+// A joint tool made from its view alone.
+template <const JointItemKind& Kind>
+class JointToolFor : public JointTool
+{
+public:
+    explicit JointToolFor(EditorView* view)
+        : JointTool(view, Kind)
+    {
+    }
+};
+
+using PinJointTool = JointToolFor<pinJointKind>;
+using SlideJointTool = JointToolFor<slideJointKind>;
+using PivotJointTool = JointToolFor<pivotJointKind>;
+using GrooveJointTool = JointToolFor<grooveJointKind>;
+using MotorJointTool = JointToolFor<motorJointKind>;
+using GearJointTool = JointToolFor<gearJointKind>;
+using SpringJointTool = JointToolFor<springJointKind>;
+using RotarySpringJointTool = JointToolFor<rotarySpringJointKind>;
+using RotaryLimitJointTool = JointToolFor<rotaryLimitJointKind>;
 
 #endif // JOINTTOOLS_H
