@@ -6,11 +6,13 @@
 
 #include <cmath>
 #include <limits>
+#include <memory>
 
 #include "Items/CircleShapeItem.h"
 #include "Items/GrooveJointItem.h"
 #include "Items/JointItems.h"
 #include "cpCompat.h"
+#include "jointkinds.h"
 
 #include "SpaceTestSupport.h"
 
@@ -157,6 +159,8 @@ private slots:
     void loadedJointKeepsTheFileValues();
     void faults_data();
     void faults();
+    void propertiesReachTheirFileValue_data();
+    void propertiesReachTheirFileValue();
 };
 
 // The binding table: every kind under every arrangement of its two ends.
@@ -773,6 +777,105 @@ void TestJointItems::faults()
         QVERIFY(w.inSpace(j));
     }
     w.step(30);
+}
+
+// Every property of a kind's own is the value the file keeps under its element
+// name: the item and the file read one descriptor, and a property that reached
+// another value (or none, by a misspelt name) would save what the panel does
+// not show. A value outside the rule book is refused by both.
+void TestJointItems::propertiesReachTheirFileValue_data()
+{
+    QTest::addColumn<Kind>("kind");
+    QTest::addColumn<QByteArray>("property");
+    QTest::addColumn<QByteArray>("element");
+    QTest::addColumn<QVariant>("value");
+    QTest::addColumn<QVariant>("refused");
+    // The file's value per unit of the property's (degrees shown, radians kept).
+    QTest::addColumn<double>("scale");
+
+    const QVariant far = QVariant(QPointF(2e9, 0));
+    const QVariant nan = QVariant(kNaN);
+    const double radians = cpRadiansPerDegree;
+    QTest::newRow("spring rest length") << Spring << QByteArray("restLength") << QByteArray("restLength")
+                                        << QVariant(12.5f) << QVariant(-1.0f) << 1.0;
+    QTest::newRow("spring stiffness") << Spring << QByteArray("stiffness") << QByteArray("stiffness")
+                                      << QVariant(300.0f) << QVariant(-1.0f) << 1.0;
+    QTest::newRow("spring damping") << Spring << QByteArray("damping") << QByteArray("damping") << QVariant(0.5f)
+                                    << QVariant(-1.0f) << 1.0;
+    QTest::newRow("spring anchor 1") << Spring << QByteArray("anchor1") << QByteArray("anchr1")
+                                     << QVariant(QPointF(3, 4)) << far << 1.0;
+    QTest::newRow("spring anchor 2") << Spring << QByteArray("anchor2") << QByteArray("anchr2")
+                                     << QVariant(QPointF(5, 6)) << far << 1.0;
+    QTest::newRow("pin length") << Pin << QByteArray("length") << QByteArray("dist") << QVariant(7.0f)
+                                << QVariant(-1.0f) << 1.0;
+    QTest::newRow("pin anchor 1") << Pin << QByteArray("anchor1") << QByteArray("anchr1") << QVariant(QPointF(3, 4))
+                                  << far << 1.0;
+    QTest::newRow("pin anchor 2") << Pin << QByteArray("anchor2") << QByteArray("anchr2") << QVariant(QPointF(5, 6))
+                                  << far << 1.0;
+    QTest::newRow("pivot anchor 1") << Pivot << QByteArray("anchor1") << QByteArray("anchr1")
+                                    << QVariant(QPointF(3, 4)) << far << 1.0;
+    QTest::newRow("pivot anchor 2") << Pivot << QByteArray("anchor2") << QByteArray("anchr2")
+                                    << QVariant(QPointF(5, 6)) << far << 1.0;
+    QTest::newRow("motor rate") << Motor << QByteArray("rate") << QByteArray("rate") << QVariant(3.0f) << nan << 1.0;
+    QTest::newRow("slide minimum") << Slide << QByteArray("minLength") << QByteArray("min") << QVariant(2.0f)
+                                   << QVariant(-1.0f) << 1.0;
+    QTest::newRow("slide maximum") << Slide << QByteArray("maxLength") << QByteArray("max") << QVariant(9.0f)
+                                   << QVariant(-1.0f) << 1.0;
+    QTest::newRow("slide anchor 1") << Slide << QByteArray("anchor1") << QByteArray("anchr1")
+                                    << QVariant(QPointF(3, 4)) << far << 1.0;
+    QTest::newRow("slide anchor 2") << Slide << QByteArray("anchor2") << QByteArray("anchr2")
+                                    << QVariant(QPointF(5, 6)) << far << 1.0;
+    QTest::newRow("gear ratio") << Gear << QByteArray("ratio") << QByteArray("ratio") << QVariant(2.5f)
+                                << QVariant(0.0f) << 1.0;
+    QTest::newRow("gear phase") << Gear << QByteArray("phase") << QByteArray("phase") << QVariant(0.25f)
+                                << QVariant(kInf) << 1.0;
+    QTest::newRow("rotary spring rest angle") << RotarySpring << QByteArray("restAngle") << QByteArray("restAngle")
+                                              << QVariant(0.5f) << nan << 1.0;
+    QTest::newRow("rotary spring stiffness") << RotarySpring << QByteArray("stiffness") << QByteArray("stiffness")
+                                             << QVariant(250.0f) << QVariant(-1.0f) << 1.0;
+    QTest::newRow("rotary spring damping") << RotarySpring << QByteArray("damping") << QByteArray("damping")
+                                           << QVariant(0.25f) << QVariant(-1.0f) << 1.0;
+    QTest::newRow("rotary limit minimum") << RotaryLimit << QByteArray("minAngle") << QByteArray("min")
+                                          << QVariant(30.0f) << nan << radians;
+    QTest::newRow("rotary limit maximum") << RotaryLimit << QByteArray("maxAngle") << QByteArray("max")
+                                          << QVariant(60.0f) << nan << radians;
+    QTest::newRow("groove end 1") << Groove << QByteArray("groove1") << QByteArray("grv_a")
+                                  << QVariant(QPointF(1, 2)) << QVariant(QPointF(0, 0)) << 1.0;
+    QTest::newRow("groove end 2") << Groove << QByteArray("groove2") << QByteArray("grv_b")
+                                  << QVariant(QPointF(8, 9)) << far << 1.0;
+    QTest::newRow("groove pin") << Groove << QByteArray("anchor2") << QByteArray("anchr2")
+                                << QVariant(QPointF(5, 6)) << far << 1.0;
+}
+
+void TestJointItems::propertiesReachTheirFileValue()
+{
+    QFETCH(Kind, kind);
+    QFETCH(QByteArray, property);
+    QFETCH(QByteArray, element);
+    QFETCH(QVariant, value);
+    QFETCH(QVariant, refused);
+    QFETCH(double, scale);
+
+    World w;
+    std::unique_ptr<AbstractLineJointItem> item(makeJoint(kind, w.space));
+    ConstraintItem* object = item.get();
+    const JointKind* fileKind = jointKindOf(item->constraint());
+    QVERIFY(fileKind);
+    const JointParameter* parameter = fileKind->parameter(element.constData());
+    QVERIFY2(parameter, element.constData());
+
+    QVERIFY(object->setProperty(property.constData(), value));
+    QCOMPARE(object->property(property.constData()), value);
+    if (value.typeId() == QMetaType::QPointF) {
+        QVERIFY(parameter->isPoint());
+        QCOMPARE(toPoint(parameter->point(item->constraint())), value.toPointF());
+    } else {
+        QVERIFY(!parameter->isPoint());
+        QVERIFY(std::fabs(parameter->number(item->constraint()) - value.toDouble() * scale) < 1e-6);
+    }
+
+    object->setProperty(property.constData(), refused);
+    QCOMPARE(object->property(property.constData()), value);
 }
 
 QTEST_MAIN(TestJointItems)
