@@ -222,23 +222,21 @@ void AbstractPolyItem::calcRect()
 
 void AbstractPolyItem::deleteHandle(ItemNode* node)
 {
-    const QPointF p = node->pos();
-    nodes.removeOne(node);
-    // One walk over the handles that stay: the handle is still a child, so the
-    // scene's index can be told before the bounds change.
     const QRectF bounds = nodeBounds();
+    const QPointF p = node->pos();
     // All handles are alike, so one strictly inside the others leaves both the
     // rectangle and the children's bounds as they are. Only then may the scene's
     // index go untold, which for a large polygon costs a walk over every handle.
-    const bool inner = bounds == rect && p.x() > rect.left() && p.x() < rect.right() && p.y() > rect.top()
-        && p.y() < rect.bottom();
+    const bool inner = bounds == rect && p.x() > bounds.left() && p.x() < bounds.right()
+        && p.y() > bounds.top() && p.y() < bounds.bottom();
     if (!inner)
         prepareGeometryChange();
+    nodes.removeOne(node);
     if (auto* handle = dynamic_cast<PolyVertexHandle*>(node))
         handle->aboutToGo();
     delete node;
     if (!inner)
-        rect = bounds;
+        rect = nodeBounds();
     update();
 }
 
@@ -342,9 +340,7 @@ void PolyItem::deleteNode(ItemNode* node)
         deleteLater();
         return;
     }
-    // Only the last vertex is drawn red: taking one out changes at most which
-    // one that is, and recolouring them all is a walk over every handle.
-    nodes.last()->setBrush(QBrush(Qt::red, Qt::SolidPattern));
+    colorNodes();
 }
 
 std::string PolyItem::key()
