@@ -131,6 +131,31 @@ LineItemNode::~LineItemNode()
     }
 }
 
+namespace {
+
+constexpr QGraphicsItem::GraphicsItemFlags freshNodeFlags = QGraphicsItem::ItemIsMovable
+    | QGraphicsItem::ItemIsSelectable | QGraphicsItem::ItemIsFocusable | QGraphicsItem::ItemSendsGeometryChanges;
+
+} // namespace
+
+bool LineItemNode::standInForNewEnd(AbstractEdge* edge, bool asEndA, bool decorate)
+{
+    if (m_quiet || mDeletionPending || !m_nodeIndex || !edge || mEdges.contains(edge) || parentItem()
+        || flags() != freshNodeFlags || isSelected() || hasFocus() || !isVisible() || !isEnabled()
+        || opacity() != 1.0 || zValue() != LineEndNodeZ || pen() != QPen(Qt::black, 0)
+        || brush() != QBrush(Qt::blue))
+        return false;
+    if (asEndA)
+        edge->setEndA(this);
+    else
+        edge->setEndB(this);
+    mEdges.prepend(edge);
+    setDecorate(decorate);
+    m_nodeIndex->remove(this);
+    m_nodeIndex->insert(this);
+    return true;
+}
+
 void LineItemNode::setMovesQuietly()
 {
     m_quiet = true;
@@ -542,23 +567,46 @@ void AbstractLineItem::write(IOTransformer& transformer)
     transformer.writeAttribute("width", encodeText(QString::number(pen().width())));
 }
 
+// The node a new end node at p1 would absorb first, for a line from p1 to p2
+// whose ends are not made yet; null when it would absorb none. The new end at p2,
+// the newest node, would come first among the touching nodes of the same height.
+static LineItemNode* nodeAbsorbedAt(QGraphicsScene* scene, const QPointF& p1, const QPointF& p2)
+{
+    LineNodeIndex* index = LineNodeIndex::of(scene);
+    const QList<LineItemNode*> touching = index ? index->touchingAt(p1, nullptr) : QList<LineItemNode*>();
+    if (touching.isEmpty())
+        return nullptr;
+    const QPointF d = p2 - p1;
+    const bool farEndFirst = d.x() * d.x() + d.y() * d.y() < 1.0 && touching.first()->zValue() <= LineEndNodeZ;
+    return farEndFirst ? nullptr : touching.first();
+}
+
 void AbstractLineItem::read(IOTransformer& transformer)
 {
-    QGraphicsScene* s = scene();
-    // Nodes belong to the scene; without one they would have no owner.
-    if (s && !mEndA && !mEndB) {
-        LineItemNode* a = new LineItemNode(this, nullptr);
-        a->setDecorate(true);
-        LineItemNode* b = new LineItemNode(this, nullptr);
-        s->addItem(a);
-        s->addItem(b);
-    }
-
     const qreal x1 = numberFromText(decodeText(transformer.readAttribute("x1")));
     const qreal y1 = numberFromText(decodeText(transformer.readAttribute("y1")));
     const qreal x2 = numberFromText(decodeText(transformer.readAttribute("x2")));
     const qreal y2 = numberFromText(decodeText(transformer.readAttribute("y2")));
     const int width = decodeText(transformer.readAttribute("width")).toInt(nullptr, 10);
+
+    QGraphicsScene* s = scene();
+    bool startTaken = false;
+    // Nodes belong to the scene; without one they would have no owner.
+    if (s && !mEndA && !mEndB) {
+        // A line that continues another one: the node its start would absorb
+        // stands in for that start.
+        LineItemNode* absorbed = nodeAbsorbedAt(s, QPointF(x1, y1), QPointF(x2, y2));
+        startTaken = absorbed && absorbed->standInForNewEnd(this, true, true);
+        LineItemNode* a = nullptr;
+        if (!startTaken) {
+            a = new LineItemNode(this, nullptr);
+            a->setDecorate(true);
+        }
+        LineItemNode* b = new LineItemNode(this, nullptr);
+        if (a)
+            s->addItem(a);
+        s->addItem(b);
+    }
 
     setLine(x1, y1, x2, y2);
     if (width > 0) {
@@ -566,9 +614,16 @@ void AbstractLineItem::read(IOTransformer& transformer)
         p.setWidth(width);
         setPen(p);
     }
-    adjustNodes();
-    if (LineItemNode* a = mEndA)
-        a->mergeWithTouchingNode();
+    if (startTaken) {
+        // The start keeps its place, and the line and the start's other edges
+        // follow it, as after a merge.
+        mEndB->place(line().p2());
+        mEndA->updateEdges();
+    } else {
+        adjustNodes();
+        if (LineItemNode* a = mEndA)
+            a->mergeWithTouchingNode();
+    }
     if (LineItemNode* b = mEndB)
         b->mergeWithTouchingNode();
 }

@@ -100,6 +100,14 @@ public:
     // every edge of the node. Then the node deletes itself (deferred).
     void deleteThis();
 
+    // For a line being read whose new end would absorb this node at once: the
+    // node takes edge first in its list, as that end (A or B) and with its
+    // decoration, and is listed in the node index as the newest, which leaves
+    // what the absorbing end would, without a node to delete (each deletion
+    // costs the scene a search of all its items). False, with nothing changed,
+    // for a node unlike a fresh one (a joint's quiet end, selected, restyled).
+    bool standInForNewEnd(AbstractEdge* edge, bool asEndA, bool decorate);
+
     // True once the node has asked for its own deferred deletion.
     bool isDeletionPending() const { return mDeletionPending; }
 

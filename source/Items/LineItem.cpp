@@ -36,6 +36,24 @@ LineItem::LineItem(QGraphicsScene* scene, QPointF p1, QPointF p2, bool mergeEnds
     }
 }
 
+LineItem::LineItem(QGraphicsScene* scene, LineItemNode* start, QPointF p1, QPointF p2)
+    : LineItem()
+{
+    if (scene)
+        scene->addItem(this);
+    mWriteable = true;
+    setEndA(start);
+    LineItemNode* b = new LineItemNode(this, nullptr);
+    setFlags(QGraphicsItem::ItemIsMovable | QGraphicsItem::ItemIsSelectable);
+    if (scene)
+        scene->addItem(b);
+    setLine(QLineF(p1, p2));
+    adjustNodes();
+    start->addEdge(this);
+    // The start's other edges follow it to p1, as after a merge.
+    start->updateEdges();
+}
+
 LineItem::~LineItem()
 {
     if (EditorView* view = EditorScene::canvasOf(this))

@@ -23,6 +23,10 @@ public:
     // A line in scene from p1 to p2 with two new end nodes; with mergeEnds each end
     // joins a node it touches. Movable, not focusable.
     LineItem(QGraphicsScene* scene, QPointF p1, QPointF p2, bool mergeEnds);
+    // A line in scene from start, which takes it as its last edge and moves to p1,
+    // to p2 with a new end node: what a new line whose first end then merged into
+    // start would leave, without a node made only to be deleted.
+    LineItem(QGraphicsScene* scene, LineItemNode* start, QPointF p1, QPointF p2);
     ~LineItem() override;
 
     static std::string key_str() { return "line"; }

@@ -85,8 +85,12 @@ void LineNodeIndex::moved(LineItemNode* node)
 
 QList<LineItemNode*> LineNodeIndex::touching(const LineItemNode* node) const
 {
+    return touchingAt(node->pos(), node);
+}
+
+QList<LineItemNode*> LineNodeIndex::touchingAt(const QPointF& p, const LineItemNode* node) const
+{
     QList<LineItemNode*> result;
-    const QPointF p = node->pos();
     if (!std::isfinite(p.x()) || !std::isfinite(p.y()))
         return result;
 

@@ -4,6 +4,7 @@
 #include <QHash>
 #include <QList>
 #include <QObject>
+#include <QPointF>
 #include <QVector>
 
 class LineItemNode;
@@ -31,6 +32,8 @@ public:
     // going away, topmost first: higher z, then the later listed, as the scene
     // stacks them.
     QList<LineItemNode*> touching(const LineItemNode* node) const;
+    // The same for a node that would lie at p; except is left out.
+    QList<LineItemNode*> touchingAt(const QPointF& p, const LineItemNode* except) const;
 
 private:
     struct Entry {

@@ -269,18 +269,18 @@ void PathItem::read(IOTransformer& io)
             previous = current;
             continue;
         }
-        LineItem* segment = new LineItem(s, previous, current, false);
+        // Join the previous segment explicitly: points closer than one unit would
+        // otherwise find the segment's own far end first and break the chain. The
+        // segment starts on the previous end itself: a node of its own, merged
+        // away at once, would cost the scene a search of all its items to delete.
+        const bool joined = isLive(previousEnd.data());
+        LineItem* segment = joined ? new LineItem(s, previousEnd.data(), previous, current)
+                                   : new LineItem(s, previous, current, false);
         segment->setWriteable(false);
         segment->setZValue(zValue());
-        LineItemNode* a = segment->endA();
-        LineItemNode* b = segment->endB();
-        // Join the previous segment explicitly: points closer than one unit would
-        // otherwise find the segment's own far end first and break the chain.
-        if (isLive(previousEnd.data()))
-            previousEnd->mergeWithNode(a);
-        else
-            a->mergeWithTouchingNode();
-        b->mergeWithTouchingNode();
+        if (!joined)
+            segment->endA()->mergeWithTouchingNode();
+        segment->endB()->mergeWithTouchingNode();
         if (!mStartingNode)
             setStartingNode(segment->otherNode(nullptr));
         previousEnd = segment->endB();

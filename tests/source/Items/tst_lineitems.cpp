@@ -88,6 +88,7 @@ private slots:
     void writeLine();
     void readLine_data();
     void readLine();
+    void readSharedEnds_data();
     void readSharedEnds();
     void readJoinsExistingNode();
     void groupRegistry();
@@ -819,19 +820,51 @@ void TestLineItems::readLine()
     QVERIFY(view->groupMap()->isEmpty());
 }
 
+// A line read with its start on the end of one read before shares that node:
+// listed first there, decorated, where the earlier end lay. A fresh node is
+// not made for it only to be merged away; a selected end is absorbed as ever.
+void TestLineItems::readSharedEnds_data()
+{
+    QTest::addColumn<QString>("second");
+    QTest::addColumn<bool>("endSelected");
+    QTest::addColumn<bool>("joined");
+    QTest::addColumn<int>("nodesBeforeDeletes");
+
+    QTest::newRow("start on the end") << R"(<line x1="10.2" y1="10" x2="30" y2="0" width="4"/>)" << false << true
+                                      << 3;
+    QTest::newRow("start on a selected end")
+        << R"(<line x1="10.2" y1="10" x2="30" y2="0" width="4"/>)" << true << true << 4;
+    QTest::newRow("shorter than one unit")
+        << R"(<line x1="10.2" y1="10" x2="10.5" y2="10.3" width="4"/>)" << false << false << 4;
+}
+
 void TestLineItems::readSharedEnds()
 {
+    QFETCH(QString, second);
+    QFETCH(bool, endSelected);
+    QFETCH(bool, joined);
+    QFETCH(int, nodesBeforeDeletes);
+
     LineItem* first = new LineItem();
     scene->addItem(first);
     QVERIFY(readText(R"(<line x1="0" y1="0" x2="10" y2="10" width="4"/>)", *first));
-    LineItem* second = new LineItem();
-    scene->addItem(second);
-    QVERIFY(readText(R"(<line x1="10.2" y1="10" x2="30" y2="0" width="4"/>)", *second));
+    first->endB()->setSelected(endSelected);
+    LineItem* next = new LineItem();
+    scene->addItem(next);
+    QVERIFY(readText(second, *next));
 
-    QCOMPARE(first->endB(), second->endA());
-    QCOMPARE(second->endA()->edges().size(), 2);
+    QCOMPARE(nodeCount(scene), nodesBeforeDeletes);
+    QCOMPARE(first->endB() == next->endA(), joined);
+    if (joined) {
+        LineItemNode* shared = next->endA();
+        QCOMPARE(shared->edges(), (QList<AbstractEdge*>{next, first}));
+        QVERIFY(shared->decorate());
+        QCOMPARE(shared->pos(), QPointF(10, 10));
+        QCOMPARE(next->line().p1(), QPointF(10, 10));
+        QCOMPARE(first->line().p2(), QPointF(10, 10));
+    }
     flushDeletes();
-    QCOMPARE(nodeCount(scene), 3);
+    QCOMPARE(nodeCount(scene), joined ? 3 : 4);
 }
 
 void TestLineItems::readJoinsExistingNode()

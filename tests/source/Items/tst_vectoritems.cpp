@@ -502,6 +502,12 @@ void TestVectorItems::pathRoundTrip()
     for (QGraphicsItem* segment : made)
         QCOMPARE(segment->zValue(), 1000000000.0);
     QCOMPARE(path->startingNode() == nullptr, segments == 0);
+    // Each segment starts on the node the one before ended on: no node is made
+    // only to wait for its deletion.
+    const QList<QGraphicsItem*> nodes = itemsOfType(scene, LineItemNodeType);
+    QCOMPARE(nodes.size(), segments == 0 ? 0 : segments + 1);
+    for (QGraphicsItem* node : nodes)
+        QVERIFY(!static_cast<LineItemNode*>(node)->isDeletionPending());
 
     const QString expected = fixtureText(fixture);
     QCOMPARE(printedElement(*path), expected);
