@@ -10,8 +10,8 @@
 
 #include "IO/textcodec.h"
 #include "Items/GraphicItem.h"
+#include "Items/GroupRegistry.h"
 #include "Views/EditorScene.h"
-#include "Views/EditorView.h"
 
 namespace {
 // The next marker's number; never reset while the program runs.
@@ -39,11 +39,11 @@ ColorMarkerItem::ColorMarkerItem()
 
 ColorMarkerItem::~ColorMarkerItem()
 {
-    EditorView* view = EditorScene::canvasOf(this);
-    if (!view)
-        view = mGroupCanvas.data();
-    if (view)
-        view->removeItemFromGroup(this, groupId());
+    GroupRegistry* groups = EditorScene::groupsOf(this);
+    if (!groups)
+        groups = m_groupRegistry.data();
+    if (groups)
+        groups->remove(this, groupId());
 }
 
 int ColorMarkerItem::type() const
@@ -125,12 +125,12 @@ void ColorMarkerItem::setActive(bool active)
 void ColorMarkerItem::setGroupId(QString groupId)
 {
     groupId = writableText(groupId);
-    EditorView* view = EditorScene::canvasOf(this);
-    if (!view)
-        view = mGroupCanvas.data();
-    if (view) {
-        view->updateItemInGroup(this, groupId, this->groupId());
-        mGroupCanvas = view;
+    GroupRegistry* groups = EditorScene::groupsOf(this);
+    if (!groups)
+        groups = m_groupRegistry.data();
+    if (groups) {
+        groups->update(this, groupId, this->groupId());
+        m_groupRegistry = groups;
     }
     GroupableItem::setGroupId(groupId);
 }

@@ -11,7 +11,7 @@
 #include "IO/iotransformer.h"
 #include "Items/item.h"
 
-class EditorView;
+class GroupRegistry;
 class QGraphicsTextItem;
 
 // A numbered dot that records which colour each sprite image shows under it,
@@ -60,9 +60,9 @@ protected:
 private:
     QHash<QString, QRgb> mSamples;
     QGraphicsTextItem* mLabel;
-    // The canvas whose group registry lists the marker, for a marker that dies
-    // outside any scene.
-    QPointer<EditorView> mGroupCanvas;
+    // The group registry that lists the marker, for a marker that dies outside
+    // any scene.
+    QPointer<GroupRegistry> m_groupRegistry;
 };
 
 #endif // COLORMARKERITEM_H

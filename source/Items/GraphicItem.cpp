@@ -18,11 +18,11 @@
 #include "IO/imagefile.h"
 #include "IO/textcodec.h"
 #include "Commands/UndoCommands.h"
+#include "Items/GroupRegistry.h"
 #include "Items/ShapeItem.h"
 #include "Items/SpriteSheetItem.h"
 #include "Toolkit/PixmapCache.h"
 #include "Views/EditorScene.h"
-#include "Views/EditorView.h"
 #include "cpSpaceSerializer.h"
 
 namespace {
@@ -143,11 +143,11 @@ GraphicItem::GraphicItem(int x, int y, QString key, cpSpace* space, SpriteSheetI
 
 GraphicItem::~GraphicItem()
 {
-    EditorView* view = canvas();
-    if (!view)
-        view = mGroupCanvas.data();
-    if (view)
-        view->removeItemFromGroup(this, groupId());
+    GroupRegistry* groups = EditorScene::groupsOf(this);
+    if (!groups)
+        groups = m_groupRegistry.data();
+    if (groups)
+        groups->remove(this, groupId());
     delete mDragDropBehavior;
     mDragDropBehavior = nullptr;
 }
@@ -264,11 +264,6 @@ void GraphicItem::setFlipY(bool flip)
 
 // ---------------------------------------------------------------- undo
 
-EditorView* GraphicItem::canvas() const
-{
-    return EditorScene::canvasOf(this);
-}
-
 QUndoStack* GraphicItem::undoStack() const
 {
     EditorScene* s = qobject_cast<EditorScene*>(scene());
@@ -369,12 +364,12 @@ void GraphicItem::commitDeleteAction()
 void GraphicItem::setGroupId(QString groupId)
 {
     groupId = writableText(groupId);
-    EditorView* view = canvas();
-    if (!view)
-        view = mGroupCanvas.data();
-    if (view) {
-        view->updateItemInGroup(this, groupId, this->groupId());
-        mGroupCanvas = view;
+    GroupRegistry* groups = EditorScene::groupsOf(this);
+    if (!groups)
+        groups = m_groupRegistry.data();
+    if (groups) {
+        groups->update(this, groupId, this->groupId());
+        m_groupRegistry = groups;
     }
     GroupableItem::setGroupId(groupId);
 }
@@ -463,9 +458,9 @@ bool GraphicItem::dragEntering(QGraphicsItem* item)
     // of another sheet or kind: only sprites of one sheet, or loose images
     // under loose images, nest.
     if (!acceptsNested(item)) {
-        if (EditorView* view = canvas()) {
-            view->showMessage(tr("A sprite can only be nested under a sprite of the same sprite sheet, "
-                                 "and a loose image only under a loose image"));
+        if (auto* s = qobject_cast<EditorScene*>(scene())) {
+            s->showMessage(tr("A sprite can only be nested under a sprite of the same sprite sheet, "
+                              "and a loose image only under a loose image"));
         }
         return false;
     }

@@ -17,7 +17,7 @@
 #include "Items/item.h"
 
 class ActionModel;
-class EditorView;
+class GroupRegistry;
 class QUndoCommand;
 class QUndoStack;
 class SpriteSheetItem;
@@ -166,7 +166,6 @@ private:
     // The name used in undo texts: the key after its last "/".
     QString commandName() const;
     QUndoStack* undoStack() const;
-    EditorView* canvas() const;
     // Pushes the command, or without a stack runs it once and drops it.
     void pushCommand(QUndoCommand* command);
     void notifyUpdated();
@@ -185,9 +184,9 @@ private:
     cpSpace* mSpace;
     QPointF mPressPosition;
     QColor mColor;
-    // The canvas whose group registry lists the sprite, so that a sprite that
-    // dies outside any scene (its delete command discarded) still leaves it.
-    QPointer<EditorView> mGroupCanvas;
+    // The group registry that lists the sprite, so that a sprite that dies
+    // outside any scene (its delete command discarded) still leaves it.
+    QPointer<GroupRegistry> m_groupRegistry;
     ExtraAttributes m_extraAttributes;
 };
 

@@ -4,8 +4,8 @@
 #include <QKeyEvent>
 
 #include "IO/textcodec.h"
+#include "Items/GroupRegistry.h"
 #include "Views/EditorScene.h"
-#include "Views/EditorView.h"
 
 LineItem::LineItem()
     : QObject(nullptr)
@@ -56,8 +56,8 @@ LineItem::LineItem(QGraphicsScene* scene, LineItemNode* start, QPointF p1, QPoin
 
 LineItem::~LineItem()
 {
-    if (EditorView* view = EditorScene::canvasOf(this))
-        view->removeItemFromGroup(this, groupId());
+    if (GroupRegistry* groups = EditorScene::groupsOf(this))
+        groups->remove(this, groupId());
 }
 
 int LineItem::type() const
@@ -130,7 +130,7 @@ void LineItem::setActive(bool active)
 void LineItem::setGroupId(QString groupId)
 {
     groupId = writableText(groupId);
-    if (EditorView* view = EditorScene::canvasOf(this))
-        view->updateItemInGroup(this, groupId, this->groupId());
+    if (GroupRegistry* groups = EditorScene::groupsOf(this))
+        groups->update(this, groupId, this->groupId());
     GroupableItem::setGroupId(groupId);
 }

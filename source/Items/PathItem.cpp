@@ -2,9 +2,9 @@
 
 #include "IO/textcodec.h"
 #include "Items/AbstractLineItem.h"
+#include "Items/GroupRegistry.h"
 #include "Items/LineItem.h"
 #include "Views/EditorScene.h"
-#include "Views/EditorView.h"
 
 #include <QBrush>
 #include <QByteArray>
@@ -101,8 +101,8 @@ PathItem::PathItem(QPointF pos)
 
 PathItem::~PathItem()
 {
-    if (EditorView* view = EditorScene::canvasOf(this))
-        view->removeItemFromGroup(this, groupId());
+    if (GroupRegistry* groups = EditorScene::groupsOf(this))
+        groups->remove(this, groupId());
 }
 
 int PathItem::type() const
@@ -204,8 +204,8 @@ LineItemNode* PathItem::walkChain(const std::function<void(LineItemNode*)>& visi
 void PathItem::setGroupId(QString group)
 {
     group = writableText(group);
-    if (EditorView* view = EditorScene::canvasOf(this))
-        view->updateItemInGroup(this, group, groupId());
+    if (GroupRegistry* groups = EditorScene::groupsOf(this))
+        groups->update(this, group, groupId());
     GroupableItem::setGroupId(group);
 }
 

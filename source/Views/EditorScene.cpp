@@ -28,6 +28,17 @@ cpSpace* EditorContext::space() const
     return nullptr;
 }
 
+GroupRegistry* EditorContext::groups() const
+{
+    if (!view)
+        return nullptr;
+    for (const QPointer<EditorScene>& scene : m_scenes) {
+        if (scene && scene->m_canvas == view)
+            return scene->m_groups;
+    }
+    return nullptr;
+}
+
 EditorScene::EditorScene(QObject* parent)
     : QGraphicsScene(parent)
 {
@@ -40,12 +51,12 @@ void EditorScene::setContext(EditorContext* context)
         context->m_scenes.append(this);
 }
 
-EditorView* EditorScene::canvasOf(const QGraphicsItem* item)
+GroupRegistry* EditorScene::groupsOf(const QGraphicsItem* item)
 {
     EditorScene* s = item ? qobject_cast<EditorScene*>(item->scene()) : nullptr;
     if (!s || !s->context())
         return nullptr;
-    return s->context()->view;
+    return s->context()->groups();
 }
 
 void EditorScene::setCanvasSpace(EditorView* canvas, cpSpace* space)
@@ -54,7 +65,17 @@ void EditorScene::setCanvasSpace(EditorView* canvas, cpSpace* space)
     m_space = space;
 }
 
+void EditorScene::setCanvasGroups(GroupRegistry* groups)
+{
+    m_groups = groups;
+}
+
 void EditorScene::updatedObject(QObject* object)
 {
     emit objectUpdated(object);
+}
+
+void EditorScene::showMessage(const QString& text)
+{
+    emit messageShown(text);
 }

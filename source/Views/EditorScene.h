@@ -7,6 +7,7 @@
 
 class EditorScene;
 class EditorView;
+class GroupRegistry;
 class QGraphicsItem;
 class QUndoStack;
 typedef struct cpSpace cpSpace;
@@ -27,6 +28,8 @@ public:
     // The canvas's space, or null without a canvas or before its level is set
     // up. Kept here so that readers below the canvas need not include it.
     cpSpace* space() const;
+    // The canvas's group registry, found the same way.
+    GroupRegistry* groups() const;
 
 private:
     friend class EditorScene;
@@ -47,24 +50,31 @@ public:
     void setContext(EditorContext* context);
     EditorContext* context() const { return m_context; }
 
-    // The canvas of the scene the item is in, or null (no scene, no context).
-    static EditorView* canvasOf(const QGraphicsItem* item);
+    // The group registry of the canvas of the scene the item is in, or null
+    // (no scene, no context, no canvas).
+    static GroupRegistry* groupsOf(const QGraphicsItem* item);
 
     // Called by the canvas that shows this scene whenever its space changes;
     // the canvas owns the space.
     void setCanvasSpace(EditorView* canvas, cpSpace* space);
+    // Called once by that canvas, which owns the registry.
+    void setCanvasGroups(GroupRegistry* groups);
 
     // Called by items after their properties changed by dragging or by keys.
     void updatedObject(QObject* object);
+    // A message for the user from an item; the canvas shows it.
+    void showMessage(const QString& text);
 
 signals:
     void objectUpdated(QObject* object);
+    void messageShown(const QString& text);
 
 private:
     friend class EditorContext;
     EditorContext* m_context = nullptr; // not owned
     EditorView* m_canvas = nullptr;     // not owned
     cpSpace* m_space = nullptr;         // the canvas's, not owned
+    GroupRegistry* m_groups = nullptr;  // the canvas's, not owned
 };
 
 #endif // EDITORSCENE_H

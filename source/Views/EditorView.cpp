@@ -1,7 +1,6 @@
 #include "Views/EditorView.h"
 
 #include <QBrush>
-#include <QDebug>
 #include <QGraphicsRectItem>
 #include <QKeyEvent>
 #include <QLabel>
@@ -18,7 +17,6 @@
 #include <vector>
 
 #include "IO/textcodec.h"
-#include "KFLevelEditor.h"
 #include "Items/ColorMarkerItem.h"
 #include "Items/ConstraintItem.h"
 #include "Items/GradientItem.h"
@@ -113,6 +111,9 @@ EditorView::EditorView(QWidget* parent)
 {
     setScene(&m_scene);
     connect(&m_scene, &EditorScene::objectUpdated, this, &EditorView::objectUpdated);
+    connect(&m_scene, &EditorScene::messageShown, this, &EditorView::showMessage);
+    connect(&m_groups, &GroupRegistry::groupUpdated, this, &EditorView::groupUpdated);
+    m_scene.setCanvasGroups(&m_groups);
 
     // No background cache: Qt scrolls a cached background in place on every
     // centerOn of the wheel zoom, a copy between overlapping memory on X
@@ -130,9 +131,11 @@ EditorView::~EditorView()
     releaseSpace();
 }
 
-void EditorView::setLevelEditor(KFLevelEditor* editor)
+void EditorView::setLevelEditor(std::nullptr_t)
 {
-    m_levelEditor = editor;
+    m_levelEditor = nullptr;
+    m_addSpriteSheet = nullptr;
+    m_addSprite = nullptr;
 }
 
 void EditorView::setStatusBar(QStatusBar* statusBar)
@@ -335,41 +338,12 @@ void EditorView::tick()
 
 void EditorView::updateItemInGroup(GroupableItem* item, QString newGroup, QString oldGroup)
 {
-    if (!item)
-        return;
-
-    if (!oldGroup.isEmpty()) {
-        m_groups[oldGroup].removeOne(item);
-    } else {
-        // Nothing is listed under the empty name; an entry left by older data
-        // still loses the item.
-        auto it = m_groups.find(QString());
-        if (it != m_groups.end())
-            it->removeAll(item);
-    }
-
-    qDebug("Inserting: %s -> %s", encodeText(newGroup).c_str(), encodeText(item->name()).c_str());
-
-    // An item without a group is in no list: no list may keep an item that its
-    // destructor would not take out again.
-    if (!newGroup.isEmpty())
-        m_groups[newGroup].append(item);
-
-    emit groupUpdated(oldGroup, newGroup);
+    m_groups.update(item, newGroup, oldGroup);
 }
 
 void EditorView::removeItemFromGroup(GroupableItem* item, QString group)
 {
-    if (!item)
-        return;
-    if (group.isEmpty()) {
-        auto it = m_groups.find(QString());
-        if (it != m_groups.end())
-            it->removeAll(item);
-        return;
-    }
-    // Every occurrence goes: the caller is usually a destructor.
-    m_groups[group].removeAll(item);
+    m_groups.remove(item, group);
 }
 
 // ---------------------------------------------------------------- properties
@@ -720,18 +694,18 @@ void EditorView::setExtraAttribute(const QString& name, const QString& value)
         m_extraAttributes.set(name, value);
 }
 
-// The one place where the level reader reaches the main window: its
-// addSpriteSheet and addSprite calls belong in these two functions.
+// The one place where the level reader reaches the main window, through the
+// calls bound by setLevelEditor.
 void EditorView::registerSpriteSheet(SpriteSheetItem* sheet)
 {
-    if (!m_levelEditor || !sheet)
+    if (!m_addSpriteSheet || !sheet)
         return;
-    m_levelEditor->addSpriteSheet(sheet);
+    m_addSpriteSheet(sheet);
 }
 
 void EditorView::registerSprite(const QString& pixmapKey)
 {
-    if (!m_levelEditor || pixmapKey.isEmpty())
+    if (!m_addSprite || pixmapKey.isEmpty())
         return;
-    m_levelEditor->addSprite(pixmapKey);
+    m_addSprite(pixmapKey);
 }

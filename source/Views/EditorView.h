@@ -9,12 +9,15 @@
 #include <QPointer>
 #include <QString>
 
+#include <cstddef>
+#include <functional>
 #include <vector>
 
 #include <chipmunk/chipmunk.h>
 
 #include "IO/ExtraAttributes.h"
 #include "IO/iotransformer.h"
+#include "Items/GroupRegistry.h"
 #include "Items/ItemRegistry.h"
 #include "Views/EditorScene.h"
 
@@ -57,7 +60,13 @@ public:
     explicit EditorView(QWidget* parent = nullptr);
     ~EditorView() override;
 
-    void setLevelEditor(KFLevelEditor* editor);
+    // The main window, whose sprite libraries learn of the sheets and sprites
+    // a level brings when it is read; without one the reader skips them. A
+    // template over the window so that the canvas needs no window header: the
+    // window's own call binds its two functions.
+    template <typename Window>
+    void setLevelEditor(Window* editor);
+    void setLevelEditor(std::nullptr_t);
     KFLevelEditor* levelEditor() const { return m_levelEditor; }
     // Shows the pointer's scene coordinates in a permanent label of the status
     // bar (object name "coordinates"), which its messages never cover.
@@ -93,7 +102,7 @@ public:
     ItemRegistry* registry() { return &m_registry; }
 
     // Group registry: group name -> items of that group, in joining order.
-    QMap<QString, QList<GroupableItem*> >* groupMap() { return &m_groups; }
+    QMap<QString, QList<GroupableItem*> >* groupMap() { return m_groups.map(); }
     void updateItemInGroup(GroupableItem* item, QString newGroup, QString oldGroup);
     void removeItemFromGroup(GroupableItem* item, QString group);
 
@@ -166,6 +175,8 @@ private:
     void releaseSpace();
 
     ItemRegistry m_registry;
+    // Before the scene: the items the scene deletes leave their groups.
+    GroupRegistry m_groups;
     std::vector<cpBody*> m_tickBodies;
     std::vector<cpBody*> m_runaways;
     std::vector<QObject*> m_tickConstraints;
@@ -177,13 +188,26 @@ private:
     QPointer<QStatusBar> m_statusBar;
     QPointer<QLabel> m_coordinates;
     KFLevelEditor* m_levelEditor = nullptr;
+    std::function<void(SpriteSheetItem*)> m_addSpriteSheet;
+    std::function<void(const QString&)> m_addSprite;
     AbstractItemTool* m_currentTool = nullptr;
-    QMap<QString, QList<GroupableItem*> > m_groups;
     QPointF m_lastScenePt;
     int m_physicsTimerId = 0;
     cpSpace* m_space = nullptr;
     float m_editScale = 1.0f;
     ExtraAttributes m_extraAttributes;
 };
+
+template <typename Window>
+void EditorView::setLevelEditor(Window* editor)
+{
+    if (!editor) {
+        setLevelEditor(nullptr);
+        return;
+    }
+    m_levelEditor = editor;
+    m_addSpriteSheet = [editor](SpriteSheetItem* sheet) { editor->addSpriteSheet(sheet); };
+    m_addSprite = [editor](const QString& pixmapKey) { editor->addSprite(pixmapKey); };
+}
 
 #endif // EDITORVIEW_H
