@@ -18,6 +18,8 @@
 #include "WindowBench.h"
 #include "Items/GraphicItem.h"
 #include "KFLevelEditor.h"
+#include "LevelFileController.h"
+#include "ui_KFLevelEditor.h"
 #include "Views/EditorView.h"
 #include "cpSpaceSerializer.h"
 
@@ -94,9 +96,7 @@ Figures measure(KFLevelEditor& window, const QString& path, Holder holder)
             sprite->setSelected(true);
             QCoreApplication::processEvents();
         }));
-        saves.push_back(milliseconds([&] {
-            QMetaObject::invokeMethod(&window, "on_saveButton_clicked", Qt::DirectConnection);
-        }));
+        saves.push_back(milliseconds([&] { window.levelFiles().save(); }));
     }
     figures.open = median(opens);
     figures.select = median(selects);

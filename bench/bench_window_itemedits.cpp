@@ -25,6 +25,7 @@
 #include "Items/PolyItem.h"
 #include "Items/item.h"
 #include "KFLevelEditor.h"
+#include "ui_KFLevelEditor.h"
 #include "Views/EditorView.h"
 #include "WindowBench.h"
 

@@ -42,6 +42,7 @@
 #include "Items/SpriteSheetItem.h"
 #include "Items/item.h"
 #include "KFLevelEditor.h"
+#include "ui_KFLevelEditor.h"
 #include "Tools/ShapeTools.h"
 #include "Views/EditorScene.h"
 #include "Views/EditorView.h"

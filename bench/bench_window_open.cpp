@@ -26,6 +26,8 @@
 #include "BenchTiming.h"
 #include "IO/iotransformer.h"
 #include "KFLevelEditor.h"
+#include "LevelFileController.h"
+#include "ui_KFLevelEditor.h"
 #include "Views/EditorView.h"
 #include "WindowBench.h"
 
@@ -35,7 +37,7 @@ using namespace windowbench;
 
 void clearLevel(KFLevelEditor& window)
 {
-    QMetaObject::invokeMethod(&window, "on_clearButton_clicked");
+    window.levelFiles().clearLevel();
     settle();
 }
 
@@ -62,7 +64,7 @@ double timeParse(const QString& path)
 
 double timeSave(KFLevelEditor& window)
 {
-    return milliseconds([&] { QMetaObject::invokeMethod(&window, "on_saveButton_clicked"); });
+    return milliseconds([&] { window.levelFiles().save(); });
 }
 
 void openAndSaveMixed(KFLevelEditor& window, QTemporaryDir& dir, const QString& sprite)

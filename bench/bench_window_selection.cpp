@@ -25,6 +25,7 @@
 #include "Items/SpriteSheetItem.h"
 #include "Items/item.h"
 #include "KFLevelEditor.h"
+#include "ui_KFLevelEditor.h"
 #include "Views/EditorScene.h"
 #include "Views/EditorView.h"
 

@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "KFLevelEditor.h"
+#include "ui_KFLevelEditor.h"
 #include "Views/EditorView.h"
 
 #include "BenchPile.h"

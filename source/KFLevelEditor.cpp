@@ -22,6 +22,7 @@
 #include "Items/PolyItem.h"
 #include "Items/TextItem.h"
 #include "Items/item.h"
+#include "LevelFileController.h"
 #include "Models/GroupModel.h"
 #include "Models/SpriteListModel.h"
 #include "QPropertyEditorWidget.h"
@@ -33,55 +34,57 @@
 #include "Views/AnimationEditor.h"
 #include "Views/EditorView.h"
 #include "Views/SpriteListView.h"
+#include "ui_KFLevelEditor.h"
 
 KFLevelEditor::KFLevelEditor(QWidget* parent)
     : QMainWindow(parent)
+    , m_ui(std::make_unique<Ui_KFLevelEditor>())
 {
     Settings settings;
-    ui.setupUi(this);
-    ui.toolBox->layout()->setSpacing(6);
+    m_ui->setupUi(this);
+    m_ui->toolBox->layout()->setSpacing(6);
     // Qt delivers no drag events to a window that does not ask for them.
     setAcceptDrops(true);
     restoreState(settings.mainWindowState(), 0);
 
-    EditorView* canvas = ui.editorView;
+    EditorView* canvas = m_ui->editorView;
     canvas->scale(1, -1);
-    context.view = canvas;
+    m_context.view = canvas;
 
-    animationEditor = new AnimationEditor(this);
-    animationEditor->setWindowOpacity(1.0);
-    animationEditor->hide();
+    m_animationEditor = new AnimationEditor(this);
+    m_animationEditor->setWindowOpacity(1.0);
+    m_animationEditor->hide();
 
-    ui.magnifierView->setScene(canvas->editorScene());
-    ui.magnifierView->scale(4, -4);
-    ui.magnifierView->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    ui.magnifierView->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_ui->magnifierView->setScene(canvas->editorScene());
+    m_ui->magnifierView->scale(4, -4);
+    m_ui->magnifierView->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_ui->magnifierView->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     // While the simulation runs every body moves each tick. Gathering each
     // moved item's rectangle into one region costs more the more items move,
     // and painting then tests every item against that region; one rectangle
     // around them (the whole of the small magnifier) costs the same for any count.
-    ui.magnifierView->setViewportUpdateMode(QGraphicsView::FullViewportUpdate);
+    m_ui->magnifierView->setViewportUpdateMode(QGraphicsView::FullViewportUpdate);
     canvas->setViewportUpdateMode(QGraphicsView::BoundingRectViewportUpdate);
 
     connect(canvas, &EditorView::hoverPointChanged, this, &KFLevelEditor::hoverPointChanged);
-    connect(ui.actionUndo, &QAction::triggered, context.undoStack, &QUndoStack::undo);
-    connect(ui.actionRedo, &QAction::triggered, context.undoStack, &QUndoStack::redo);
+    connect(m_ui->actionUndo, &QAction::triggered, m_context.undoStack, &QUndoStack::undo);
+    connect(m_ui->actionRedo, &QAction::triggered, m_context.undoStack, &QUndoStack::redo);
 
     canvas->setLevelEditor(this);
-    canvas->setContext(&context);
+    canvas->setContext(&m_context);
     canvas->setStatusBar(statusBar());
 
-    auto* groupModel = new GroupModel(canvas->groupMap(), ui.groupView);
-    ui.groupView->setModel(groupModel);
+    auto* groupModel = new GroupModel(canvas->groupMap(), m_ui->groupView);
+    m_ui->groupView->setModel(groupModel);
     connect(canvas, &EditorView::groupUpdated, groupModel, &GroupModel::groupUpdated);
     connect(canvas, &EditorView::groupsReset, groupModel, &GroupModel::groupsReset);
 
-    ui.historyList->setStack(context.undoStack);
-    ui.historyList->setEmptyLabel(tr("<Start>"));
-    ui.propertyEditor->setObject(canvas);
-    ui.spriteListView->setEditorView(canvas);
-    ui.actionList->setModel(makeActionList(ui.actionList));
-    ui.sceneTreeView->setModel(&sceneModel);
+    m_ui->historyList->setStack(m_context.undoStack);
+    m_ui->historyList->setEmptyLabel(tr("<Start>"));
+    m_ui->propertyEditor->setObject(canvas);
+    m_ui->spriteListView->setEditorView(canvas);
+    m_ui->actionList->setModel(makeActionList(m_ui->actionList));
+    m_ui->sceneTreeView->setModel(&m_sceneModel);
 
     connect(canvas->editorScene(), &QGraphicsScene::selectionChanged, this, &KFLevelEditor::sceneSelectionChanged);
     connect(canvas, &EditorView::toolCompleted, this, &KFLevelEditor::toolCompleted);
@@ -89,64 +92,121 @@ KFLevelEditor::KFLevelEditor(QWidget* parent)
     // The scene tree follows the edits that can change it, never the scene's
     // change signal: a connection to that signal makes Qt repaint item by item,
     // and would rebuild the tree on every physics tick.
-    connect(context.undoStack, &QUndoStack::indexChanged, this, &KFLevelEditor::sceneStructureChanged);
-    connect(context.undoStack, &QUndoStack::indexChanged, this, &KFLevelEditor::historyChanged);
-    connect(context.undoStack, &QUndoStack::cleanChanged, this, &KFLevelEditor::historyChanged);
+    connect(m_context.undoStack, &QUndoStack::indexChanged, this, &KFLevelEditor::sceneStructureChanged);
+    connect(m_context.undoStack, &QUndoStack::indexChanged, this, &KFLevelEditor::historyChanged);
+    connect(m_context.undoStack, &QUndoStack::cleanChanged, this, &KFLevelEditor::historyChanged);
     connect(canvas, &EditorView::toolCompleted, this, &KFLevelEditor::sceneStructureChanged);
     connect(canvas, &EditorView::groupsReset, this, &KFLevelEditor::sceneStructureChanged);
-    connect(&sceneModel, &SceneModel::listedItemDestroyed, this, &KFLevelEditor::sceneStructureChanged);
+    connect(&m_sceneModel, &SceneModel::listedItemDestroyed, this, &KFLevelEditor::sceneStructureChanged);
     // An edit in the property panel may rename or restack its item.
-    connect(ui.propertyEditor->itemDelegate(), &QAbstractItemDelegate::commitData, this,
+    connect(m_ui->propertyEditor->itemDelegate(), &QAbstractItemDelegate::commitData, this,
             &KFLevelEditor::sceneStructureChanged);
     canvas->installEventFilter(this);
     canvas->viewport()->installEventFilter(this);
-    connect(ui.spriteListView, &SpriteListView::toolSelected, this, &KFLevelEditor::setCurrentTool);
-    connect(ui.showPhysicsCheckBox, &QCheckBox::toggled, this, &KFLevelEditor::showPhysicsToggled);
-    connect(ui.sceneTreeView->selectionModel(), &QItemSelectionModel::currentChanged, &sceneModel, &SceneModel::select);
+    connect(m_ui->spriteListView, &SpriteListView::toolSelected, this, &KFLevelEditor::setCurrentTool);
+    connect(m_ui->showPhysicsCheckBox, &QCheckBox::toggled, this, &KFLevelEditor::showPhysicsToggled);
+    connect(m_ui->sceneTreeView->selectionModel(), &QItemSelectionModel::currentChanged, &m_sceneModel, &SceneModel::select);
 
     CCActionManager::get()->start();
 
-    ui.pointerAction->setStatusTip(QString());
-    connect(ui.pointerAction, &QAction::triggered, this, &KFLevelEditor::pointerClicked);
+    m_ui->pointerAction->setStatusTip(QString());
+    connect(m_ui->pointerAction, &QAction::triggered, this, &KFLevelEditor::pointerClicked);
     const QString polyTip = tr("Click anywhere on screen to drop a polygon and then use it's nodes to shape it");
-    setUpToolAction(ui.TextItemAction, tr("Drop a text item"), new TextItemTool(canvas));
-    setUpToolAction(ui.physicsPointerAction, QString(), new cpMouseTool(canvas));
-    setUpToolAction(ui.cpCircleAction, QString(), new CircleTool(canvas));
-    setUpToolAction(ui.cpSegmentAction, QString(), new SegmentTool(canvas));
-    setUpToolAction(ui.cpPolygonAction, QString(), new PolyTool(canvas));
-    setUpToolAction(ui.cpPinAction, QString(), new PinJointTool(canvas));
-    setUpToolAction(ui.cpSpringAction, QString(), new SpringJointTool(canvas));
-    setUpToolAction(ui.cpPivotAction, QString(), new PivotJointTool(canvas));
-    setUpToolAction(ui.cpMotorAction, QString(), new MotorJointTool(canvas));
-    setUpToolAction(ui.cpSlideAction, QString(), new SlideJointTool(canvas));
-    setUpToolAction(ui.cpGearAction, tr("Click and drag to create a Gear Joint, connect ends to shapes"),
+    setUpToolAction(m_ui->TextItemAction, tr("Drop a text item"), new TextItemTool(canvas));
+    setUpToolAction(m_ui->physicsPointerAction, QString(), new cpMouseTool(canvas));
+    setUpToolAction(m_ui->cpCircleAction, QString(), new CircleTool(canvas));
+    setUpToolAction(m_ui->cpSegmentAction, QString(), new SegmentTool(canvas));
+    setUpToolAction(m_ui->cpPolygonAction, QString(), new PolyTool(canvas));
+    setUpToolAction(m_ui->cpPinAction, QString(), new PinJointTool(canvas));
+    setUpToolAction(m_ui->cpSpringAction, QString(), new SpringJointTool(canvas));
+    setUpToolAction(m_ui->cpPivotAction, QString(), new PivotJointTool(canvas));
+    setUpToolAction(m_ui->cpMotorAction, QString(), new MotorJointTool(canvas));
+    setUpToolAction(m_ui->cpSlideAction, QString(), new SlideJointTool(canvas));
+    setUpToolAction(m_ui->cpGearAction, tr("Click and drag to create a Gear Joint, connect ends to shapes"),
                     new GearJointTool(canvas));
-    setUpToolAction(ui.cpGrooveAction, tr("Click and drag to create a Groove Joint, connect ends to shapes"),
+    setUpToolAction(m_ui->cpGrooveAction, tr("Click and drag to create a Groove Joint, connect ends to shapes"),
                     new GrooveJointTool(canvas));
-    setUpToolAction(ui.cpRotarySpringAction,
+    setUpToolAction(m_ui->cpRotarySpringAction,
                     tr("Click and drag to create a Rotary Spring Joint, connect ends to shapes"),
                     new RotarySpringJointTool(canvas));
-    setUpToolAction(ui.cpRotaryLimitAction, QString(), new RotaryLimitJointTool(canvas));
-    setUpToolAction(ui.polyToolAction, polyTip, new PolyItemTool(canvas, false));
-    setUpToolAction(ui.polyFanToolAction, polyTip, new PolyItemTool(canvas, true));
-    setUpToolAction(ui.lineToolAction, tr("Click and drag to create a straight line"), new LineItemTool(canvas));
-    setUpToolAction(ui.pathToolAction, tr("Click and drag to create a straight line"), new PathItemTool(canvas));
-    setUpToolAction(ui.gradientToolAction, tr("Click to drop a gradient"), new GradientItemTool(canvas));
-    setUpToolAction(ui.colorMarkerActionTool, tr("Click to drop a color marker"), new ColorMarkerTool(canvas));
+    setUpToolAction(m_ui->cpRotaryLimitAction, QString(), new RotaryLimitJointTool(canvas));
+    setUpToolAction(m_ui->polyToolAction, polyTip, new PolyItemTool(canvas, false));
+    setUpToolAction(m_ui->polyFanToolAction, polyTip, new PolyItemTool(canvas, true));
+    setUpToolAction(m_ui->lineToolAction, tr("Click and drag to create a straight line"), new LineItemTool(canvas));
+    setUpToolAction(m_ui->pathToolAction, tr("Click and drag to create a straight line"), new PathItemTool(canvas));
+    setUpToolAction(m_ui->gradientToolAction, tr("Click to drop a gradient"), new GradientItemTool(canvas));
+    setUpToolAction(m_ui->colorMarkerActionTool, tr("Click to drop a color marker"), new ColorMarkerTool(canvas));
 
-    connect(ui.exportColorMappingAction, &QAction::triggered, this, &KFLevelEditor::exportColorMapping);
+    m_files = new LevelFileController(canvas, &m_context, this);
+    connectCommands();
+}
+
+// Every button and menu command of the form is connected here and only here.
+void KFLevelEditor::connectCommands()
+{
+    connect(m_files, &LevelFileController::aboutToClear, this, &KFLevelEditor::releaseLevel);
+    connect(m_files, &LevelFileController::cleared, this, &KFLevelEditor::showClearedLevel);
+    connect(m_files, &LevelFileController::openFinished, this, &KFLevelEditor::sceneSelectionChanged);
+    connect(m_files, &LevelFileController::statusMessage, this, &KFLevelEditor::showStatus);
+
+    connect(m_ui->newButton, &QPushButton::clicked, m_files, &LevelFileController::newLevel);
+    connect(m_ui->clearButton, &QPushButton::clicked, m_files, &LevelFileController::clearLevel);
+    connect(m_ui->openButton, &QPushButton::clicked, m_files, &LevelFileController::open);
+    connect(m_ui->reloadButton, &QPushButton::clicked, m_files, &LevelFileController::reload);
+    connect(m_ui->saveButton, &QPushButton::clicked, m_files, &LevelFileController::save);
+    connect(m_ui->saveAsButton, &QPushButton::clicked, m_files, &LevelFileController::saveAs);
+    connect(m_ui->exportColorMappingAction, &QAction::triggered, m_files, &LevelFileController::exportColorMapping);
+
+    connect(m_ui->addToLibrary, &QPushButton::clicked, this, &KFLevelEditor::addToLibrary);
+    connect(m_ui->addToSpriteList, &QPushButton::clicked, this, &KFLevelEditor::addToSpriteList);
+    connect(m_ui->addToAnimationList, &QPushButton::clicked, this, &KFLevelEditor::addToAnimationList);
+    connect(m_ui->rescaleButton, &QPushButton::clicked, this, &KFLevelEditor::rescale);
+    connect(m_ui->physicsButton, &QToolButton::clicked, this, &KFLevelEditor::runPhysics);
+    connect(m_ui->actionPlayButton, &QToolButton::clicked, this, &KFLevelEditor::playActions);
+    connect(m_ui->actionStopButton, &QToolButton::clicked, this, &KFLevelEditor::stopActions);
+}
+
+void KFLevelEditor::openFile(QString path)
+{
+    m_files->openFile(path);
+}
+
+QString KFLevelEditor::currentFileName() const
+{
+    return m_files->fileName();
+}
+
+void KFLevelEditor::releaseLevel()
+{
+    // A sheet's placing tool would keep a deleted sheet.
+    pointerClicked();
+    m_ui->propertyEditor->setObject(nullptr);
+    m_ui->actionEditor->setModel(nullptr);
+    m_ui->actionEditor->setEnabled(false);
+}
+
+void KFLevelEditor::showClearedLevel()
+{
+    m_ui->propertyEditor->setObject(m_ui->editorView);
+    // The tab widget forgets its pages without deleting them.
+    while (m_ui->spriteSheetTabs->count() > 0) {
+        QWidget* page = m_ui->spriteSheetTabs->widget(0);
+        m_ui->spriteSheetTabs->removeTab(0);
+        delete page;
+    }
+    m_ui->spriteListView->clear();
 }
 
 KFLevelEditor::~KFLevelEditor()
 {
     // Running previews hold sprites of this level; the scheduler outlives the window.
     CCActionManager::get()->removeAllActions();
-    EditorView* canvas = ui.editorView;
+    EditorView* canvas = m_ui->editorView;
     canvas->setCurrentTool(nullptr);
     // A tool may still hold engine objects (the physics pointer's drag joint),
     // which it gives back while the space exists.
-    tools.clear();
-    ui.propertyEditor->setObject(nullptr);
+    m_tools.clear();
+    m_ui->propertyEditor->setObject(nullptr);
     // Items read the context and the panels' models in their destructors, and
     // both go before the window's child widgets do.
     canvas->clearAll();
@@ -155,7 +215,7 @@ KFLevelEditor::~KFLevelEditor()
 
 void KFLevelEditor::setUpToolAction(QAction* action, const QString& statusTip, AbstractItemTool* tool)
 {
-    tools.emplace_back(tool);
+    m_tools.emplace_back(tool);
     action->setStatusTip(statusTip);
     action->setData(QVariant::fromValue<AbstractItemTool*>(tool));
     connect(action, &QAction::triggered, this, &KFLevelEditor::toolButtonClicked);
@@ -177,10 +237,10 @@ bool KFLevelEditor::eventFilter(QObject* watched, QEvent* event)
 {
     // Releasing the mouse ends drags that re-parent or glue items, and these
     // keys delete items or add vertex handles.
-    if (watched == ui.editorView->viewport()) {
+    if (watched == m_ui->editorView->viewport()) {
         if (event->type() == QEvent::MouseButtonRelease || event->type() == QEvent::Drop)
             sceneStructureChanged();
-    } else if (watched == ui.editorView && event->type() == QEvent::KeyPress) {
+    } else if (watched == m_ui->editorView && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Delete || key == Qt::Key_Backspace || key == Qt::Key_Control)
             sceneStructureChanged();
@@ -204,8 +264,8 @@ void KFLevelEditor::sceneSelectionChanged()
 
 void KFLevelEditor::historyChanged()
 {
-    if (ui.historyList->stack())
-        ui.historyList->setStack(nullptr);
+    if (m_ui->historyList->stack())
+        m_ui->historyList->setStack(nullptr);
     m_historyOutdated = true;
     postPanelUpdate();
 }
@@ -231,24 +291,24 @@ void KFLevelEditor::updatePanels()
     }
     if (m_historyOutdated) {
         m_historyOutdated = false;
-        ui.historyList->setStack(context.undoStack);
+        m_ui->historyList->setStack(m_context.undoStack);
     }
 }
 
 void KFLevelEditor::updateSceneTree()
 {
-    EditorScene* scene = ui.editorView->editorScene();
-    sceneModel.updateModelWithScene(scene, scene->sceneRect());
-    ui.sceneTreeView->expandAll();
+    EditorScene* scene = m_ui->editorView->editorScene();
+    m_sceneModel.updateModelWithScene(scene, scene->sceneRect());
+    m_ui->sceneTreeView->expandAll();
     // The rebuilt tree has no current row; the selection's first item gets it back.
     const QList<QGraphicsItem*> selected = scene->selectedItems();
     if (!selected.isEmpty() && propertiesType(ItemType(selected.first()->type())))
-        ui.sceneTreeView->setCurrentIndex(sceneModel.indexForItem(selected.first()));
+        m_ui->sceneTreeView->setCurrentIndex(m_sceneModel.indexForItem(selected.first()));
 }
 
 void KFLevelEditor::updateSelectionPanels()
 {
-    EditorView* canvas = ui.editorView;
+    EditorView* canvas = m_ui->editorView;
     const QList<QGraphicsItem*> selected = canvas->editorScene()->selectedItems();
     QObject* shown = canvas;
     ActionModel* actions = nullptr;
@@ -256,27 +316,27 @@ void KFLevelEditor::updateSelectionPanels()
         QGraphicsItem* first = selected.first();
         if (propertiesType(ItemType(first->type()))) {
             shown = dynamic_cast<QObject*>(first);
-            ui.sceneTreeView->setCurrentIndex(sceneModel.indexForItem(first));
+            m_ui->sceneTreeView->setCurrentIndex(m_sceneModel.indexForItem(first));
         }
         if (first->type() == GraphicItemType)
             actions = static_cast<GraphicItem*>(first)->actionModel();
     }
-    ui.propertyEditor->setObject(shown);
-    ui.actionEditor->setModel(actions);
-    ui.actionEditor->setEnabled(actions != nullptr);
-    ui.actionEditor->expandAll();
+    m_ui->propertyEditor->setObject(shown);
+    m_ui->actionEditor->setModel(actions);
+    m_ui->actionEditor->setEnabled(actions != nullptr);
+    m_ui->actionEditor->expandAll();
     // The tree marks selected rows.
-    ui.sceneTreeView->viewport()->update();
+    m_ui->sceneTreeView->viewport()->update();
 }
 
 void KFLevelEditor::objectUpdated(QObject* object)
 {
-    ui.propertyEditor->updateObject(object);
+    m_ui->propertyEditor->updateObject(object);
 }
 
 void KFLevelEditor::hoverPointChanged(QPointF scenePt)
 {
-    ui.magnifierView->centerOn(scenePt);
+    m_ui->magnifierView->centerOn(scenePt);
 }
 
 void KFLevelEditor::toolButtonClicked()
@@ -287,42 +347,42 @@ void KFLevelEditor::toolButtonClicked()
     auto* tool = action->data().value<AbstractItemTool*>();
     if (!tool)
         return;
-    ui.editorView->setCurrentTool(tool);
-    ui.editorView->setCursor(QCursor(action->icon().pixmap(16, 16, QIcon::Normal, QIcon::Off), -1, -1));
+    m_ui->editorView->setCurrentTool(tool);
+    m_ui->editorView->setCursor(QCursor(action->icon().pixmap(16, 16, QIcon::Normal, QIcon::Off), -1, -1));
 }
 
 void KFLevelEditor::pointerClicked()
 {
-    ui.editorView->setCurrentTool(nullptr);
-    ui.editorView->setCursor(Qt::ArrowCursor);
+    m_ui->editorView->setCurrentTool(nullptr);
+    m_ui->editorView->setCursor(Qt::ArrowCursor);
 }
 
 void KFLevelEditor::toolCompleted()
 {
-    auto* physicsPointer = ui.physicsPointerAction->data().value<AbstractItemTool*>();
-    if (ui.editorView->currentTool() != physicsPointer)
+    auto* physicsPointer = m_ui->physicsPointerAction->data().value<AbstractItemTool*>();
+    if (m_ui->editorView->currentTool() != physicsPointer)
         pointerClicked();
 }
 
 void KFLevelEditor::setCurrentTool(AbstractItemTool* tool)
 {
-    ui.editorView->setCurrentTool(tool);
+    m_ui->editorView->setCurrentTool(tool);
 }
 
-void KFLevelEditor::on_physicsButton_clicked(bool checked)
+void KFLevelEditor::runPhysics(bool run)
 {
-    if (checked) {
-        ui.editorView->startPhysics();
-        ui.physicsButton->setIcon(QIcon(QStringLiteral(":/images/pause.png")));
+    if (run) {
+        m_ui->editorView->startPhysics();
+        m_ui->physicsButton->setIcon(QIcon(QStringLiteral(":/images/pause.png")));
     } else {
-        ui.editorView->stopPhysics();
-        ui.physicsButton->setIcon(QIcon(QStringLiteral(":/images/play.png")));
+        m_ui->editorView->stopPhysics();
+        m_ui->physicsButton->setIcon(QIcon(QStringLiteral(":/images/play.png")));
     }
 }
 
 void KFLevelEditor::showPhysicsToggled(bool checked)
 {
-    for (QGraphicsItem* item : ui.editorView->editorScene()->items()) {
+    for (QGraphicsItem* item : m_ui->editorView->editorScene()->items()) {
         const ItemType type = ItemType(item->type());
         if (shapeType(type) || jointType(type))
             item->setVisible(checked);
@@ -347,30 +407,22 @@ GraphicItem* previewTarget(QAbstractItemView* actionEditor, QGraphicsScene* scen
 
 } // namespace
 
-void KFLevelEditor::on_actionPlayButton_clicked(bool)
+void KFLevelEditor::playActions()
 {
     // The action editor shows what is selected now.
     updatePanels();
-    GraphicItem* sprite = previewTarget(ui.actionEditor, ui.editorView->editorScene());
+    GraphicItem* sprite = previewTarget(m_ui->actionEditor, m_ui->editorView->editorScene());
     if (!sprite)
         return;
-    auto* model = dynamic_cast<ActionModel*>(ui.actionEditor->model());
+    auto* model = dynamic_cast<ActionModel*>(m_ui->actionEditor->model());
     CCActionManager::get()->removeAllActionsFromTarget(sprite);
     for (CCAction* action : model->actions())
         CCActionManager::get()->addAction(action, sprite, false);
 }
 
-void KFLevelEditor::on_actionStopButton_clicked(bool)
+void KFLevelEditor::stopActions()
 {
     updatePanels();
-    if (GraphicItem* sprite = previewTarget(ui.actionEditor, ui.editorView->editorScene()))
+    if (GraphicItem* sprite = previewTarget(m_ui->actionEditor, m_ui->editorView->editorScene()))
         CCActionManager::get()->removeAllActionsFromTarget(sprite);
-}
-
-void KFLevelEditor::on_plusProperty_clicked()
-{
-}
-
-void KFLevelEditor::on_minusProperty_clicked()
-{
 }

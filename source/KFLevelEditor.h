@@ -14,12 +14,12 @@
 #include "Models/SpriteListModel.h" // the sprite lists of the form hand out their models inline
 #include "Tools/AbstractItemTool.h"
 #include "Views/EditorScene.h"
-#include "ui_KFLevelEditor.h"
 
 // Complete types for the pointer parameters of slots.
 Q_MOC_INCLUDE("Items/SpriteSheetItem.h")
 
 class AnimationEditor;
+class LevelFileController;
 class QAction;
 class QCloseEvent;
 class QDragEnterEvent;
@@ -27,11 +27,12 @@ class QDragLeaveEvent;
 class QDragMoveEvent;
 class QDropEvent;
 class SpriteSheetItem;
+class Ui_KFLevelEditor;
 
 // The editor's one main window: it builds the form, wires the canvas to the
 // undo stack, panels, property editor, action scheduler and tools, and carries
-// out the file and editing commands. The level file it works on is fileName
-// (empty while the level is untitled).
+// out the editing and library commands. It owns its form and the controller of
+// the level-file commands, which works on the window's canvas and context.
 class KFLevelEditor : public QMainWindow
 {
     Q_OBJECT
@@ -40,15 +41,17 @@ public:
     explicit KFLevelEditor(QWidget* parent = nullptr);
     ~KFLevelEditor() override;
 
-    // The open road for one level file (also used by Reload and by dropped files).
+    // The level-file controller's open road and file name, for callers that
+    // hold the window.
     void openFile(QString path);
+    QString currentFileName() const;
     void addSpriteSheet(QString path);
     void addSprite(QString pixmapKey);
 
-    QString currentFileName() const { return fileName; }
-    Ui_KFLevelEditor& form() { return ui; }
-    SceneModel& sceneTreeModel() { return sceneModel; }
-    QUndoStack* undoStack() const { return context.undoStack; }
+    Ui_KFLevelEditor& form() { return *m_ui; }
+    LevelFileController& levelFiles() { return *m_files; }
+    SceneModel& sceneTreeModel() { return m_sceneModel; }
+    QUndoStack* undoStack() const { return m_context.undoStack; }
 
     // Brings the scene tree and the selection panels up to date with the scene
     // now, instead of once control is back in the event loop.
@@ -71,23 +74,14 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private slots:
-    void on_saveButton_clicked();
-    void on_saveAsButton_clicked();
-    void on_openButton_clicked();
-    void on_addToLibrary_clicked();
-    void on_addToSpriteList_clicked();
-    void on_addToAnimationList_clicked();
-    void on_newButton_clicked();
-    void on_reloadButton_clicked();
-    void on_rescaleButton_clicked();
-    void on_plusProperty_clicked();
-    void on_minusProperty_clicked();
-    void on_physicsButton_clicked(bool checked);
-    void on_actionPlayButton_clicked(bool checked);
-    void on_actionStopButton_clicked(bool checked);
-    void on_clearButton_clicked();
+    void addToLibrary();
+    void addToSpriteList();
+    void addToAnimationList();
+    void rescale();
+    void runPhysics(bool run);
+    void playActions();
+    void stopActions();
     void toolButtonClicked();
-    void exportColorMapping();
     void showPhysicsToggled(bool checked);
     void pointerClicked();
     void toolCompleted();
@@ -99,11 +93,11 @@ private slots:
 private:
     // Stores the tool in the action's data and routes the action's trigger to it.
     void setUpToolAction(QAction* action, const QString& statusTip, AbstractItemTool* tool);
-    // Writes the level and its physics file to fileName; the reason of a failure
-    // goes to the status bar.
-    bool saveLevel();
-    // The first local path among the drag's first 32 URLs that names a level file.
-    static QString droppedLevel(const QMimeData* data);
+    void connectCommands();
+    // The panels and the tool let go of the level's items before they go, and
+    // show the fresh level after.
+    void releaseLevel();
+    void showClearedLevel();
     void showStatus(const QString& message);
     // Asks for one updatePanels() once control is back in the event loop.
     void postPanelUpdate();
@@ -113,18 +107,18 @@ private:
     // of the stack at the first change of a batch and shows it again after.
     void historyChanged();
 
-    Ui_KFLevelEditor ui;
-    AnimationEditor* animationEditor = nullptr;
-    SceneModel sceneModel;
-    EditorContext context;
-    QString fileName;
+    std::unique_ptr<Ui_KFLevelEditor> m_ui;
+    AnimationEditor* m_animationEditor = nullptr;
+    SceneModel m_sceneModel;
+    EditorContext m_context;
+    LevelFileController* m_files = nullptr;
     // What updatePanels() still has to bring up to date, and whether it is asked for.
     bool m_treeOutdated = false;
     bool m_selectionOutdated = false;
     bool m_historyOutdated = false;
     bool m_panelUpdatePosted = false;
     // The tools of the tool-bar actions, which carry them as plain pointers.
-    std::vector<std::unique_ptr<AbstractItemTool>> tools;
+    std::vector<std::unique_ptr<AbstractItemTool>> m_tools;
 };
 
 #endif // KFLEVELEDITOR_H

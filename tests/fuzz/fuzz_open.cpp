@@ -8,6 +8,7 @@
 // the same items, bodies, shapes and joints, and save to the same files again.
 
 #include "KFLevelEditor.h"
+#include "ui_KFLevelEditor.h"
 #include "Items/ConstraintItem.h"
 #include "Items/GradientItem.h"
 #include "Items/item.h"

@@ -30,6 +30,7 @@
 #include "Items/GraphicItem.h"
 #include "Items/item.h"
 #include "KFLevelEditor.h"
+#include "ui_KFLevelEditor.h"
 #include "QPropertyEditorWidget.h"
 #include "Settings.h"
 #include "SpaceTestSupport.h"

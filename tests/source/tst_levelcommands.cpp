@@ -26,6 +26,7 @@
 #include "Items/TextItem.h"
 #include "Items/item.h"
 #include "KFLevelEditor.h"
+#include "LevelFileController.h"
 #include "Models/SpriteListModel.h"
 #include "PhysicsFileText.h"
 #include "Settings.h"
@@ -37,6 +38,7 @@
 #include "Views/EditorView.h"
 #include "Views/SpriteListView.h"
 #include "WindowTestSupport.h"
+#include "ui_KFLevelEditor.h"
 
 #include <QMetaProperty>
 
@@ -163,6 +165,8 @@ private slots:
     void failedSaveSaysSoAndKeepsTheFile();
     void previewIsNeverSaved();
     void clearAndNew();
+    void eachCommandClearsOnce_data();
+    void eachCommandClearsOnce();
     void reloadDiscardsEdits();
     void pathEndingOnAJointKeepsItsPoints();
     void droppedLevels_data();
@@ -447,6 +451,46 @@ void TestLevelCommands::clearAndNew()
     addCircle(window, QPointF(0, 0));
     QTest::mouseClick(ui.reloadButton, Qt::LeftButton);
     QCOMPARE(countOf(window, CircleShapeItemType), 1);
+}
+
+void TestLevelCommands::eachCommandClearsOnce_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QByteArray>("levelOnDisk"); // what the file holds when the command runs
+    QTest::addColumn<int>("clears");
+    QTest::addColumn<int>("opens");
+    QTest::addColumn<bool>("titled");
+    QTest::newRow("clear") << "clearButton" << QByteArray() << 1 << 0 << true;
+    QTest::newRow("new") << "newButton" << QByteArray() << 1 << 0 << false;
+    QTest::newRow("reload") << "reloadButton" << QByteArray() << 1 << 1 << true;
+    // What was read of the broken file goes with a second clear.
+    QTest::newRow("reload of a broken file") << "reloadButton" << QByteArray("<view") << 2 << 1 << false;
+    QTest::newRow("save") << "saveButton" << QByteArray() << 0 << 0 << true;
+}
+
+void TestLevelCommands::eachCommandClearsOnce()
+{
+    QFETCH(QString, button);
+    QFETCH(QByteArray, levelOnDisk);
+    QFETCH(int, clears);
+    QFETCH(int, opens);
+    QFETCH(bool, titled);
+    const QString level = m_dir->filePath(QStringLiteral("once.kfml"));
+    writeText(level, QByteArray());
+    KFLevelEditor window;
+    window.openFile(level);
+    writeText(level, levelOnDisk);
+    QSignalSpy released(&window.levelFiles(), &LevelFileController::aboutToClear);
+    QSignalSpy cleared(&window.levelFiles(), &LevelFileController::cleared);
+    QSignalSpy opened(&window.levelFiles(), &LevelFileController::openFinished);
+
+    auto* control = window.findChild<QPushButton*>(button);
+    QVERIFY(control);
+    QTest::mouseClick(control, Qt::LeftButton);
+    QCOMPARE(released.count(), clears);
+    QCOMPARE(cleared.count(), clears);
+    QCOMPARE(opened.count(), opens);
+    QCOMPARE(window.currentFileName(), titled ? level : QString());
 }
 
 void TestLevelCommands::reloadDiscardsEdits()

@@ -6,6 +6,7 @@
 
 #include "GuiTestMain.h"
 #include "KFLevelEditor.h"
+#include "ui_KFLevelEditor.h"
 #include "Settings.h"
 #include "Views/EditorView.h"
 
