@@ -3,37 +3,29 @@
 
 #include <QPointer>
 
-#include "Tools/AbstractItemTool.h"
+#include "Tools/DropItemTool.h"
 
-class ColorMarkerItem;
 class LineItem;
 class LineItemNode;
 class PathItem;
 class PolyItem;
-class TextItem;
-class TriGradientItem;
 
 // The tools that place the level's vector items. None owns what it places: the
 // scene does, and the guarded pointers only follow an item from its press to
 // its release (clearing the level in between leaves them null).
 
 // Drops a six-point triangle strip or triangle fan.
-class PolyItemTool : public AbstractItemTool
+class PolyItemTool : public DropItemTool
 {
 public:
     PolyItemTool(EditorView* view, bool fan);
 
-    bool mousePressEvent(QMouseEvent* event) override;
-    bool mouseMoveEvent(QMouseEvent* event) override;
-    bool mouseReleaseEvent(QMouseEvent* event) override;
-
-    bool isFan() const { return fan; }
+    bool isFan() const { return m_fan; }
     // The last polygon placed; kept until the next press.
     PolyItem* polygon() const;
 
 private:
-    bool fan;
-    QPointer<PolyItem> item;
+    bool m_fan;
 };
 
 // Draws a line with shared end nodes. Shift snaps it to 5 degree steps, Control
@@ -52,8 +44,8 @@ public:
     static int snappedAngle(double angle);
 
 private:
-    QPointer<LineItem> line;
-    QPointer<LineItemNode> node;
+    QPointer<LineItem> m_line;
+    QPointer<LineItemNode> m_node;
 };
 
 // Draws a path: a handle and a chain of segments; Control appends a segment at
@@ -69,55 +61,32 @@ public:
     bool keyPressEvent(QKeyEvent* event) override;
 
 private:
-    QPointer<LineItem> line;
-    QPointer<LineItemNode> node;
-    QPointer<PathItem> path;
+    QPointer<LineItem> m_line;
+    QPointer<LineItemNode> m_node;
+    QPointer<PathItem> m_path;
 };
 
-// Drops an editable text label.
-class TextItemTool : public AbstractItemTool
+// Drops an editable text label that follows the pointer until release.
+class TextItemTool : public DropItemTool
 {
 public:
     explicit TextItemTool(EditorView* view);
-
-    bool mousePressEvent(QMouseEvent* event) override;
-    bool mouseMoveEvent(QMouseEvent* event) override;
-    bool mouseReleaseEvent(QMouseEvent* event) override;
-
-private:
-    QPointer<TextItem> item;
 };
 
 // Drops a 40 by 40 copy of the background gradient. Copies are decoration only:
 // the level file keeps just the canvas's own background.
-class GradientItemTool : public AbstractItemTool
+class GradientItemTool : public DropItemTool
 {
 public:
     explicit GradientItemTool(EditorView* view);
-
-    bool mousePressEvent(QMouseEvent* event) override;
-    bool mouseMoveEvent(QMouseEvent* event) override;
-    bool mouseReleaseEvent(QMouseEvent* event) override;
-    bool priorityClick(QMouseEvent* event) override;
-
-private:
-    QPointer<TriGradientItem> item;
 };
 
 // Drops a colour marker, which samples the sprite colours under it as soon as
 // it is let go.
-class ColorMarkerTool : public AbstractItemTool
+class ColorMarkerTool : public DropItemTool
 {
 public:
     explicit ColorMarkerTool(EditorView* view);
-
-    bool mousePressEvent(QMouseEvent* event) override;
-    bool mouseMoveEvent(QMouseEvent* event) override;
-    bool mouseReleaseEvent(QMouseEvent* event) override;
-    bool keyPressEvent(QKeyEvent* event) override;
-
-private:
-    QPointer<ColorMarkerItem> marker;
 };
 
 #endif // ITEMTOOLS_H
