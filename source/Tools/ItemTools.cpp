@@ -36,37 +36,6 @@ LineItem* addLine(QGraphicsScene* scene, const QPointF& p1, const QPointF& p2, b
     return l;
 }
 
-// The drag of a line end shared by the line and path tools. Shift keeps the
-// length from the first point and turns the line to the nearest 5 degree step.
-bool dragEnd(LineItem* line, LineItemNode* node, QMouseEvent* event, const QPointF& p)
-{
-    if (!line || !node)
-        return false;
-    if (event->modifiers() & Qt::ShiftModifier) {
-        QLineF l = line->line();
-        l.setP2(p);
-        l.setAngle(LineItemTool::snappedAngle(l.angle()));
-        line->setLine(l);
-        line->adjustNodes();
-    } else {
-        node->setPos(p);
-        node->updateEdges();
-    }
-    return true;
-}
-
-// Placement ends with the line selected; its end nodes sit on its end points.
-void finishLine(LineItem* line)
-{
-    if (!line)
-        return;
-    if (QGraphicsScene* scene = line->scene())
-        scene->clearSelection();
-    line->adjustNodes();
-    line->setSelected(true);
-    line->setFocus(Qt::OtherFocusReason);
-}
-
 // The polygon's six preset points around p, in their order.
 DropItemTool::Placed makePolygon(QGraphicsScene* scene, const QPointF& p, bool fan)
 {
@@ -155,8 +124,49 @@ PolyItem* PolyItemTool::polygon() const
 
 // ---------------------------------------------------------------------------
 
-LineItemTool::LineItemTool(EditorView* view)
+AbstractLineDrawTool::AbstractLineDrawTool(EditorView* view)
     : AbstractItemTool(view)
+{
+}
+
+bool AbstractLineDrawTool::mouseMoveEvent(QMouseEvent* event)
+{
+    if (!m_line || !m_node)
+        return false;
+    const QPointF p = scenePoint(view, event);
+    // Shift keeps the length from the first point.
+    if (event->modifiers() & Qt::ShiftModifier) {
+        QLineF l = m_line->line();
+        l.setP2(p);
+        l.setAngle(LineItemTool::snappedAngle(l.angle()));
+        m_line->setLine(l);
+        m_line->adjustNodes();
+    } else {
+        m_node->setPos(p);
+        m_node->updateEdges();
+    }
+    return false;
+}
+
+bool AbstractLineDrawTool::mouseReleaseEvent(QMouseEvent*)
+{
+    // Its end nodes sit on its end points.
+    if (LineItem* line = m_line) {
+        if (QGraphicsScene* scene = line->scene())
+            scene->clearSelection();
+        line->adjustNodes();
+        line->setSelected(true);
+        line->setFocus(Qt::OtherFocusReason);
+    }
+    m_line = nullptr;
+    m_node = nullptr;
+    return false;
+}
+
+// ---------------------------------------------------------------------------
+
+LineItemTool::LineItemTool(EditorView* view)
+    : AbstractLineDrawTool(view)
 {
 }
 
@@ -178,20 +188,6 @@ bool LineItemTool::mousePressEvent(QMouseEvent* event)
     return true;
 }
 
-bool LineItemTool::mouseMoveEvent(QMouseEvent* event)
-{
-    dragEnd(m_line, m_node, event, scenePoint(view, event));
-    return false;
-}
-
-bool LineItemTool::mouseReleaseEvent(QMouseEvent*)
-{
-    finishLine(m_line);
-    m_line = nullptr;
-    m_node = nullptr;
-    return false;
-}
-
 bool LineItemTool::keyPressEvent(QKeyEvent* event)
 {
     if (event->key() != Qt::Key_Control || !m_node)
@@ -203,7 +199,7 @@ bool LineItemTool::keyPressEvent(QKeyEvent* event)
 // ---------------------------------------------------------------------------
 
 PathItemTool::PathItemTool(EditorView* view)
-    : AbstractItemTool(view)
+    : AbstractLineDrawTool(view)
 {
 }
 
@@ -215,7 +211,6 @@ bool PathItemTool::mousePressEvent(QMouseEvent* event)
     const QPointF p = scenePoint(view, event);
     PathItem* handle = new PathItem(p);
     scene->addItem(handle);
-    m_path = handle;
     // The path saves its segments itself, so they are not written as lines.
     LineItem* segment = addLine(scene, p, p, false);
     m_line = segment;
@@ -226,20 +221,11 @@ bool PathItemTool::mousePressEvent(QMouseEvent* event)
 
 bool PathItemTool::mouseMoveEvent(QMouseEvent* event)
 {
-    const QPointF p = scenePoint(view, event);
-    if (m_line && m_node && !(event->modifiers() & Qt::ShiftModifier))
+    if (m_line && m_node && !(event->modifiers() & Qt::ShiftModifier)) {
+        const QPointF p = scenePoint(view, event);
         qDebug("(%.2f, %.2f)", p.x(), p.y());
-    dragEnd(m_line, m_node, event, p);
-    return false;
-}
-
-bool PathItemTool::mouseReleaseEvent(QMouseEvent*)
-{
-    finishLine(m_line);
-    m_line = nullptr;
-    m_node = nullptr;
-    m_path = nullptr;
-    return false;
+    }
+    return AbstractLineDrawTool::mouseMoveEvent(event);
 }
 
 bool PathItemTool::keyPressEvent(QKeyEvent* event)

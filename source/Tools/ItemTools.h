@@ -7,7 +7,6 @@
 
 class LineItem;
 class LineItemNode;
-class PathItem;
 class PolyItem;
 
 // The tools that place the level's vector items. None owns what it places: the
@@ -28,42 +27,47 @@ private:
     bool m_fan;
 };
 
-// Draws a line with shared end nodes. Shift snaps it to 5 degree steps, Control
-// leaves a fixed node at the dragged end and goes on with a further segment.
-class LineItemTool : public AbstractItemTool
+// Base of the line and path tools: the held segment's free end follows the
+// pointer (Shift turns the segment to 5 degree steps), and the release leaves
+// that segment the only selection.
+class AbstractLineDrawTool : public AbstractItemTool
+{
+public:
+    bool mouseMoveEvent(QMouseEvent* event) override;
+    bool mouseReleaseEvent(QMouseEvent* event) override;
+
+protected:
+    explicit AbstractLineDrawTool(EditorView* view);
+
+    QPointer<LineItem> m_line;
+    QPointer<LineItemNode> m_node;
+};
+
+// Draws a line with shared end nodes. Control leaves a fixed node at the
+// dragged end and goes on with a further segment.
+class LineItemTool : public AbstractLineDrawTool
 {
 public:
     explicit LineItemTool(EditorView* view);
 
     bool mousePressEvent(QMouseEvent* event) override;
-    bool mouseMoveEvent(QMouseEvent* event) override;
-    bool mouseReleaseEvent(QMouseEvent* event) override;
     bool keyPressEvent(QKeyEvent* event) override;
 
     // The snapped angle in degrees for a line at angle degrees.
     static int snappedAngle(double angle);
-
-private:
-    QPointer<LineItem> m_line;
-    QPointer<LineItemNode> m_node;
 };
 
 // Draws a path: a handle and a chain of segments; Control appends a segment at
 // the dragged end.
-class PathItemTool : public AbstractItemTool
+class PathItemTool : public AbstractLineDrawTool
 {
 public:
     explicit PathItemTool(EditorView* view);
 
     bool mousePressEvent(QMouseEvent* event) override;
+    // Also logs the dragged end's scene point.
     bool mouseMoveEvent(QMouseEvent* event) override;
-    bool mouseReleaseEvent(QMouseEvent* event) override;
     bool keyPressEvent(QKeyEvent* event) override;
-
-private:
-    QPointer<LineItem> m_line;
-    QPointer<LineItemNode> m_node;
-    QPointer<PathItem> m_path;
 };
 
 // Drops an editable text label that follows the pointer until release.
