@@ -4,14 +4,13 @@
 #include <QPointer>
 #include <QString>
 
-#include "Tools/AbstractItemTool.h"
+#include "Tools/DropItemTool.h"
 
-class GraphicItem;
 class SpriteSheetItem;
 
 // Places sprites of the chosen pixmap key: under its sprite sheet, or loose in
 // the scene when made without one. Owned by the sprite list that offers the keys.
-class GraphicItemTool : public AbstractItemTool
+class GraphicItemTool : public DropItemTool
 {
 public:
     GraphicItemTool(EditorView* view, SpriteSheetItem* sheet);
@@ -20,13 +19,11 @@ public:
     QString pixmapKey() const { return m_pixmapKey; }
     SpriteSheetItem* spriteSheet() const;
 
-    bool mousePressEvent(QMouseEvent* event) override;
-    bool mouseMoveEvent(QMouseEvent* event) override;
-    bool mouseReleaseEvent(QMouseEvent* event) override;
+protected:
+    Placed makeItem(QGraphicsScene* scene, const QPointF& p) override;
 
 private:
     QString m_pixmapKey;
-    QPointer<GraphicItem> m_item;
     // Guarded: clearing the level deletes the sheet, and a tool made for a
     // sheet must not place loose sprites after that.
     QPointer<SpriteSheetItem> m_sheet;

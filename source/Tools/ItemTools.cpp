@@ -36,63 +36,13 @@ LineItem* addLine(QGraphicsScene* scene, const QPointF& p1, const QPointF& p2, b
     return l;
 }
 
-// The drag of a line end shared by the line and path tools. Shift keeps the
-// length from the first point and turns the line to the nearest 5 degree step.
-bool dragEnd(LineItem* line, LineItemNode* node, QMouseEvent* event, const QPointF& p)
+// The polygon's six preset points around p, in their order.
+DropItemTool::Placed makePolygon(QGraphicsScene* scene, const QPointF& p, bool fan)
 {
-    if (!line || !node)
-        return false;
-    if (event->modifiers() & Qt::ShiftModifier) {
-        QLineF l = line->line();
-        l.setP2(p);
-        l.setAngle(LineItemTool::snappedAngle(l.angle()));
-        line->setLine(l);
-        line->adjustNodes();
-    } else {
-        node->setPos(p);
-        node->updateEdges();
-    }
-    return true;
-}
-
-// Placement ends with the line selected; its end nodes sit on its end points.
-void finishLine(LineItem* line)
-{
-    if (!line)
-        return;
-    if (QGraphicsScene* scene = line->scene())
-        scene->clearSelection();
-    line->adjustNodes();
-    line->setSelected(true);
-    line->setFocus(Qt::OtherFocusReason);
-}
-
-} // namespace
-
-// ---------------------------------------------------------------------------
-
-PolyItemTool::PolyItemTool(EditorView* view, bool fan)
-    : AbstractItemTool(view)
-    , fan(fan)
-{
-}
-
-PolyItem* PolyItemTool::polygon() const
-{
-    return item;
-}
-
-bool PolyItemTool::mousePressEvent(QMouseEvent* event)
-{
-    QGraphicsScene* scene = sceneOf(view);
-    if (!scene)
-        return true;
-    const QPointF p = scenePoint(view, event);
     const double x = p.x();
     const double y = p.y();
     PolyItem* poly = new PolyItem(fan);
     scene->addItem(poly);
-    item = poly;
     if (fan) {
         for (const QPointF& q : {QPointF(x, y), QPointF(x + 25, y), QPointF(x + 20, y + 20),
                                  QPointF(x, y + 25), QPointF(x - 20, y + 20), QPointF(x - 25, y)})
@@ -102,25 +52,121 @@ bool PolyItemTool::mousePressEvent(QMouseEvent* event)
                                  QPointF(x, y + 13), QPointF(x + 25, y - 13), QPointF(x + 25, y + 13)})
             poly->addPoint(q);
     }
-    return true;
+    return poly;
 }
 
-bool PolyItemTool::mouseMoveEvent(QMouseEvent*)
+DropItemTool::Placed makeStrip(EditorView*, QGraphicsScene* scene, const QPointF& p)
 {
+    return makePolygon(scene, p, false);
+}
+
+DropItemTool::Placed makeFan(EditorView*, QGraphicsScene* scene, const QPointF& p)
+{
+    return makePolygon(scene, p, true);
+}
+
+DropItemTool::Placed makeText(EditorView*, QGraphicsScene* scene, const QPointF& p)
+{
+    TextItem* text = new TextItem(nullptr);
+    text->setPos(p);
+    scene->addItem(text);
+    return text;
+}
+
+DropItemTool::Placed makeGradient(EditorView*, QGraphicsScene* scene, const QPointF& p)
+{
+    TriGradientItem* gradient = new TriGradientItem();
+    gradient->setRect(QRectF(0, 0, 40, 40));
+    gradient->setPos(p);
+    scene->addItem(gradient);
+    return gradient;
+}
+
+DropItemTool::Placed makeMarker(EditorView*, QGraphicsScene* scene, const QPointF& p)
+{
+    ColorMarkerItem* marker = new ColorMarkerItem();
+    marker->setPos(p);
+    scene->addItem(marker);
+    return marker;
+}
+
+void selectAndSample(const DropItemTool::Placed& held)
+{
+    DropItemTool::takeSelection(held);
+    if (auto* marker = qobject_cast<ColorMarkerItem*>(held.object))
+        marker->mapColors();
+}
+
+using Tool = DropItemTool;
+// A polygon stays where it was dropped and stays held until the next press; a
+// gradient copy joins the selection and leaves the focus where it is.
+//                                  make           follow               finish               move   release keeps  click  Control
+const Tool::Rule kStripRule      = {&makeStrip,    nullptr,             &Tool::takeSelection, false, false,  true,  false, false};
+const Tool::Rule kFanRule        = {&makeFan,      nullptr,             &Tool::takeSelection, false, false,  true,  false, false};
+const Tool::Rule kTextRule       = {&makeText,     &Tool::followPointer, &Tool::takeSelection, false, false,  false, false, false};
+const Tool::Rule kGradientRule   = {&makeGradient, &Tool::followPointer, &Tool::joinSelection, true,  true,   false, true,  false};
+const Tool::Rule kMarkerRule     = {&makeMarker,   &Tool::followPointer, &selectAndSample,    false, false,  false, false, true};
+
+} // namespace
+
+// ---------------------------------------------------------------------------
+
+PolyItemTool::PolyItemTool(EditorView* view, bool fan)
+    : DropItemTool(view, fan ? kFanRule : kStripRule)
+    , m_fan(fan)
+{
+}
+
+PolyItem* PolyItemTool::polygon() const
+{
+    return qobject_cast<PolyItem*>(held().object);
+}
+
+// ---------------------------------------------------------------------------
+
+AbstractLineDrawTool::AbstractLineDrawTool(EditorView* view)
+    : AbstractItemTool(view)
+{
+}
+
+bool AbstractLineDrawTool::mouseMoveEvent(QMouseEvent* event)
+{
+    if (!m_line || !m_node)
+        return false;
+    const QPointF p = scenePoint(view, event);
+    // Shift keeps the length from the first point.
+    if (event->modifiers() & Qt::ShiftModifier) {
+        QLineF l = m_line->line();
+        l.setP2(p);
+        l.setAngle(LineItemTool::snappedAngle(l.angle()));
+        m_line->setLine(l);
+        m_line->adjustNodes();
+    } else {
+        m_node->setPos(p);
+        m_node->updateEdges();
+    }
     return false;
 }
 
-bool PolyItemTool::mouseReleaseEvent(QMouseEvent*)
+bool AbstractLineDrawTool::mouseReleaseEvent(QMouseEvent*)
 {
-    if (item)
-        selectAndFocus(item);
+    // Its end nodes sit on its end points.
+    if (LineItem* line = m_line) {
+        if (QGraphicsScene* scene = line->scene())
+            scene->clearSelection();
+        line->adjustNodes();
+        line->setSelected(true);
+        line->setFocus(Qt::OtherFocusReason);
+    }
+    m_line = nullptr;
+    m_node = nullptr;
     return false;
 }
 
 // ---------------------------------------------------------------------------
 
 LineItemTool::LineItemTool(EditorView* view)
-    : AbstractItemTool(view)
+    : AbstractLineDrawTool(view)
 {
 }
 
@@ -137,37 +183,23 @@ bool LineItemTool::mousePressEvent(QMouseEvent* event)
     const QPointF p = scenePoint(view, event);
     LineItem* l = addLine(scene, p, p, true);
     addNode(scene, nullptr, l, p)->setDecorate(true);
-    line = l;
-    node = addNode(scene, l, nullptr, p);
+    m_line = l;
+    m_node = addNode(scene, l, nullptr, p);
     return true;
-}
-
-bool LineItemTool::mouseMoveEvent(QMouseEvent* event)
-{
-    dragEnd(line, node, event, scenePoint(view, event));
-    return false;
-}
-
-bool LineItemTool::mouseReleaseEvent(QMouseEvent*)
-{
-    finishLine(line);
-    line = nullptr;
-    node = nullptr;
-    return false;
 }
 
 bool LineItemTool::keyPressEvent(QKeyEvent* event)
 {
-    if (event->key() != Qt::Key_Control || !node)
+    if (event->key() != Qt::Key_Control || !m_node)
         return false;
-    node->insertNode();
+    m_node->insertNode();
     return true;
 }
 
 // ---------------------------------------------------------------------------
 
 PathItemTool::PathItemTool(EditorView* view)
-    : AbstractItemTool(view)
+    : AbstractLineDrawTool(view)
 {
 }
 
@@ -179,164 +211,53 @@ bool PathItemTool::mousePressEvent(QMouseEvent* event)
     const QPointF p = scenePoint(view, event);
     PathItem* handle = new PathItem(p);
     scene->addItem(handle);
-    path = handle;
     // The path saves its segments itself, so they are not written as lines.
     LineItem* segment = addLine(scene, p, p, false);
-    line = segment;
+    m_line = segment;
     handle->setStartingNode(addNode(scene, nullptr, segment, p));
-    node = addNode(scene, segment, nullptr, p);
+    m_node = addNode(scene, segment, nullptr, p);
     return true;
 }
 
 bool PathItemTool::mouseMoveEvent(QMouseEvent* event)
 {
-    const QPointF p = scenePoint(view, event);
-    if (line && node && !(event->modifiers() & Qt::ShiftModifier))
+    if (m_line && m_node && !(event->modifiers() & Qt::ShiftModifier)) {
+        const QPointF p = scenePoint(view, event);
         qDebug("(%.2f, %.2f)", p.x(), p.y());
-    dragEnd(line, node, event, p);
-    return false;
-}
-
-bool PathItemTool::mouseReleaseEvent(QMouseEvent*)
-{
-    finishLine(line);
-    line = nullptr;
-    node = nullptr;
-    path = nullptr;
-    return false;
+    }
+    return AbstractLineDrawTool::mouseMoveEvent(event);
 }
 
 bool PathItemTool::keyPressEvent(QKeyEvent* event)
 {
-    if (event->key() != Qt::Key_Control || !line || !node)
+    if (event->key() != Qt::Key_Control || !m_line || !m_node)
         return false;
-    QGraphicsScene* scene = node->scene();
+    QGraphicsScene* scene = m_node->scene();
     if (!scene)
         return true;
-    const QPointF p = node->pos();
+    const QPointF p = m_node->pos();
     LineItem* segment = addLine(scene, p, p + QPointF(5, 5), false);
     // The held end joins the two segments: it becomes the new segment's end A.
-    node->addEdge(segment);
-    segment->replaceNode(nullptr, node);
-    node = addNode(scene, nullptr, segment, p);
-    line = segment;
+    m_node->addEdge(segment);
+    segment->replaceNode(nullptr, m_node);
+    m_node = addNode(scene, nullptr, segment, p);
+    m_line = segment;
     return true;
 }
 
 // ---------------------------------------------------------------------------
 
 TextItemTool::TextItemTool(EditorView* view)
-    : AbstractItemTool(view)
+    : DropItemTool(view, kTextRule)
 {
 }
-
-bool TextItemTool::mousePressEvent(QMouseEvent* event)
-{
-    QGraphicsScene* scene = sceneOf(view);
-    if (!scene)
-        return true;
-    TextItem* text = new TextItem(nullptr);
-    text->setPos(scenePoint(view, event));
-    scene->addItem(text);
-    item = text;
-    return true;
-}
-
-bool TextItemTool::mouseMoveEvent(QMouseEvent* event)
-{
-    if (item)
-        item->setPos(scenePoint(view, event));
-    return false;
-}
-
-bool TextItemTool::mouseReleaseEvent(QMouseEvent*)
-{
-    if (item)
-        selectAndFocus(item);
-    item = nullptr;
-    return false;
-}
-
-// ---------------------------------------------------------------------------
 
 GradientItemTool::GradientItemTool(EditorView* view)
-    : AbstractItemTool(view)
+    : DropItemTool(view, kGradientRule)
 {
 }
-
-bool GradientItemTool::mousePressEvent(QMouseEvent* event)
-{
-    QGraphicsScene* scene = sceneOf(view);
-    if (!scene)
-        return true;
-    TriGradientItem* gradient = new TriGradientItem();
-    gradient->setRect(QRectF(0, 0, 40, 40));
-    gradient->setPos(scenePoint(view, event));
-    scene->addItem(gradient);
-    item = gradient;
-    return true;
-}
-
-bool GradientItemTool::mouseMoveEvent(QMouseEvent* event)
-{
-    if (!item)
-        return false;
-    item->setPos(scenePoint(view, event));
-    return true;
-}
-
-bool GradientItemTool::mouseReleaseEvent(QMouseEvent*)
-{
-    // Joins the selection without clearing it or taking the focus.
-    if (item)
-        item->setSelected(true);
-    item = nullptr;
-    return true;
-}
-
-bool GradientItemTool::priorityClick(QMouseEvent*)
-{
-    return true;
-}
-
-// ---------------------------------------------------------------------------
 
 ColorMarkerTool::ColorMarkerTool(EditorView* view)
-    : AbstractItemTool(view)
+    : DropItemTool(view, kMarkerRule)
 {
 }
-
-bool ColorMarkerTool::mousePressEvent(QMouseEvent* event)
-{
-    QGraphicsScene* scene = sceneOf(view);
-    if (!scene)
-        return true;
-    ColorMarkerItem* placed = new ColorMarkerItem();
-    placed->setPos(scenePoint(view, event));
-    scene->addItem(placed);
-    marker = placed;
-    return true;
-}
-
-bool ColorMarkerTool::mouseMoveEvent(QMouseEvent* event)
-{
-    if (marker)
-        marker->setPos(scenePoint(view, event));
-    return false;
-}
-
-bool ColorMarkerTool::mouseReleaseEvent(QMouseEvent*)
-{
-    if (marker) {
-        selectAndFocus(marker);
-        marker->mapColors();
-    }
-    marker = nullptr;
-    return false;
-}
-
-bool ColorMarkerTool::keyPressEvent(QKeyEvent* event)
-{
-    return event->key() == Qt::Key_Control && marker;
-}
-

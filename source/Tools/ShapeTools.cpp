@@ -36,35 +36,49 @@ cpShape* addShape(cpSpace* space, cpShape* shape)
     return shape;
 }
 
-// The item for a new shape made at p, shown in the view's scene; null when
-// the view has no space or no scene.
+// The item for a new shape made at p, shown in the scene; empty when the view
+// has no space.
 template <typename Item>
-Item* placeItem(EditorView* view, cpSpace* space, const QPointF& p,
-                cpShape* (*createShape)(cpSpace*, cpVect))
+DropItemTool::Placed placeItem(EditorView* view, QGraphicsScene* scene, const QPointF& p,
+                               cpShape* (*createShape)(cpSpace*, cpVect))
 {
+    cpSpace* space = view ? view->space() : nullptr;
     // Out past the bounds the physics file keeps, the shape would not come back.
-    if (!space || !view->scene() || !isSanePoint(cpv(p.x(), p.y())))
-        return nullptr;
+    if (!space || !isSanePoint(cpv(p.x(), p.y())))
+        return {};
     Item* item = new Item(space, createShape(space, cpv(p.x(), p.y())), nullptr);
-    view->scene()->addItem(item);
+    scene->addItem(item);
     return item;
 }
 
-// Placement moves the new body with the pointer.
-bool dragPlaced(ShapeItem* item, const QPointF& p)
+DropItemTool::Placed makeCircle(EditorView* view, QGraphicsScene* scene, const QPointF& p)
 {
-    if (!item)
-        return false;
-    if (!isSanePoint(cpv(p.x(), p.y())))
-        return true;
+    return placeItem<CircleShapeItem>(view, scene, p, &CircleTool::createDefaultShape);
+}
+
+DropItemTool::Placed makeBox(EditorView* view, QGraphicsScene* scene, const QPointF& p)
+{
+    return placeItem<PolyShapeItem>(view, scene, p, &PolyTool::createDefaultShape);
+}
+
+// Placement moves the new body with the pointer.
+void dragPlaced(const DropItemTool::Placed& held, const QPointF& p)
+{
+    auto* item = qobject_cast<ShapeItem*>(held.object);
+    if (!item || !isSanePoint(cpv(p.x(), p.y())))
+        return;
     cpSpace* space = item->space();
     cpShape* shape = item->cpshape();
     cpBodySetPosition(cpShapeGetBody(shape), cpv(p.x(), p.y()));
     if (space && cpSpaceContainsShape(space, shape))
         cpSpaceReindexShape(space, shape);
     item->adjust();
-    return true;
 }
+
+using Tool = DropItemTool;
+//                                make         follow       finish               move  release keeps  click  Control
+const Tool::Rule kCircleRule = {&makeCircle, &dragPlaced, &Tool::takeSelection, true, true,   false, false, false};
+const Tool::Rule kBoxRule    = {&makeBox,    &dragPlaced, &Tool::takeSelection, true, true,   false, false, false};
 
 } // namespace
 
@@ -88,7 +102,7 @@ cpSpace* AbstractPhysicItemTool::space() const
 // ---------------------------------------------------------------------------
 
 CircleTool::CircleTool(EditorView* view)
-    : AbstractPhysicItemTool(view)
+    : DropItemTool(view, kCircleRule)
 {
 }
 
@@ -109,30 +123,10 @@ cpShape* CircleTool::createDefaultShape(cpSpace* space, cpVect p)
     return addShape(space, cpCircleShapeNew(body, defaultRadius(), cpvzero));
 }
 
-bool CircleTool::mousePressEvent(QMouseEvent* event)
-{
-    if (auto* placed = placeItem<CircleShapeItem>(view, space(), scenePoint(event), &createDefaultShape))
-        item = placed;
-    return true;
-}
-
-bool CircleTool::mouseMoveEvent(QMouseEvent* event)
-{
-    return dragPlaced(item, scenePoint(event));
-}
-
-bool CircleTool::mouseReleaseEvent(QMouseEvent*)
-{
-    if (item)
-        selectAndFocus(item);
-    item = nullptr;
-    return true;
-}
-
 // ---------------------------------------------------------------------------
 
 PolyTool::PolyTool(EditorView* view)
-    : AbstractPhysicItemTool(view)
+    : DropItemTool(view, kBoxRule)
 {
 }
 
@@ -148,26 +142,6 @@ cpShape* PolyTool::createDefaultShape(cpSpace* space, cpVect p)
     const double moment = cpMomentForPoly(defaultMass(), 4, clockwise, cpvzero, 0);
     cpBody* body = addBody(space, defaultMass(), moment, p);
     return addShape(space, cpPolyShapeNewClockwise(body, 4, clockwise));
-}
-
-bool PolyTool::mousePressEvent(QMouseEvent* event)
-{
-    if (auto* placed = placeItem<PolyShapeItem>(view, space(), scenePoint(event), &createDefaultShape))
-        item = placed;
-    return true;
-}
-
-bool PolyTool::mouseMoveEvent(QMouseEvent* event)
-{
-    return dragPlaced(item, scenePoint(event));
-}
-
-bool PolyTool::mouseReleaseEvent(QMouseEvent*)
-{
-    if (item)
-        selectAndFocus(item);
-    item = nullptr;
-    return true;
 }
 
 // ---------------------------------------------------------------------------
@@ -187,11 +161,11 @@ void SegmentTool::createNewSegment(cpVect p)
 {
     cpSpace* sp = space();
     if (!sp || !view->scene() || !isSanePoint(p)) {
-        segment = nullptr;
+        m_segment = nullptr;
         return;
     }
-    segment = new SegmentShapeItem(sp, createDefaultShape(sp, p));
-    view->scene()->addItem(segment);
+    m_segment = new SegmentShapeItem(sp, createDefaultShape(sp, p));
+    view->scene()->addItem(m_segment);
 }
 
 LineItemNode* SegmentTool::createHandle(SegmentShapeItem* a, SegmentShapeItem* b, QPointF pos)
@@ -207,46 +181,46 @@ bool SegmentTool::mousePressEvent(QMouseEvent* event)
 {
     const QPointF p = scenePoint(event);
     createNewSegment(cpv(p.x(), p.y()));
-    if (segment)
-        createHandle(nullptr, segment, p);
+    if (m_segment)
+        createHandle(nullptr, m_segment, p);
     return true;
 }
 
 bool SegmentTool::mouseMoveEvent(QMouseEvent* event)
 {
-    if (!segment)
+    if (!m_segment)
         return false;
     const QPointF p = scenePoint(event);
     if (!isSanePoint(cpv(p.x(), p.y())))
         return true;
-    cpShape* shape = segment->cpshape();
+    cpShape* shape = m_segment->cpshape();
     cpSegmentShapeSetEndpoints(shape, cpSegmentShapeGetA(shape), cpv(p.x(), p.y()));
-    segment->adjust();
-    if (segment->space() && cpSpaceContainsShape(segment->space(), shape))
-        cpSpaceReindexShape(segment->space(), shape);
+    m_segment->adjust();
+    if (m_segment->space() && cpSpaceContainsShape(m_segment->space(), shape))
+        cpSpaceReindexShape(m_segment->space(), shape);
     return true;
 }
 
 bool SegmentTool::mouseReleaseEvent(QMouseEvent*)
 {
-    if (segment) {
-        const cpVect b = cpSegmentShapeGetB(segment->cpshape());
-        createHandle(segment, nullptr, QPointF(b.x, b.y));
+    if (m_segment) {
+        const cpVect b = cpSegmentShapeGetB(m_segment->cpshape());
+        createHandle(m_segment, nullptr, QPointF(b.x, b.y));
     }
-    segment = nullptr;
+    m_segment = nullptr;
     return true;
 }
 
 bool SegmentTool::keyPressEvent(QKeyEvent* event)
 {
-    if (event->key() != Qt::Key_Control || !segment)
+    if (event->key() != Qt::Key_Control || !m_segment)
         return false;
-    const cpVect b = cpSegmentShapeGetB(segment->cpshape());
-    SegmentShapeItem* previous = segment;
+    const cpVect b = cpSegmentShapeGetB(m_segment->cpshape());
+    SegmentShapeItem* previous = m_segment;
     createNewSegment(b);
-    if (!segment)
+    if (!m_segment)
         return true;
-    createHandle(previous, segment, QPointF(b.x, b.y));
+    createHandle(previous, m_segment, QPointF(b.x, b.y));
     return true;
 }
 

@@ -6,10 +6,8 @@
 
 #include <chipmunk/chipmunk.h>
 
-#include "Tools/AbstractItemTool.h"
+#include "Tools/DropItemTool.h"
 
-class CircleShapeItem;
-class PolyShapeItem;
 class SegmentShapeItem;
 class LineItemNode;
 
@@ -26,7 +24,7 @@ protected:
 };
 
 // Drops a dynamic circle (mass 130, radius 10) and drags it until release.
-class CircleTool : public AbstractPhysicItemTool
+class CircleTool : public DropItemTool
 {
 public:
     explicit CircleTool(EditorView* view);
@@ -35,31 +33,16 @@ public:
     static double defaultRadius();
     // A new body in the space at p with a circle shape on it.
     static cpShape* createDefaultShape(cpSpace* space, cpVect p);
-
-    bool mousePressEvent(QMouseEvent* event) override;
-    bool mouseMoveEvent(QMouseEvent* event) override;
-    bool mouseReleaseEvent(QMouseEvent* event) override;
-
-private:
-    // Guarded: clearing the level while placing deletes the item.
-    QPointer<CircleShapeItem> item;
 };
 
 // Drops a dynamic 30 by 30 box (mass 130) and drags it until release.
-class PolyTool : public AbstractPhysicItemTool
+class PolyTool : public DropItemTool
 {
 public:
     explicit PolyTool(EditorView* view);
 
     static double defaultMass();
     static cpShape* createDefaultShape(cpSpace* space, cpVect p);
-
-    bool mousePressEvent(QMouseEvent* event) override;
-    bool mouseMoveEvent(QMouseEvent* event) override;
-    bool mouseReleaseEvent(QMouseEvent* event) override;
-
-private:
-    QPointer<PolyShapeItem> item;
 };
 
 // Draws static segments of radius 3; Control while dragging continues the chain
@@ -79,7 +62,7 @@ public:
     bool keyPressEvent(QKeyEvent* event) override;
 
 private:
-    QPointer<SegmentShapeItem> segment;
+    QPointer<SegmentShapeItem> m_segment;
 };
 
 #endif // SHAPETOOLS_H

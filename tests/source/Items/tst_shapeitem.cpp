@@ -91,6 +91,8 @@ private slots:
     void refusedValuesKeepTheOldOne();
     void staticBodyIsNeverWritten();
     void layers();
+    void layerRows_data();
+    void layerRows();
     void shapeFields();
     void forceKeepsActing();
     void adjustAfterStepping();
@@ -336,6 +338,41 @@ void TestShapeItem::layers()
     const cpShapeFilter filter = cpShapeGetFilter(item->cpshape());
     QCOMPARE(filter.categories, cpBitmask(0x0F0u));
     QCOMPARE(filter.mask, cpBitmask(0x0F0u));
+}
+
+void TestShapeItem::layerRows_data()
+{
+    QTest::addColumn<int>("n");
+    for (int n = 1; n <= 32; ++n)
+        QTest::newRow(qPrintable(QStringLiteral("Layer_%1").arg(n))) << n;
+}
+
+// Each layer row is a panel property of its own, right after Layers in bit
+// order, and reads and writes bit n-1 alone.
+void TestShapeItem::layerRows()
+{
+    QFETCH(int, n);
+    const QByteArray name = QByteArray("Layer_") + QByteArray::number(n);
+    const QMetaObject* meta = &ShapeItem::staticMetaObject;
+    const int index = meta->indexOfProperty(name);
+    QVERIFY(index >= 0);
+    QCOMPARE(index, meta->indexOfProperty("Layers") + n);
+    const QMetaProperty row = meta->property(index);
+    QCOMPARE(row.metaType(), QMetaType::fromType<bool>());
+    QVERIFY(row.isReadable() && row.isWritable() && row.isDesignable() && row.isScriptable());
+    QVERIFY(row.isStored() && row.isUser());
+
+    TestCircleItem* item = makeItem(cpv(0, 0));
+    const unsigned int bit = 1u << (n - 1);
+    item->setLayers(0);
+    QVERIFY(item->setProperty(name, true));
+    QCOMPARE(static_cast<unsigned int>(item->layers()), bit);
+    item->setLayers(~bit);
+    QCOMPARE(item->property(name), QVariant(false));
+    QVERIFY(item->setProperty(name, true));
+    QCOMPARE(item->layers(), -1);
+    item->setProperty(name, false);
+    QCOMPARE(static_cast<unsigned int>(item->layers()), ~bit);
 }
 
 void TestShapeItem::shapeFields()

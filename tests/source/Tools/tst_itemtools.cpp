@@ -73,6 +73,8 @@ private slots:
     void releaseWithoutPress();
     void levelClearedWhilePlacing_data();
     void levelClearedWhilePlacing();
+    void heldAnswers_data();
+    void heldAnswers();
 
 private:
     QPointF scenePoint(QPoint p) const { return view->mapToScene(p); }
@@ -415,6 +417,39 @@ void TestItemTools::levelClearedWhilePlacing()
     QVERIFY(press(*tool, QPoint(100, 100)));
     release(*tool, QPoint(100, 100));
     QVERIFY(view->scene()->items().size() > before);
+}
+
+void TestItemTools::heldAnswers_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<bool>("takesMove");
+    QTest::addColumn<bool>("takesControl");
+    QTest::addColumn<bool>("claimsClick");
+    QTest::addColumn<bool>("takesRelease");
+    QTest::newRow("strip") << 0 << false << false << false << false;
+    QTest::newRow("line") << 1 << false << true << false << false;
+    QTest::newRow("path") << 2 << false << true << false << false;
+    QTest::newRow("text") << 3 << false << false << false << false;
+    QTest::newRow("gradient") << 4 << true << false << true << true;
+    QTest::newRow("marker") << 5 << false << true << false << false;
+}
+
+// What each tool answers while it holds the item it placed: the canvas passes
+// on to the scene what a tool leaves.
+void TestItemTools::heldAnswers()
+{
+    QFETCH(int, kind);
+    QFETCH(bool, takesMove);
+    QFETCH(bool, takesControl);
+    QFETCH(bool, claimsClick);
+    QFETCH(bool, takesRelease);
+    QScopedPointer<AbstractItemTool> tool(makeTool(kind, view));
+    QVERIFY(press(*tool, QPoint(100, 100)));
+    QCOMPARE(move(*tool, QPoint(120, 110)), takesMove);
+    QCOMPARE(priority(*tool, QPoint(120, 110)), claimsClick);
+    QCOMPARE(key(*tool, Qt::Key_Shift), false);
+    QCOMPARE(key(*tool, Qt::Key_Control), takesControl);
+    QCOMPARE(release(*tool, QPoint(120, 110)), takesRelease);
 }
 
 QTEST_MAIN(TestItemTools)
