@@ -4,6 +4,7 @@
 #include <QKeyEvent>
 #include <QPainter>
 #include <QPen>
+#include <QStyleOptionGraphicsItem>
 
 
 #include <cmath>
@@ -173,11 +174,20 @@ void CircleShapeItem::paint(QPainter* painter, const QStyleOptionGraphicsItem* o
     painter->setRenderHint(QPainter::Antialiasing, true);
     QGraphicsEllipseItem::paint(painter, option, widget);
 
+    // Each mark costs a full antialiased ellipse; one under a pixel across
+    // does not show, and a zoomed-out pile holds thousands of them.
+    const qreal pixels = QStyleOptionGraphicsItem::levelOfDetailFromTransform(painter->worldTransform());
     const float r = radius();
-    const QPointF centre = rect().center();
-    painter->setPen(pen());
-    painter->setBrush(QBrush(Qt::darkBlue, Qt::SolidPattern));
     const int markSize = int(r * 0.25f);
-    painter->drawEllipse(QRectF(QRect(int(r * 0.5f), 0, markSize, markSize)).translated(centre));
-    painter->drawEllipse(QRect(-2, -2, 4, 4));
+    const bool showMark = markSize * pixels >= 1.0;
+    const bool showCentre = 4 * pixels >= 1.0;
+    if (!showMark && !showCentre)
+        return;
+    static const QBrush markBrush(Qt::darkBlue, Qt::SolidPattern);
+    painter->setPen(pen());
+    painter->setBrush(markBrush);
+    if (showMark)
+        painter->drawEllipse(QRectF(QRect(int(r * 0.5f), 0, markSize, markSize)).translated(rect().center()));
+    if (showCentre)
+        painter->drawEllipse(QRect(-2, -2, 4, 4));
 }

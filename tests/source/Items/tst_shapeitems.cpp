@@ -1,7 +1,9 @@
 #include <QGraphicsRectItem>
 #include <QGraphicsScene>
 #include <QGraphicsSceneMouseEvent>
+#include <QImage>
 #include <QKeyEvent>
+#include <QPainter>
 #include <QtTest>
 
 #include <cmath>
@@ -159,6 +161,8 @@ private slots:
     void largePolygonBuiltInOnePass();
     void staticShapesNeverMoveStaticBody();
     void circleKeysAndMoment();
+    void circleCentreMarkAtZoom_data();
+    void circleCentreMarkAtZoom();
     void segmentEndsFollowNodes();
     void faultsDoNotAbort_data();
     void faultsDoNotAbort();
@@ -585,6 +589,41 @@ void TestShapeItems::staticShapesNeverMoveStaticBody()
     QVERIFY(near(toPoint(cpBodyGetPosition(staticBody)), QPointF(0, 0)));
     QVERIFY(near(toPoint(cpCircleShapeGetOffset(cs)), QPointF(-30, -30)));
     w.step();
+}
+
+// The centre mark of a circle shows at every zoom where it is a pixel or more
+// across, and is left out below that, where it would only smudge the disc.
+void TestShapeItems::circleCentreMarkAtZoom_data()
+{
+    QTest::addColumn<double>("zoom");
+    QTest::addColumn<bool>("markShown");
+    QTest::newRow("magnified") << 4.0 << true;
+    QTest::newRow("one to one") << 1.0 << true;
+    QTest::newRow("a pixel across") << 0.25 << true;
+    QTest::newRow("under a pixel") << 0.2 << false;
+}
+
+void TestShapeItems::circleCentreMarkAtZoom()
+{
+    QFETCH(double, zoom);
+    QFETCH(bool, markShown);
+    World w;
+    w.circle(QPointF(0, 0), 10);
+    // The scene's origin falls on the corner of the sampled pixel.
+    QImage image(64, 64, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::white);
+    {
+        QPainter painter(&image);
+        const double half = 32 / zoom;
+        w.scene.render(&painter, QRectF(image.rect()), QRectF(-half, -half, 2 * half, 2 * half));
+    }
+    const QColor centre = image.pixelColor(32, 32);
+    if (markShown) {
+        QVERIFY2(centre.green() < 100, qPrintable(centre.name()));
+    } else {
+        // The disc's own colour over the white ground.
+        QVERIFY2(centre.green() > 120 && centre.blue() > 230, qPrintable(centre.name()));
+    }
 }
 
 void TestShapeItems::circleKeysAndMoment()
