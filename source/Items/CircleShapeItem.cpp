@@ -7,6 +7,7 @@
 #include <QStyleOptionGraphicsItem>
 
 
+#include <array>
 #include <cmath>
 
 #include "Items/PolyItem.h"
@@ -168,6 +169,39 @@ void CircleShapeItem::keyPressEvent(QKeyEvent* event)
     }
 }
 
+namespace {
+
+// A disc up to this radius on screen is drawn as a polygon of 16 corners: the
+// edge then stays within a twelfth of a pixel of the true circle, while the
+// painter skips splitting curves, which for a mark a few pixels across costs
+// as much as filling it.
+const qreal kPolygonRadius = 4.0;
+const int kCorners = 16;
+
+void drawSmallDisc(QPainter* painter, const QRectF& box, qreal pixels)
+{
+    const qreal radius = box.width() / 2;
+    if (radius * pixels > kPolygonRadius) {
+        painter->drawEllipse(box);
+        return;
+    }
+    static const std::array<QPointF, kCorners> unit = [] {
+        std::array<QPointF, kCorners> corners;
+        for (int i = 0; i < kCorners; ++i) {
+            const double angle = 2 * 3.14159265358979323846 * i / kCorners;
+            corners[size_t(i)] = QPointF(std::cos(angle), std::sin(angle));
+        }
+        return corners;
+    }();
+    const QPointF centre = box.center();
+    std::array<QPointF, kCorners> corners;
+    for (int i = 0; i < kCorners; ++i)
+        corners[size_t(i)] = centre + radius * unit[size_t(i)];
+    painter->drawPolygon(corners.data(), kCorners);
+}
+
+} // namespace
+
 void CircleShapeItem::paint(QPainter* painter, const QStyleOptionGraphicsItem* option,
                             QWidget* widget)
 {
@@ -187,7 +221,7 @@ void CircleShapeItem::paint(QPainter* painter, const QStyleOptionGraphicsItem* o
     painter->setPen(pen());
     painter->setBrush(markBrush);
     if (showMark)
-        painter->drawEllipse(QRectF(QRect(int(r * 0.5f), 0, markSize, markSize)).translated(rect().center()));
+        drawSmallDisc(painter, QRectF(QRect(int(r * 0.5f), 0, markSize, markSize)).translated(rect().center()), pixels);
     if (showCentre)
-        painter->drawEllipse(QRect(-2, -2, 4, 4));
+        drawSmallDisc(painter, QRectF(-2, -2, 4, 4), pixels);
 }

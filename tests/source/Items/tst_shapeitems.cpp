@@ -591,22 +591,25 @@ void TestShapeItems::staticShapesNeverMoveStaticBody()
     w.step();
 }
 
-// The centre mark of a circle shows at every zoom where it is a pixel or more
-// across, and is left out below that, where it would only smudge the disc.
+// The marks of a circle show at every zoom where they are a pixel or more
+// across, in their places, and are left out below that, where they would only
+// smudge the disc.
 void TestShapeItems::circleCentreMarkAtZoom_data()
 {
     QTest::addColumn<double>("zoom");
     QTest::addColumn<bool>("markShown");
-    QTest::newRow("magnified") << 4.0 << true;
-    QTest::newRow("one to one") << 1.0 << true;
-    QTest::newRow("a pixel across") << 0.25 << true;
-    QTest::newRow("under a pixel") << 0.2 << false;
+    QTest::addColumn<bool>("turnMarkSampled");
+    QTest::newRow("magnified") << 4.0 << true << true;
+    QTest::newRow("one to one") << 1.0 << true << false;
+    QTest::newRow("a pixel across") << 0.25 << true << false;
+    QTest::newRow("under a pixel") << 0.2 << false << false;
 }
 
 void TestShapeItems::circleCentreMarkAtZoom()
 {
     QFETCH(double, zoom);
     QFETCH(bool, markShown);
+    QFETCH(bool, turnMarkSampled);
     World w;
     w.circle(QPointF(0, 0), 10);
     // The scene's origin falls on the corner of the sampled pixel.
@@ -623,6 +626,11 @@ void TestShapeItems::circleCentreMarkAtZoom()
     } else {
         // The disc's own colour over the white ground.
         QVERIFY2(centre.green() > 120 && centre.blue() > 230, qPrintable(centre.name()));
+    }
+    // The mark that shows the turn: two units across, its middle at (6, 1).
+    if (turnMarkSampled) {
+        const QColor mark = image.pixelColor(QPointF(32 + 6 * zoom, 32 + 1 * zoom).toPoint());
+        QVERIFY2(mark.green() < 100, qPrintable(mark.name()));
     }
 }
 
