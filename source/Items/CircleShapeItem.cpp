@@ -4,8 +4,10 @@
 #include <QKeyEvent>
 #include <QPainter>
 #include <QPen>
+#include <QStyleOptionGraphicsItem>
 
 
+#include <array>
 #include <cmath>
 
 #include "Items/PolyItem.h"
@@ -167,17 +169,59 @@ void CircleShapeItem::keyPressEvent(QKeyEvent* event)
     }
 }
 
+namespace {
+
+// A disc up to this radius on screen is drawn as a polygon of 16 corners: the
+// edge then stays within a twelfth of a pixel of the true circle, while the
+// painter skips splitting curves, which for a mark a few pixels across costs
+// as much as filling it.
+const qreal kPolygonRadius = 4.0;
+const int kCorners = 16;
+
+void drawSmallDisc(QPainter* painter, const QRectF& box, qreal pixels)
+{
+    const qreal radius = box.width() / 2;
+    if (radius * pixels > kPolygonRadius) {
+        painter->drawEllipse(box);
+        return;
+    }
+    static const std::array<QPointF, kCorners> unit = [] {
+        std::array<QPointF, kCorners> corners;
+        for (int i = 0; i < kCorners; ++i) {
+            const double angle = 2 * 3.14159265358979323846 * i / kCorners;
+            corners[size_t(i)] = QPointF(std::cos(angle), std::sin(angle));
+        }
+        return corners;
+    }();
+    const QPointF centre = box.center();
+    std::array<QPointF, kCorners> corners;
+    for (int i = 0; i < kCorners; ++i)
+        corners[size_t(i)] = centre + radius * unit[size_t(i)];
+    painter->drawPolygon(corners.data(), kCorners);
+}
+
+} // namespace
+
 void CircleShapeItem::paint(QPainter* painter, const QStyleOptionGraphicsItem* option,
                             QWidget* widget)
 {
     painter->setRenderHint(QPainter::Antialiasing, true);
     QGraphicsEllipseItem::paint(painter, option, widget);
 
+    // Each mark costs a full antialiased ellipse; one under a pixel across
+    // does not show, and a zoomed-out pile holds thousands of them.
+    const qreal pixels = QStyleOptionGraphicsItem::levelOfDetailFromTransform(painter->worldTransform());
     const float r = radius();
-    const QPointF centre = rect().center();
-    painter->setPen(pen());
-    painter->setBrush(QBrush(Qt::darkBlue, Qt::SolidPattern));
     const int markSize = int(r * 0.25f);
-    painter->drawEllipse(QRectF(QRect(int(r * 0.5f), 0, markSize, markSize)).translated(centre));
-    painter->drawEllipse(QRect(-2, -2, 4, 4));
+    const bool showMark = markSize * pixels >= 1.0;
+    const bool showCentre = 4 * pixels >= 1.0;
+    if (!showMark && !showCentre)
+        return;
+    static const QBrush markBrush(Qt::darkBlue, Qt::SolidPattern);
+    painter->setPen(pen());
+    painter->setBrush(markBrush);
+    if (showMark)
+        drawSmallDisc(painter, QRectF(QRect(int(r * 0.5f), 0, markSize, markSize)).translated(rect().center()), pixels);
+    if (showCentre)
+        drawSmallDisc(painter, QRectF(-2, -2, 4, 4), pixels);
 }

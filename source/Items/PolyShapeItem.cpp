@@ -4,6 +4,7 @@
 #include <QKeyEvent>
 #include <QPainter>
 #include <QPen>
+#include <QStyleOptionGraphicsItem>
 
 
 #include <cmath>
@@ -205,9 +206,12 @@ void PolyShapeItem::paint(QPainter* painter, const QStyleOptionGraphicsItem* opt
                           QWidget* widget)
 {
     AbstractPolyItem::paint(painter, option, widget);
-    QPen pen(Qt::yellow);
-    pen.setWidthF(0);
-    painter->setPen(pen);
-    painter->setBrush(QBrush(QColor(0, 0, 255, 110), Qt::SolidPattern));
+    // The centre mark is 4 units across: below a pixel it does not show.
+    if (4 * QStyleOptionGraphicsItem::levelOfDetailFromTransform(painter->worldTransform()) < 1.0)
+        return;
+    static const QPen markPen(QBrush(Qt::yellow), 0);
+    static const QBrush markBrush(QColor(0, 0, 255, 110), Qt::SolidPattern);
+    painter->setPen(markPen);
+    painter->setBrush(markBrush);
     painter->drawRect(QRect(-2, -2, 4, 4));
 }

@@ -4,6 +4,7 @@
 #include <QKeyEvent>
 #include <QPainter>
 #include <QPen>
+#include <QStyleOptionGraphicsItem>
 
 
 #include <cmath>
@@ -145,9 +146,13 @@ void SegmentShapeItem::paint(QPainter* painter, const QStyleOptionGraphicsItem* 
     painter->setRenderHint(QPainter::Antialiasing, true);
     QGraphicsLineItem::paint(painter, option, widget);
 
+    // A dotted ring under a pixel across shows no dots, only a costly stroke.
     const qreal ring = radius() + 1.0;
-    painter->setBrush(QBrush(Qt::transparent));
-    painter->setPen(QPen(QBrush(Qt::black), 1.0, Qt::DotLine));
+    if (2 * ring * QStyleOptionGraphicsItem::levelOfDetailFromTransform(painter->worldTransform()) < 1.0)
+        return;
+    static const QPen ringPen(QBrush(Qt::black), 1.0, Qt::DotLine);
+    painter->setBrush(Qt::NoBrush);
+    painter->setPen(ringPen);
     painter->drawEllipse(line().p2(), ring, ring);
 }
 

@@ -1,7 +1,9 @@
 #include <QGraphicsRectItem>
 #include <QGraphicsScene>
 #include <QGraphicsSceneMouseEvent>
+#include <QImage>
 #include <QKeyEvent>
+#include <QPainter>
 #include <QtTest>
 
 #include <cmath>
@@ -159,6 +161,8 @@ private slots:
     void largePolygonBuiltInOnePass();
     void staticShapesNeverMoveStaticBody();
     void circleKeysAndMoment();
+    void circleCentreMarkAtZoom_data();
+    void circleCentreMarkAtZoom();
     void segmentEndsFollowNodes();
     void faultsDoNotAbort_data();
     void faultsDoNotAbort();
@@ -585,6 +589,49 @@ void TestShapeItems::staticShapesNeverMoveStaticBody()
     QVERIFY(near(toPoint(cpBodyGetPosition(staticBody)), QPointF(0, 0)));
     QVERIFY(near(toPoint(cpCircleShapeGetOffset(cs)), QPointF(-30, -30)));
     w.step();
+}
+
+// The marks of a circle show at every zoom where they are a pixel or more
+// across, in their places, and are left out below that, where they would only
+// smudge the disc.
+void TestShapeItems::circleCentreMarkAtZoom_data()
+{
+    QTest::addColumn<double>("zoom");
+    QTest::addColumn<bool>("markShown");
+    QTest::addColumn<bool>("turnMarkSampled");
+    QTest::newRow("magnified") << 4.0 << true << true;
+    QTest::newRow("one to one") << 1.0 << true << false;
+    QTest::newRow("a pixel across") << 0.25 << true << false;
+    QTest::newRow("under a pixel") << 0.2 << false << false;
+}
+
+void TestShapeItems::circleCentreMarkAtZoom()
+{
+    QFETCH(double, zoom);
+    QFETCH(bool, markShown);
+    QFETCH(bool, turnMarkSampled);
+    World w;
+    w.circle(QPointF(0, 0), 10);
+    // The scene's origin falls on the corner of the sampled pixel.
+    QImage image(64, 64, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::white);
+    {
+        QPainter painter(&image);
+        const double half = 32 / zoom;
+        w.scene.render(&painter, QRectF(image.rect()), QRectF(-half, -half, 2 * half, 2 * half));
+    }
+    const QColor centre = image.pixelColor(32, 32);
+    if (markShown) {
+        QVERIFY2(centre.green() < 100, qPrintable(centre.name()));
+    } else {
+        // The disc's own colour over the white ground.
+        QVERIFY2(centre.green() > 120 && centre.blue() > 230, qPrintable(centre.name()));
+    }
+    // The mark that shows the turn: two units across, its middle at (6, 1).
+    if (turnMarkSampled) {
+        const QColor mark = image.pixelColor(QPointF(32 + 6 * zoom, 32 + 1 * zoom).toPoint());
+        QVERIFY2(mark.green() < 100, qPrintable(mark.name()));
+    }
 }
 
 void TestShapeItems::circleKeysAndMoment()
