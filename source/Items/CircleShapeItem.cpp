@@ -60,7 +60,14 @@ void CircleShapeItem::updateRect(bool standsForBody)
         const cpVect offset = cpCircleShapeGetOffset(cpshape());
         centre = QPointF(offset.x, offset.y);
     }
-    setRect(centre.x() - r, centre.y() - r, 2 * r, 2 * r);
+    const QRectF wanted(centre.x() - r, centre.y() - r, 2 * r, 2 * r);
+    // Every placement lands here with the rect it already has; Qt's own check
+    // compares fuzzily, a quarter of a circle's placement.
+    const QRectF now = rect();
+    if (now.x() == wanted.x() && now.y() == wanted.y() && now.width() == wanted.width()
+        && now.height() == wanted.height())
+        return;
+    setRect(wanted);
 }
 
 void CircleShapeItem::adjust()

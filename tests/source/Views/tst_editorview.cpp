@@ -6,6 +6,7 @@
 #include <QPointer>
 #include <QLabel>
 #include <QStatusBar>
+#include <QTimer>
 #include <QWheelEvent>
 
 #include <chipmunk/chipmunk.h>
@@ -177,6 +178,8 @@ private slots:
     void oneTimerStepsFixedDt();
     void stopPhysicsWithoutTimer();
     void tickSkipsBodiesWithoutItems();
+    void tickTellsItemsAmongStrangers_data();
+    void tickTellsItemsAmongStrangers();
     void tickAdjustsEveryBodysItem();
     void clearAllWhileRunning();
     void unownedConstraintLeavesSpaceBeforeTeardown();
@@ -610,6 +613,66 @@ void TestEditorView::tickSkipsBodiesWithoutItems()
     cpBodyFree(a);
     cpBodyFree(b);
     cpBodySetUserData(cpSpaceGetStaticBody(space), nullptr);
+}
+
+void TestEditorView::tickTellsItemsAmongStrangers_data()
+{
+    QTest::addColumn<bool>("strangersFirst");
+    QTest::newRow("items first") << false;
+    QTest::newRow("strangers first") << true;
+}
+
+void TestEditorView::tickTellsItemsAmongStrangers()
+{
+    // The tick remembers the classes it has found to be items; objects of other
+    // classes, met before or after them in the same ticks, are still passed over.
+    QFETCH(bool, strangersFirst);
+    EditorView view;
+    cpSpace* space = view.space();
+    QObject plain;
+    QTimer timer;
+    cpBody* strangerA = nullptr;
+    cpBody* strangerB = nullptr;
+    cpConstraint* tie = nullptr;
+    auto addStrangers = [&] {
+        strangerA = addMovingBody(space, cpv(1, 0));
+        cpBodySetUserData(strangerA, &plain);
+        strangerB = addMovingBody(space, cpv(0, 1));
+        cpBodySetUserData(strangerB, &timer);
+        tie = cpSpaceAddConstraint(space, cpPinJointNew(strangerA, strangerB, cpvzero, cpvzero));
+        cpConstraintSetUserData(tie, &timer);
+    };
+    auto circleOn = [&](cpBody* body) {
+        auto* item = new CountingShape(space, cpSpaceAddShape(space, cpCircleShapeNew(body, 5, cpvzero)));
+        view.scene()->addItem(item);
+        return item;
+    };
+
+    if (strangersFirst)
+        addStrangers();
+    cpBody* bodyA = cpSpaceAddBody(space, cpBodyNew(1, 10));
+    cpBody* bodyB = cpSpaceAddBody(space, cpBodyNew(1, 10));
+    CountingShape* a = circleOn(bodyA);
+    CountingShape* b = circleOn(bodyB);
+    auto* joint = new CountingJoint(space, cpPinJointNew(bodyA, bodyB, cpvzero, cpvzero));
+    joint->addToSpace();
+    view.scene()->addItem(joint);
+    if (!strangersFirst)
+        addStrangers();
+
+    view.startPhysics();
+    stepTimes(view, 4);
+    view.stopPhysics();
+    QCOMPARE(a->adjusts, 4);
+    QCOMPARE(b->adjusts, 4);
+    QCOMPARE(joint->adjusts, 4);
+
+    cpSpaceRemoveConstraint(space, tie);
+    cpConstraintFree(tie);
+    cpSpaceRemoveBody(space, strangerA);
+    cpSpaceRemoveBody(space, strangerB);
+    cpBodyFree(strangerA);
+    cpBodyFree(strangerB);
 }
 
 void TestEditorView::tickAdjustsEveryBodysItem()
