@@ -407,7 +407,7 @@ float MotorJointItem::rate() const
 
 void MotorJointItem::setRate(float value)
 {
-    if (cpIsSaneMagnitude(value))
+    if (isSaneMagnitude(value))
         cpSimpleMotorSetRate(m_constraint, value);
 }
 
@@ -563,7 +563,7 @@ float GearJointItem::phase() const
 
 void GearJointItem::setPhase(float value)
 {
-    if (cpIsSaneMagnitude(value))
+    if (isSaneMagnitude(value))
         cpGearJointSetPhase(m_constraint, value);
 }
 
@@ -618,7 +618,7 @@ float RotarySpringJointItem::restAngle() const
 
 void RotarySpringJointItem::setRestAngle(float value)
 {
-    if (cpIsSaneMagnitude(value))
+    if (isSaneMagnitude(value))
         cpDampedRotarySpringSetRestAngle(m_constraint, value);
 }
 
@@ -679,8 +679,8 @@ void RotaryLimitJointItem::addToSpace()
     if (!bodiesAtEnds(&a, &b))
         return;
     // The kept limits pass through their degree getters.
-    cpRotaryLimitJointInit(as<cpRotaryLimitJoint>(m_constraint), a, b, minAngle() * cpRadiansPerDegree,
-                           maxAngle() * cpRadiansPerDegree);
+    cpRotaryLimitJointInit(as<cpRotaryLimitJoint>(m_constraint), a, b, minAngle() * radiansPerDegree,
+                           maxAngle() * radiansPerDegree);
     AbstractLineJointItem::addToSpace();
 }
 
@@ -691,22 +691,22 @@ int RotaryLimitJointItem::type() const
 
 float RotaryLimitJointItem::minAngle() const
 {
-    return float(cpRotaryLimitJointGetMin(m_constraint) * cpDegreesPerRadian);
+    return float(cpRotaryLimitJointGetMin(m_constraint) * degreesPerRadian);
 }
 
 void RotaryLimitJointItem::setMinAngle(float degrees)
 {
-    if (cpIsSaneMagnitude(degrees * cpRadiansPerDegree))
-        cpRotaryLimitJointSetMin(m_constraint, degrees * cpRadiansPerDegree);
+    if (isSaneMagnitude(degrees * radiansPerDegree))
+        cpRotaryLimitJointSetMin(m_constraint, degrees * radiansPerDegree);
 }
 
 float RotaryLimitJointItem::maxAngle() const
 {
-    return float(cpRotaryLimitJointGetMax(m_constraint) * cpDegreesPerRadian);
+    return float(cpRotaryLimitJointGetMax(m_constraint) * degreesPerRadian);
 }
 
 void RotaryLimitJointItem::setMaxAngle(float degrees)
 {
-    if (cpIsSaneMagnitude(degrees * cpRadiansPerDegree))
-        cpRotaryLimitJointSetMax(m_constraint, degrees * cpRadiansPerDegree);
+    if (isSaneMagnitude(degrees * radiansPerDegree))
+        cpRotaryLimitJointSetMax(m_constraint, degrees * radiansPerDegree);
 }

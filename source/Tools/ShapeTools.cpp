@@ -147,7 +147,7 @@ cpShape* PolyTool::createDefaultShape(cpSpace* space, cpVect p)
     const cpVect clockwise[4] = {cpv(-15, 15), cpv(15, 15), cpv(15, -15), cpv(-15, -15)};
     const double moment = cpMomentForPoly(defaultMass(), 4, clockwise, cpvzero, 0);
     cpBody* body = addBody(space, defaultMass(), moment, p);
-    return addShape(space, cpPolyShapeNewClockwise(body, 4, clockwise));
+    return addShape(space, newClockwisePolyShape(body, 4, clockwise));
 }
 
 bool PolyTool::mousePressEvent(QMouseEvent* event)
@@ -220,7 +220,7 @@ bool SegmentTool::mouseMoveEvent(QMouseEvent* event)
     if (!isSanePoint(cpv(p.x(), p.y())))
         return true;
     cpShape* shape = segment->cpshape();
-    cpSegmentShapeSetEndpoints(shape, cpSegmentShapeGetA(shape), cpv(p.x(), p.y()));
+    setSegmentEndpoints(shape, cpSegmentShapeGetA(shape), cpv(p.x(), p.y()));
     segment->adjust();
     if (segment->space() && cpSpaceContainsShape(segment->space(), shape))
         cpSpaceReindexShape(segment->space(), shape);

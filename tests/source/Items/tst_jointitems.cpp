@@ -327,7 +327,7 @@ void TestJointItems::valuesAfterBindingAndRebinding()
         QCOMPARE(s->minAngle(), 0.0f);
         QCOMPARE(s->maxAngle(), 45.0f);
         s->setMaxAngle(90);
-        QCOMPARE(cpRotaryLimitJointGetMax(j->constraint()), 90.0f * cpRadiansPerDegree);
+        QCOMPARE(cpRotaryLimitJointGetMax(j->constraint()), 90.0f * radiansPerDegree);
         break;
     }
     case Groove: {
