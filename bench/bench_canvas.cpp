@@ -75,7 +75,7 @@ void benchTick(int bodies, int steps)
     std::printf("tick     %5d bodies %4d joints: canvas %7.3f ms  raw %7.3f ms  ratio %.2f\n", bodies,
                 (bodies + 9) / 10, c, r, c / r);
     view.stopPhysics();
-    cpSpaceFreeWithContents(raw);
+    freeSpaceWithContents(raw);
 }
 
 // Where a tick's time goes: the step of the canvas's space alone, the items
@@ -166,8 +166,8 @@ void benchTickParts(int bodies, int steps)
                     ? "yes"
                     : "NO");
     view.stopPhysics();
-    cpSpaceFreeWithContents(raw);
-    cpSpaceFreeWithContents(interleaved);
+    freeSpaceWithContents(raw);
+    freeSpaceWithContents(interleaved);
 }
 
 void benchTeardown(int bodies)
@@ -310,12 +310,12 @@ void benchHostile()
         clockwise[size_t(i)] = cpv(1000 * std::cos(angle), 1000 * std::sin(angle));
     }
     cpBody* body = cpSpaceAddBody(space, cpBodyNew(1, 1));
-    cpShape* shape = cpSpaceAddShape(space, cpPolyShapeNewClockwise(body, count, clockwise.data()));
+    cpShape* shape = cpSpaceAddShape(space, newClockwisePolyShape(body, count, clockwise.data()));
     t.restart();
     auto* polygon = new PolyShapeItem(space, shape, nullptr);
     const double built = msSince(t);
     delete polygon;
-    cpSpaceFreeWithContents(space);
+    freeSpaceWithContents(space);
     std::printf("hostile  %d attributes on one element refused %7.1f ms;  %d-vertex polygon built %7.1f ms\n",
                 count, refused, count, built);
 }

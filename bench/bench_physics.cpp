@@ -68,7 +68,7 @@ cpSpace* buildSpace()
 
 void freeAll(cpSpace* space)
 {
-    cpSpaceFreeWithContents(space);
+    freeSpaceWithContents(space);
 }
 
 int count(cpSpace* space, int what)

@@ -68,7 +68,7 @@ void benchWindowTick(int bodies, int steps)
                 bodies, bodies / 10, c, p, r, c / r, (c + p) / r, samePositions(canvas->space(), raw) ? "yes" : "NO");
     std::fflush(stdout);
     window.form().physicsButton->click();
-    cpSpaceFreeWithContents(raw);
+    freeSpaceWithContents(raw);
 }
 
 } // namespace

@@ -47,7 +47,7 @@ bool PhysicsReaderHelper::reading(cpShape* shape, long long)
     EditorScene* scene = _view->editorScene();
     cpBody* body = cpShapeGetBody(shape);
     // The shape is not in the space yet: any shape counted is an earlier one.
-    const bool glued = !cpSpaceIsSharedStaticBody(space, body) && shapeCountOnBody(body) > 0;
+    const bool glued = !isSharedStaticBody(space, body) && shapeCountOnBody(body) > 0;
 
     switch (getShapeType(shape)) {
     case CP_CIRCLE_SHAPE:

@@ -52,8 +52,8 @@ CCFiniteTimeAction* foldArguments(CCFiniteTimeAction* first, va_list args)
 
 CCSequence::~CCSequence()
 {
-    delete actions_[0];
-    delete actions_[1];
+    delete m_actions[0];
+    delete m_actions[1];
 }
 
 CCSequence* CCSequence::actionOneTwo(CCFiniteTimeAction* one, CCFiniteTimeAction* two)
@@ -79,8 +79,8 @@ CCFiniteTimeAction* CCSequence::actions(CCFiniteTimeAction* first, ...)
 bool CCSequence::initOneTwo(CCFiniteTimeAction* one, CCFiniteTimeAction* two)
 {
     // Held before the check, so that a failed init still deletes them.
-    actions_[0] = one;
-    actions_[1] = two;
+    m_actions[0] = one;
+    m_actions[1] = two;
     if (!one || !two)
         return false;
     CCActionInterval::initWithDuration(one->getDuration() + two->getDuration());
@@ -90,14 +90,14 @@ bool CCSequence::initOneTwo(CCFiniteTimeAction* one, CCFiniteTimeAction* two)
 void CCSequence::startWithTarget(CCActionTarget* item)
 {
     CCActionInterval::startWithTarget(item);
-    split = actions_[0]->getDuration() / duration;
+    split = m_actions[0]->getDuration() / duration;
     last = -1;
 }
 
 void CCSequence::stop()
 {
-    actions_[0]->stop();
-    actions_[1]->stop();
+    m_actions[0]->stop();
+    m_actions[1]->stop();
     CCActionInterval::stop();
 }
 
@@ -114,24 +114,24 @@ void CCSequence::update(float t)
     }
     if (last == -1 && found == 1) {
         // The first phase was skipped entirely: run it to its end.
-        actions_[0]->startWithTarget(target);
-        actions_[0]->update(1);
-        actions_[0]->stop();
+        m_actions[0]->startWithTarget(target);
+        m_actions[0]->update(1);
+        m_actions[0]->stop();
     }
     if (last != found) {
         if (last != -1) {
-            actions_[last]->update(1);
-            actions_[last]->stop();
+            m_actions[last]->update(1);
+            m_actions[last]->stop();
         }
-        actions_[found]->startWithTarget(target);
+        m_actions[found]->startWithTarget(target);
     }
-    actions_[found]->update(newT);
+    m_actions[found]->update(newT);
     last = found;
 }
 
 CCFiniteTimeAction* CCSequence::reverse() const
 {
-    return CCSequence::actionOneTwo(actions_[1]->reverse(), actions_[0]->reverse());
+    return CCSequence::actionOneTwo(m_actions[1]->reverse(), m_actions[0]->reverse());
 }
 
 // --- Spawn ------------------------------------------------------------------

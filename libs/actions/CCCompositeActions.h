@@ -30,7 +30,7 @@ public:
     CCFiniteTimeAction* reverse() const override;
 
 protected:
-    CCFiniteTimeAction* actions_[2] = { nullptr, nullptr }; // owned
+    CCFiniteTimeAction* m_actions[2] = { nullptr, nullptr }; // owned
     float split = 0;
     int last = 0;
 };

@@ -10,8 +10,9 @@
 // temporary file beside its target first, and only when all of them are
 // written are they renamed over their targets. A failure on the way leaves
 // every target as it was, so a level and its physics file never disagree and
-// a failed write never destroys what the user saved. Every file the editor
-// writes goes through here.
+// a failed write never destroys what the user saved. A level and its physics
+// file are saved through here; a file written alone (the colour sample export)
+// needs no partner and is written through QSaveFile.
 class AtomicSave
 {
 public:

@@ -4,29 +4,30 @@
 // The editor speaks the physics vocabulary of the level format (shape layers
 // and groups, clockwise polygons, "first shape at a point"); Chipmunk 7 spells
 // these differently. Every such mapping lives here, so that the items, tools
-// and the serializer agree on it. This is also the only header that reaches
-// into Chipmunk's private structures or includes its unsafe setters (shape
-// radius, offset, endpoints and vertices), which callers reach through it.
+// and the serializer agree on it. The functions that reach into Chipmunk's
+// private structures or its unsafe setters (shape radius, offset, endpoints and
+// vertices) are defined in cpCompat.cpp, the only file that includes those
+// headers.
 
 #include <chipmunk/chipmunk.h>
-#include <chipmunk/chipmunk_private.h>
-#include <chipmunk/chipmunk_unsafe.h>
+// Only for the shape kinds (cpShapeType), which the public headers lack; no
+// field of these structures is read outside cpCompat.cpp.
+#include <chipmunk/chipmunk_structs.h>
 
 #include "physicsrules.h"
 
 #include <cmath>
-#include <set>
 #include <vector>
 
 // ---------------------------------------------------------------------------
 // Angles: items turn in degrees, the engine in radians. These factors are the
 // ones every stored level was made with, so a round trip keeps every digit.
 
-const double cpRadiansPerDegree = 0.017453292519944444;
-const double cpDegreesPerRadian = 57.29577951307855;
-inline double cpRadiansFromDegrees(double degrees) { return degrees * cpRadiansPerDegree; }
+const double radiansPerDegree = 0.017453292519944444;
+const double degreesPerRadian = 57.29577951307855;
+inline double radiansFromDegrees(double degrees) { return degrees * radiansPerDegree; }
 // Through single precision, as an item's rotation is shown.
-inline double cpDegreesFromRadians(double radians) { return double(float(radians)) * cpDegreesPerRadian; }
+inline double degreesFromRadians(double radians) { return double(float(radians)) * degreesPerRadian; }
 
 // ---------------------------------------------------------------------------
 // Layers and groups over shape filters.
@@ -34,13 +35,13 @@ inline double cpDegreesFromRadians(double radians) { return double(float(radians
 // when their layers share a bit and their groups differ (or are 0). Setting the
 // layers sets categories and mask alike, which keeps exactly that rule.
 
-typedef cpBitmask cpLayers;
-#define CP_ALL_LAYERS (~(cpLayers)0)
+typedef cpBitmask ShapeLayers;
+#define allLayers (~(ShapeLayers)0)
 
 // The shape's layer bits (its filter categories).
-inline cpLayers cpShapeGetLayers(const cpShape* shape) { return cpShapeGetFilter(shape).categories; }
+inline ShapeLayers shapeLayers(const cpShape* shape) { return cpShapeGetFilter(shape).categories; }
 // Sets the layer bits: categories and mask both become layers.
-inline void cpShapeSetLayers(cpShape* shape, cpLayers layers)
+inline void setShapeLayers(cpShape* shape, ShapeLayers layers)
 {
     cpShapeFilter f = cpShapeGetFilter(shape);
     f.categories = layers;
@@ -48,18 +49,13 @@ inline void cpShapeSetLayers(cpShape* shape, cpLayers layers)
     cpShapeSetFilter(shape, f);
 }
 // The shape's collision group (0: no group).
-inline cpGroup cpShapeGetGroup(const cpShape* shape) { return cpShapeGetFilter(shape).group; }
+inline cpGroup shapeGroup(const cpShape* shape) { return cpShapeGetFilter(shape).group; }
 // Sets the collision group; shapes of one non-zero group never collide.
-inline void cpShapeSetGroup(cpShape* shape, cpGroup group)
+inline void setShapeGroup(cpShape* shape, cpGroup group)
 {
     cpShapeFilter f = cpShapeGetFilter(shape);
     f.group = group;
     cpShapeSetFilter(shape, f);
-}
-// The filter that selects shapes on the given layers and outside the given group.
-inline cpShapeFilter cpLayersFilter(cpLayers layers = CP_ALL_LAYERS, cpGroup group = CP_NO_GROUP)
-{
-    return cpShapeFilterNew(group, layers, layers);
 }
 
 // ---------------------------------------------------------------------------
@@ -67,94 +63,46 @@ inline cpShapeFilter cpLayersFilter(cpLayers layers = CP_ALL_LAYERS, cpGroup gro
 
 // A non-sensor shape that contains the point, or null; with the defaults any layer and group.
 inline cpShape* cpSpacePointQueryFirst(cpSpace* space, cpVect point,
-                                       cpLayers layers = CP_ALL_LAYERS, cpGroup group = CP_NO_GROUP)
+                                       ShapeLayers layers = allLayers, cpGroup group = CP_NO_GROUP)
 {
-    if (layers == CP_ALL_LAYERS && group == CP_NO_GROUP)
+    if (layers == allLayers && group == CP_NO_GROUP)
         return cpSpacePointQueryNearest(space, point, 0, CP_SHAPE_FILTER_ALL, nullptr);
-    return cpSpacePointQueryNearest(space, point, 0, cpLayersFilter(layers, group), nullptr);
+    return cpSpacePointQueryNearest(space, point, 0, cpShapeFilterNew(group, layers, layers), nullptr);
 }
 
 // ---------------------------------------------------------------------------
-// Body names of the older API.
+// Bodies.
 
-// Position of the body's origin in world coordinates.
-inline cpVect cpBodyGetPos(const cpBody* body) { return cpBodyGetPosition(body); }
-// Moves the body's origin (also updates its transform).
-inline void cpBodySetPos(cpBody* body, cpVect pos) { cpBodySetPosition(body, pos); }
-// Linear velocity.
-inline cpVect cpBodyGetVel(const cpBody* body) { return cpBodyGetVelocity(body); }
-// Sets the linear velocity.
-inline void cpBodySetVel(cpBody* body, cpVect vel) { cpBodySetVelocity(body, vel); }
-// Angular velocity in radians per second.
-inline cpFloat cpBodyGetAngVel(const cpBody* body) { return cpBodyGetAngularVelocity(body); }
-// Sets the angular velocity.
-inline void cpBodySetAngVel(cpBody* body, cpFloat w) { cpBodySetAngularVelocity(body, w); }
-// Unit vector of the body's angle (cos, sin).
-inline cpVect cpBodyGetRot(const cpBody* body) { return cpBodyGetRotation(body); }
-// Body-local point carried into world coordinates.
-inline cpVect cpBodyLocal2World(const cpBody* body, cpVect local) { return cpBodyLocalToWorld(body, local); }
-// World point carried into the body's local coordinates.
-inline cpVect cpBodyWorld2Local(const cpBody* body, cpVect world) { return cpBodyWorldToLocal(body, world); }
-// True for the space's static body and every static-type body.
-inline bool cpBodyIsStaticKind(const cpBody* body) { return cpBodyGetType(const_cast<cpBody*>(body)) == CP_BODY_TYPE_STATIC; }
 // True when the body has infinite mass (static or kinematic): it is never moved by forces.
-inline bool cpBodyHasInfiniteMass(const cpBody* body) { return std::isinf(cpBodyGetMass(body)); }
+inline bool bodyHasInfiniteMass(const cpBody* body) { return std::isinf(cpBodyGetMass(body)); }
 // True for the space's own static body, which every static shape shares and
 // which never moves, turns or leaves the space.
-inline bool cpSpaceIsSharedStaticBody(cpSpace* space, const cpBody* body)
+inline bool isSharedStaticBody(cpSpace* space, const cpBody* body)
 {
     return space && body && body == cpSpaceGetStaticBody(space);
 }
 // True for the space's own static body and every other static-type body.
-inline bool cpSpaceIsStaticBody(cpSpace* space, const cpBody* body)
+inline bool isStaticBody(cpSpace* space, const cpBody* body)
 {
-    return body && (body == cpSpaceGetStaticBody(space) || cpBodyIsStaticKind(body));
+    return body && (body == cpSpaceGetStaticBody(space) || cpBodyGetType(const_cast<cpBody*>(body)) == CP_BODY_TYPE_STATIC);
 }
 // True when the body takes no part in the simulation of the space: it is
 // static, or it has been taken out of the space (or never was in it).
-inline bool cpSpaceBodyIsStaticOrOutside(cpSpace* space, cpBody* body)
+inline bool isStaticOrOutside(cpSpace* space, cpBody* body)
 {
-    return !body || cpSpaceIsStaticBody(space, body) || !cpSpaceContainsBody(space, body);
-}
-// Stops the body dead: velocities, force and torque become zero. Written into
-// the fields: the public setters check the whole body first and abort on the
-// very state (infinite or no number) being cleared.
-inline void cpBodyClearMotion(cpBody* body)
-{
-    body->v = cpvzero;
-    body->w = 0;
-    body->f = cpvzero;
-    body->t = 0;
+    return !body || isStaticBody(space, body) || !cpSpaceContainsBody(space, body);
 }
 // True when the body's position, velocity, angle and spin are all sane
 // magnitudes. Read from the fields: the canvas checks every body after every
 // step, where a call per value would cost more than the check.
-inline bool cpBodyMotionSane(const cpBody* body)
-{
-    const cpVect p = cpTransformPoint(body->transform, cpvzero);
-    return cpIsSaneMagnitude(p.x) && cpIsSaneMagnitude(p.y) && cpIsSaneMagnitude(body->v.x)
-        && cpIsSaneMagnitude(body->v.y) && cpIsSaneMagnitude(body->a) && cpIsSaneMagnitude(body->w);
-}
+bool bodyMotionSane(const cpBody* body);
 // Stops the body dead and, where its position or angle is no sane magnitude,
 // puts it at the given place instead, so that every setter, the writer and the
-// reader take it afterwards. The fields are written before the setters run:
-// those check the whole body and abort on the very values being replaced.
-inline void cpBodySettle(cpBody* body, cpVect position, cpFloat angle)
-{
-    cpBodyClearMotion(body);
-    const cpVect p = cpTransformPoint(body->transform, cpvzero);
-    const bool placeSane = cpIsSaneMagnitude(p.x) && cpIsSaneMagnitude(p.y) && cpIsSaneMagnitude(body->a)
-        && cpIsSaneMagnitude(body->p.x) && cpIsSaneMagnitude(body->p.y);
-    if (placeSane)
-        return;
-    body->a = angle;
-    body->p = position;
-    cpBodySetAngle(body, angle);
-    cpBodySetPosition(body, position);
-}
+// reader take it afterwards.
+void settleBody(cpBody* body, cpVect position, cpFloat angle);
 // True when the body is one that the space simulates: added to it and dynamic.
 // The space's static body, other static bodies and rogue bodies are not.
-inline bool cpSpaceSimulatesBody(cpSpace* space, cpBody* body)
+inline bool spaceSimulatesBody(cpSpace* space, cpBody* body)
 {
     return body && cpBodyGetType(body) == CP_BODY_TYPE_DYNAMIC && cpSpaceContainsBody(space, body);
 }
@@ -163,21 +111,14 @@ inline bool cpSpaceSimulatesBody(cpSpace* space, cpBody* body)
 // Shapes: kind and direct fields.
 
 // The kind of a shape: CP_CIRCLE_SHAPE, CP_SEGMENT_SHAPE or CP_POLY_SHAPE.
-inline cpShapeType cpShapeGetType(const cpShape* shape) { return shape->klass->type; }
-// True for a circle shape.
-inline bool cpShapeIsCircle(const cpShape* shape) { return cpShapeGetType(shape) == CP_CIRCLE_SHAPE; }
-// True for a segment shape.
-inline bool cpShapeIsSegment(const cpShape* shape) { return cpShapeGetType(shape) == CP_SEGMENT_SHAPE; }
-// True for a polygon shape.
-inline bool cpShapeIsPoly(const cpShape* shape) { return cpShapeGetType(shape) == CP_POLY_SHAPE; }
-// Elasticity ("e").
-inline cpFloat cpShapeGetE(const cpShape* shape) { return shape->e; }
-// Friction ("u").
-inline cpFloat cpShapeGetU(const cpShape* shape) { return shape->u; }
-// Surface velocity.
-inline cpVect cpShapeGetSurfaceV(const cpShape* shape) { return shape->surfaceV; }
-// Sensor flag as 0 or 1.
-inline int cpShapeGetSensorInt(const cpShape* shape) { return shape->sensor ? 1 : 0; }
+cpShapeType shapeTypeOf(const cpShape* shape);
+// The unsafe setters of a shape's geometry: the caller moves or resizes the
+// shape of an item in place, where a new shape would lose its body and space.
+void setCircleOffset(cpShape* circle, cpVect offset);
+void setCircleRadius(cpShape* circle, cpFloat radius);
+void setSegmentEndpoints(cpShape* segment, cpVect a, cpVect b);
+void setSegmentRadius(cpShape* segment, cpFloat radius);
+void setPolyVertsRaw(cpShape* polygon, int count, const cpVect* verts);
 
 // ---------------------------------------------------------------------------
 // Polygons without a radius, in clockwise order.
@@ -187,7 +128,7 @@ inline int cpShapeGetSensorInt(const cpShape* shape) { return shape->sensor ? 1 
 
 // True when the clockwise vertices form a convex polygon of positive area that
 // winds once (collinear vertices allowed, repeated vertices not).
-inline bool cpPolyValidateClockwise(const cpVect* verts, int count)
+inline bool isValidClockwisePolygon(const cpVect* verts, int count)
 {
     if (!verts || count < 3)
         return false;
@@ -221,22 +162,10 @@ inline bool cpPolyValidateClockwise(const cpVect* verts, int count)
 }
 
 // A polygon shape from clockwise vertices, kept as given (no hull), without radius.
-// The caller checks the vertices with cpPolyValidateClockwise first.
-inline cpShape* cpPolyShapeNewClockwise(cpBody* body, int count, const cpVect* clockwiseVerts)
-{
-    std::vector<cpVect> ccw(clockwiseVerts, clockwiseVerts + count);
-    std::vector<cpVect> rev(ccw.rbegin(), ccw.rend());
-    return cpPolyShapeNewRaw(body, count, rev.data(), 0);
-}
-// Number of vertices of a polygon shape.
-inline int cpPolyShapeGetNumVerts(const cpShape* shape) { return cpPolyShapeGetCount(shape); }
-// Vertex i of the polygon in clockwise order, body coordinates.
-inline cpVect cpPolyShapeGetVertClockwise(const cpShape* shape, int i)
-{
-    return cpPolyShapeGetVert(shape, cpPolyShapeGetCount(shape) - 1 - i);
-}
+// The caller checks the vertices with isValidClockwisePolygon first.
+cpShape* newClockwisePolyShape(cpBody* body, int count, const cpVect* clockwiseVerts);
 // All vertices in clockwise order, body coordinates.
-inline std::vector<cpVect> cpPolyShapeGetVertsClockwise(const cpShape* shape)
+inline std::vector<cpVect> polyVerticesClockwise(const cpShape* shape)
 {
     const int n = cpPolyShapeGetCount(shape);
     std::vector<cpVect> out;
@@ -246,38 +175,32 @@ inline std::vector<cpVect> cpPolyShapeGetVertsClockwise(const cpShape* shape)
     return out;
 }
 // Replaces the vertices (clockwise, body coordinates), kept as given.
-inline void cpPolyShapeSetVertsClockwise(cpShape* shape, int count, const cpVect* clockwiseVerts)
-{
-    std::vector<cpVect> rev(count);
-    for (int i = 0; i < count; ++i)
-        rev[i] = clockwiseVerts[count - 1 - i];
-    cpPolyShapeSetVertsRaw(shape, count, rev.data());
-}
+void setPolyVerticesClockwise(cpShape* shape, int count, const cpVect* clockwiseVerts);
 
 // ---------------------------------------------------------------------------
 // Constraint kinds and the accumulated impulses that have no public getter.
 
 // Accumulated normal impulse of a pin joint.
-inline cpFloat cpPinJointGetJnAcc(const cpConstraint* c) { return reinterpret_cast<const cpPinJoint*>(c)->jnAcc; }
+cpFloat pinJointJnAcc(const cpConstraint* c);
 // Accumulated normal impulse of a slide joint.
-inline cpFloat cpSlideJointGetJnAcc(const cpConstraint* c) { return reinterpret_cast<const cpSlideJoint*>(c)->jnAcc; }
+cpFloat slideJointJnAcc(const cpConstraint* c);
 // Accumulated impulse of a pivot joint.
-inline cpVect cpPivotJointGetJAcc(const cpConstraint* c) { return reinterpret_cast<const cpPivotJoint*>(c)->jAcc; }
+cpVect pivotJointJAcc(const cpConstraint* c);
 // Accumulated impulse of a groove joint.
-inline cpVect cpGrooveJointGetJAcc(const cpConstraint* c) { return reinterpret_cast<const cpGrooveJoint*>(c)->jAcc; }
+cpVect grooveJointJAcc(const cpConstraint* c);
 // Accumulated impulse of a gear joint.
-inline cpFloat cpGearJointGetJAcc(const cpConstraint* c) { return reinterpret_cast<const cpGearJoint*>(c)->jAcc; }
+cpFloat gearJointJAcc(const cpConstraint* c);
 // Accumulated impulse of a rotary limit joint.
-inline cpFloat cpRotaryLimitJointGetJAcc(const cpConstraint* c) { return reinterpret_cast<const cpRotaryLimitJoint*>(c)->jAcc; }
+cpFloat rotaryLimitJointJAcc(const cpConstraint* c);
 // Accumulated impulse of a ratchet joint.
-inline cpFloat cpRatchetJointGetJAcc(const cpConstraint* c) { return reinterpret_cast<const cpRatchetJoint*>(c)->jAcc; }
+cpFloat ratchetJointJAcc(const cpConstraint* c);
 
 // ---------------------------------------------------------------------------
 // What the solver can take, and how a constraint leaves the space.
 
 // True for the kinds that act on the bodies' angles only (gear, motor, rotary
 // spring, rotary limit, ratchet).
-inline bool cpConstraintIsRotaryKind(const cpConstraint* c)
+inline bool isRotaryConstraint(const cpConstraint* c)
 {
     return c
         && (cpConstraintIsGearJoint(c) || cpConstraintIsSimpleMotor(c) || cpConstraintIsDampedRotarySpring(c)
@@ -286,7 +209,7 @@ inline bool cpConstraintIsRotaryKind(const cpConstraint* c)
 // True when a joint between a and b can be solved: two different bodies of
 // which one can move (for a rotary kind: one can turn). Otherwise the solver
 // divides by zero, and a body joined to itself breaks its own joint list.
-inline bool cpJointBodiesSolvable(const cpBody* a, const cpBody* b, bool rotary)
+inline bool jointBodiesSolvable(const cpBody* a, const cpBody* b, bool rotary)
 {
     if (!a || !b || a == b)
         return false;
@@ -295,20 +218,20 @@ inline bool cpJointBodiesSolvable(const cpBody* a, const cpBody* b, bool rotary)
     return !(rotary && std::isinf(cpBodyGetMoment(a)) && std::isinf(cpBodyGetMoment(b)));
 }
 // True when the constraint could be solved between the bodies a and b.
-inline bool cpConstraintSolvable(const cpConstraint* c, const cpBody* a, const cpBody* b)
+inline bool constraintSolvable(const cpConstraint* c, const cpBody* a, const cpBody* b)
 {
-    return c && cpJointBodiesSolvable(a, b, cpConstraintIsRotaryKind(c));
+    return c && jointBodiesSolvable(a, b, isRotaryConstraint(c));
 }
 // True when the constraint could be solved between the bodies it names now,
 // with its own anchors and grooves.
-inline bool cpConstraintSolvableNow(const cpConstraint* c)
+inline bool constraintSolvableNow(const cpConstraint* c)
 {
-    return c && cpConstraintSolvable(c, cpConstraintGetBodyA(c), cpConstraintGetBodyB(c))
+    return c && constraintSolvable(c, cpConstraintGetBodyA(c), cpConstraintGetBodyB(c))
         && isConstraintWithinRules(c);
 }
 // Takes the constraint out of the space if it is in it, and clears its user
 // data, which names an owner only while the constraint is in the space.
-inline void cpSpaceTakeOutConstraint(cpSpace* space, cpConstraint* c)
+inline void takeOutConstraint(cpSpace* space, cpConstraint* c)
 {
     if (!space || !c || !cpSpaceContainsConstraint(space, c))
         return;
@@ -318,82 +241,17 @@ inline void cpSpaceTakeOutConstraint(cpSpace* space, cpConstraint* c)
 // Drops the body from the constraint's ends (to null), for a body about to be
 // freed. Only for a constraint outside the space: there it is on no body's
 // list and its body pointers are plain fields.
-inline void cpConstraintForgetBody(cpConstraint* c, const cpBody* body)
-{
-    if (c->a == body)
-        c->a = nullptr;
-    if (c->b == body)
-        c->b = nullptr;
-}
+void constraintForgetBody(cpConstraint* c, const cpBody* body);
 // Sets the three solver limits without waking the bodies (the public setters
 // wake both, which would start a sleeping level moving).
-inline void cpConstraintStoreLimits(cpConstraint* c, cpFloat maxForce, cpFloat maxBias, cpFloat errorBias)
-{
-    c->maxForce = maxForce;
-    c->maxBias = maxBias;
-    c->errorBias = errorBias;
-}
-
-// ---------------------------------------------------------------------------
-// Collision handlers with a post-solve callback.
-
-// The handler of the pair of collision types (made on first use; never null).
-inline cpCollisionHandler* cpSpaceGetCollisionHandler(cpSpace* space, cpCollisionType a, cpCollisionType b)
-{
-    return cpSpaceAddCollisionHandler(space, a, b);
-}
-// A post-solve callback that does nothing, as a fresh handler has.
-inline void cpCompatPostSolveNothing(cpArbiter*, cpSpace*, cpDataPointer) { }
-// Installs func with data as the post-solve callback of the pair (a, b).
-inline cpCollisionHandler* cpSpaceSetPostSolve(cpSpace* space, cpCollisionType a, cpCollisionType b,
-                                               cpCollisionPostSolveFunc func, cpDataPointer data)
-{
-    cpCollisionHandler* h = cpSpaceAddCollisionHandler(space, a, b);
-    h->postSolveFunc = func;
-    h->userData = data;
-    return h;
-}
-// Puts the pair's post-solve callback back to doing nothing and clears its data.
-inline void cpSpaceRemovePostSolve(cpSpace* space, cpCollisionType a, cpCollisionType b)
-{
-    cpCollisionHandler* h = cpSpaceAddCollisionHandler(space, a, b);
-    h->postSolveFunc = cpCompatPostSolveNothing;
-    h->userData = nullptr;
-}
+void storeConstraintLimits(cpConstraint* c, cpFloat maxForce, cpFloat maxBias, cpFloat errorBias);
 
 // ---------------------------------------------------------------------------
 // Teardown of a space that no scene items own (loaders, tools, tests): removes
 // and frees every constraint, shape and body (bodies outside the space that a
 // shape or constraint names too, but never the space's own static body), then
 // the space itself.
-inline void cpSpaceFreeWithContents(cpSpace* space)
-{
-    std::vector<cpConstraint*> constraints;
-    std::vector<cpShape*> shapes;
-    std::set<cpBody*> bodies;
-    cpSpaceEachConstraint(space, [](cpConstraint* c, void* d) { static_cast<std::vector<cpConstraint*>*>(d)->push_back(c); }, &constraints);
-    cpSpaceEachShape(space, [](cpShape* s, void* d) { static_cast<std::vector<cpShape*>*>(d)->push_back(s); }, &shapes);
-    cpSpaceEachBody(space, [](cpBody* b, void* d) { static_cast<std::set<cpBody*>*>(d)->insert(b); }, &bodies);
-    for (cpConstraint* c : constraints) {
-        bodies.insert(cpConstraintGetBodyA(c));
-        bodies.insert(cpConstraintGetBodyB(c));
-        cpSpaceRemoveConstraint(space, c);
-        cpConstraintFree(c);
-    }
-    for (cpShape* s : shapes) {
-        bodies.insert(cpShapeGetBody(s));
-        cpSpaceRemoveShape(space, s);
-        cpShapeFree(s);
-    }
-    bodies.erase(cpSpaceGetStaticBody(space));
-    bodies.erase(nullptr);
-    for (cpBody* b : bodies) {
-        if (cpSpaceContainsBody(space, b))
-            cpSpaceRemoveBody(space, b);
-        cpBodyFree(b);
-    }
-    cpSpaceFree(space);
-}
+void freeSpaceWithContents(cpSpace* space);
 
 // ---------------------------------------------------------------------------
 // Collision handlers of a pair of collision types, as the older API had them:
@@ -403,24 +261,14 @@ inline void cpSpaceFreeWithContents(cpSpace* space)
 // back the post-solve callback that the handler had before and clearing its data.
 
 // The handler of the unordered pair (a, b); made with the default callbacks when missing.
-inline cpCollisionHandler* cpSpacePairHandler(cpSpace* space, cpCollisionType a, cpCollisionType b)
+inline cpCollisionHandler* pairHandler(cpSpace* space, cpCollisionType a, cpCollisionType b)
 {
     return cpSpaceAddCollisionHandler(space, a, b);
 }
 // Installs a post-solve callback with its data; returns the callback it replaced.
-inline cpCollisionPostSolveFunc cpPairHandlerSetPostSolve(cpCollisionHandler* handler,
-                                                          cpCollisionPostSolveFunc func, cpDataPointer data)
-{
-    cpCollisionPostSolveFunc previous = handler->postSolveFunc;
-    handler->postSolveFunc = func;
-    handler->userData = data;
-    return previous;
-}
+cpCollisionPostSolveFunc setPairPostSolve(cpCollisionHandler* handler, cpCollisionPostSolveFunc func,
+                                                   cpDataPointer data);
 // The emulated removal: the handler's earlier post-solve callback back, no data.
-inline void cpPairHandlerReset(cpCollisionHandler* handler, cpCollisionPostSolveFunc previous)
-{
-    handler->postSolveFunc = previous;
-    handler->userData = nullptr;
-}
+void resetPairPostSolve(cpCollisionHandler* handler, cpCollisionPostSolveFunc previous);
 
 #endif // CPCOMPAT_H

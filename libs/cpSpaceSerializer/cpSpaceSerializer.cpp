@@ -160,12 +160,12 @@ static void writeConstraint(cpConstraint* constraint, void* data)
 }
 
 cpSpaceSerializer::cpSpaceSerializer()
-    : delegate(nullptr), space(nullptr)
+    : m_delegate(nullptr), m_space(nullptr)
 {
 }
 
 cpSpaceSerializer::cpSpaceSerializer(cpSpaceSerializerDelegate* d)
-    : delegate(d), space(nullptr)
+    : m_delegate(d), m_space(nullptr)
 {
 }
 
@@ -183,34 +183,34 @@ bool cpSpaceSerializer::addToSave(AtomicSave& files, cpSpace* s, const char* fil
 {
     if (!s || !filename)
         return false;
-    space = s;
-    bodyMap.clear();
-    bodyMap[0] = cpSpaceGetStaticBody(space);
+    m_space = s;
+    m_bodyMap.clear();
+    m_bodyMap[0] = cpSpaceGetStaticBody(m_space);
 
     // Start from an empty document: a document left by an earlier save or
     // load would otherwise come first in the file and be what is read back.
-    doc.Clear();
+    m_doc.Clear();
 
     TiXmlElement* spaceElm = new TiXmlElement("space");
-    doc.LinkEndChild(spaceElm);
-    if (!_saveMark.empty())
-        spaceElm->SetAttribute(kSaveMarkAttribute, _saveMark.c_str());
-    spaceElm->LinkEndChild(createValueElm("iterations", cpSpaceGetIterations(space)));
-    spaceElm->LinkEndChild(createPointElm("gravity", cpSpaceGetGravity(space)));
-    spaceElm->LinkEndChild(createValueElm("damping", cpSpaceGetDamping(space)));
+    m_doc.LinkEndChild(spaceElm);
+    if (!m_saveMark.empty())
+        spaceElm->SetAttribute(kSaveMarkAttribute, m_saveMark.c_str());
+    spaceElm->LinkEndChild(createValueElm("iterations", cpSpaceGetIterations(m_space)));
+    spaceElm->LinkEndChild(createPointElm("gravity", cpSpaceGetGravity(m_space)));
+    spaceElm->LinkEndChild(createValueElm("damping", cpSpaceGetDamping(m_space)));
 
     WriteContext ctx { this, spaceElm };
-    cpSpaceEachShape(space, writeShape, &ctx);
-    cpSpaceEachConstraint(space, writeConstraint, &ctx);
-    for (cpConstraint* constraint : _outsideConstraints) {
-        if (!constraint || cpSpaceContainsConstraint(space, constraint))
+    cpSpaceEachShape(m_space, writeShape, &ctx);
+    cpSpaceEachConstraint(m_space, writeConstraint, &ctx);
+    for (cpConstraint* constraint : m_outsideConstraints) {
+        if (!constraint || cpSpaceContainsConstraint(m_space, constraint))
             continue;
         const auto written = [this](cpBody* body) {
             if (!body)
                 return false;
-            if (body == cpSpaceGetStaticBody(space))
+            if (body == cpSpaceGetStaticBody(m_space))
                 return true;
-            return bodyMap.count(delegate ? delegate->makeId(body) : addressId(body)) > 0;
+            return m_bodyMap.count(m_delegate ? m_delegate->makeId(body) : addressId(body)) > 0;
         };
         if (!written(cpConstraintGetBodyA(constraint)) || !written(cpConstraintGetBodyB(constraint)))
             continue;
@@ -222,7 +222,7 @@ bool cpSpaceSerializer::addToSave(AtomicSave& files, cpSpace* s, const char* fil
         }
     }
 
-    files.add(filename, [this](std::FILE* out) { return doc.SaveFile(out); });
+    files.add(filename, [this](std::FILE* out) { return m_doc.SaveFile(out); });
     return true;
 }
 
@@ -231,20 +231,20 @@ TiXmlElement* cpSpaceSerializer::createShapeElm(cpShape* shape)
     cpBody* body = cpShapeGetBody(shape);
     long long shapeId;
     long long bodyId;
-    if (delegate) {
-        shapeId = delegate->makeId(shape);
-        bodyId = delegate->makeId(body);
-        delegate->writing(shape, shapeId);
-        delegate->writing(body, bodyId);
+    if (m_delegate) {
+        shapeId = m_delegate->makeId(shape);
+        bodyId = m_delegate->makeId(body);
+        m_delegate->writing(shape, shapeId);
+        m_delegate->writing(body, bodyId);
     } else {
         shapeId = addressId(shape);
         bodyId = addressId(body);
     }
-    if (body == cpSpaceGetStaticBody(space))
+    if (body == cpSpaceGetStaticBody(m_space))
         bodyId = 0;
 
     TiXmlElement* elm;
-    switch (cpShapeGetType(shape)) {
+    switch (shapeTypeOf(shape)) {
     case CP_CIRCLE_SHAPE: elm = createCircleElm(shape); break;
     case CP_SEGMENT_SHAPE: elm = createSegmentElm(shape); break;
     case CP_POLY_SHAPE: elm = createPolyElm(shape); break;
@@ -292,17 +292,17 @@ TiXmlElement* cpSpaceSerializer::createPolyElm(cpShape* shape)
     const int count = cpPolyShapeGetCount(shape);
     setAttribute(verts, "numVerts", count);
     // Chipmunk 7 keeps the vertices counter-clockwise; the file keeps them clockwise.
-    const std::vector<cpVect> clockwise = cpPolyShapeGetVertsClockwise(shape);
+    const std::vector<cpVect> clockwise = polyVerticesClockwise(shape);
     // The usual six digits can turn a fine polygon (thousands of vertices, nearly
     // collinear neighbours) into one the reader refuses as not convex: such a
     // polygon is written with every digit instead.
     bool exact = false;
-    if (cpPolyValidateClockwise(clockwise.data(), count)) {
+    if (isValidClockwisePolygon(clockwise.data(), count)) {
         std::vector<cpVect> asRead;
         asRead.reserve(clockwise.size());
         for (const cpVect& v : clockwise)
             asRead.push_back(cpv(readBack(v.x), readBack(v.y)));
-        exact = !cpPolyValidateClockwise(asRead.data(), count);
+        exact = !isValidClockwisePolygon(asRead.data(), count);
     }
     for (const cpVect& v : clockwise) {
         if (exact) {
@@ -322,17 +322,17 @@ TiXmlElement* cpSpaceSerializer::createBodyElm(cpBody* body)
 {
     TiXmlElement* elm = new TiXmlElement("body");
     long long id;
-    if (delegate) {
-        id = delegate->makeId(body);
-        delegate->writing(body, id);
+    if (m_delegate) {
+        id = m_delegate->makeId(body);
+        m_delegate->writing(body, id);
     } else {
         id = addressId(body);
     }
-    if (bodyMap.count(id) || body == cpSpaceGetStaticBody(space))
+    if (m_bodyMap.count(id) || body == cpSpaceGetStaticBody(m_space))
         return elm;
 
     // Static-type bodies are never simulated, so they count as outside the space.
-    if (!cpSpaceSimulatesBody(space, body))
+    if (!spaceSimulatesBody(m_space, body))
         setAttribute(elm, "rogue", true);
     elm->LinkEndChild(createValueElm("id", id));
     elm->LinkEndChild(createValueElm("mass", cpBodyGetMass(body)));
@@ -344,7 +344,7 @@ TiXmlElement* cpSpaceSerializer::createBodyElm(cpBody* body)
     elm->LinkEndChild(createValueElm("a", boundedMagnitude(cpBodyGetAngle(body))));
     elm->LinkEndChild(createValueElm("w", boundedMagnitude(cpBodyGetAngularVelocity(body))));
     elm->LinkEndChild(createValueElm("t", boundedMagnitude(cpBodyGetTorque(body))));
-    bodyMap[id] = body;
+    m_bodyMap[id] = body;
     return elm;
 }
 
@@ -355,17 +355,17 @@ TiXmlElement* cpSpaceSerializer::createConstraintElm(cpConstraint* constraint)
     long long id;
     long long aId;
     long long bId;
-    if (delegate) {
-        id = delegate->makeId(constraint);
-        delegate->writing(constraint, id);
-        aId = delegate->makeId(a);
-        bId = delegate->makeId(b);
+    if (m_delegate) {
+        id = m_delegate->makeId(constraint);
+        m_delegate->writing(constraint, id);
+        aId = m_delegate->makeId(a);
+        bId = m_delegate->makeId(b);
     } else {
         id = addressId(constraint);
         aId = addressId(a);
         bId = addressId(b);
     }
-    cpBody* staticBody = cpSpaceGetStaticBody(space);
+    cpBody* staticBody = cpSpaceGetStaticBody(m_space);
     if (a == staticBody)
         aId = 0;
     if (b == staticBody)

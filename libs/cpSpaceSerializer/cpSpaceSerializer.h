@@ -67,18 +67,18 @@ public:
     cpSpace* load(cpSpace* space, const char* filename);
     // True when the last load met a file with content that it could not read;
     // a missing or empty file is no failure, there is nothing in it to lose.
-    bool lastLoadFailed() const { return _loadFailed; }
+    bool lastLoadFailed() const { return m_loadFailed; }
     // Why the last load failed, in words a user can read; empty when it did not.
-    const std::string& lastLoadError() const { return _loadError; }
+    const std::string& lastLoadError() const { return m_loadError; }
     // The save mark of the file last loaded ("" for a file without one).
-    const std::string& loadedSaveMark() const { return _loadedSaveMark; }
+    const std::string& loadedSaveMark() const { return m_loadedSaveMark; }
     // Written on the root of every file saved from now on; "" writes none.
-    void setSaveMark(const std::string& mark) { _saveMark = mark; }
+    void setSaveMark(const std::string& mark) { m_saveMark = mark; }
     // Constraints the owner holds outside the space, written by every save from
     // now on after the space's own, in this order, marked "rogue" so that they
     // are read back outside it. One in the space, or whose bodies reach the file
     // through no shape (it could not be read back), is left out.
-    void setOutsideConstraints(std::vector<cpConstraint*> constraints) { _outsideConstraints = std::move(constraints); }
+    void setOutsideConstraints(std::vector<cpConstraint*> constraints) { m_outsideConstraints = std::move(constraints); }
 
     // Writes the space to filename through a temporary file beside it that is
     // renamed over the target, so a failed write leaves the old file intact.
@@ -90,7 +90,7 @@ public:
     bool addToSave(AtomicSave& files, cpSpace* space, const char* filename);
 
     // Shape ids of the last load, mapped to the new shapes (null for refused ones).
-    std::map<long long, cpShape*>& shapeMap() { return _shapeMap; }
+    std::map<long long, cpShape*>& shapeMap() { return m_shapeMap; }
 
     virtual cpShape* createShape(TiXmlElement* elm);
     virtual cpConstraint* createConstraint(TiXmlElement* elm);
@@ -119,21 +119,21 @@ public:
     cpVect createPoint(const char* name, TiXmlElement* parent);
 
 protected:
-    cpSpaceSerializerDelegate* delegate;
-    TiXmlDocument doc;
-    cpSpace* space;
-    std::map<long long, cpBody*> bodyMap;
-    std::map<long long, cpShape*> _shapeMap;
+    cpSpaceSerializerDelegate* m_delegate;
+    TiXmlDocument m_doc;
+    cpSpace* m_space;
+    std::map<long long, cpBody*> m_bodyMap;
+    std::map<long long, cpShape*> m_shapeMap;
 
 private:
-    bool _loadFailed = false;
-    std::string _loadError;
-    std::string _loadedSaveMark;
-    std::string _saveMark;
-    std::vector<cpConstraint*> _outsideConstraints;
+    bool m_loadFailed = false;
+    std::string m_loadError;
+    std::string m_loadedSaveMark;
+    std::string m_saveMark;
+    std::vector<cpConstraint*> m_outsideConstraints;
     // Bodies built during the current load, so that a body left without any
     // shape (all refused or invalid) can be taken out and freed again.
-    std::vector<cpBody*> _loadedBodies;
+    std::vector<cpBody*> m_loadedBodies;
 };
 
 #endif // CPSPACESERIALIZER_H

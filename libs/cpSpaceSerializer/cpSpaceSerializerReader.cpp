@@ -34,7 +34,7 @@ void trace(const char* what, long long id)
 // A general real value: non-finite or absurd values read as 0.
 double sane(double v)
 {
-    return cpIsSaneMagnitude(v) ? v : 0.0;
+    return isSaneMagnitude(v) ? v : 0.0;
 }
 
 // A length, radius or spring constant.
@@ -143,83 +143,83 @@ cpSpace* cpSpaceSerializer::load(const char* filename)
 
 cpSpace* cpSpaceSerializer::load(cpSpace* s, const char* filename)
 {
-    _loadFailed = false;
-    _loadError.clear();
-    _loadedSaveMark.clear();
+    m_loadFailed = false;
+    m_loadError.clear();
+    m_loadedSaveMark.clear();
     if (!s)
         return s;
     std::string text;
     const FileRead read = readText(filename, text);
     if (read.status == FileRead::Refused) {
-        _loadFailed = true;
-        _loadError = read.error;
+        m_loadFailed = true;
+        m_loadError = read.error;
         return s;
     }
     // A missing or empty file holds nothing to lose.
     if (text.empty())
         return s;
-    _loadFailed = true;
-    _loadError = "it is not a well-formed physics file";
+    m_loadFailed = true;
+    m_loadError = "it is not a well-formed physics file";
     if (const XmlGuardResult fault = xmlGuardCheck(text.c_str(), XmlParser::Tiny, kMaxXmlNesting, kMaxAttributes)) {
         std::fprintf(stderr, "cpSpaceSerializer: %s %s, not read\n", filename,
                      fault.fault == XmlFault::TooDeep ? "nests too deeply" : "has an element with too many attributes");
         return s;
     }
-    doc.Clear();
+    m_doc.Clear();
     // Without encoding detection every byte is one character, which the nesting
     // check above relies on; the file holds only ASCII numbers and names.
-    doc.Parse(text.c_str(), nullptr, TIXML_ENCODING_LEGACY);
-    if (doc.Error())
+    m_doc.Parse(text.c_str(), nullptr, TIXML_ENCODING_LEGACY);
+    if (m_doc.Error())
         return s;
-    TiXmlElement* root = doc.FirstChildElement("space");
+    TiXmlElement* root = m_doc.FirstChildElement("space");
     if (!root)
         return s;
-    _loadFailed = false;
-    _loadError.clear();
+    m_loadFailed = false;
+    m_loadError.clear();
     if (const char* mark = root->Attribute(kSaveMarkAttribute))
-        _loadedSaveMark = mark;
+        m_loadedSaveMark = mark;
 
-    space = s;
-    bodyMap.clear();
-    _shapeMap.clear();
-    _loadedBodies.clear();
-    bodyMap[0] = cpSpaceGetStaticBody(space);
+    m_space = s;
+    m_bodyMap.clear();
+    m_shapeMap.clear();
+    m_loadedBodies.clear();
+    m_bodyMap[0] = cpSpaceGetStaticBody(m_space);
 
     const int iterations = createValue<int>("iterations", root);
     if (isSaneIterations(iterations))
-        cpSpaceSetIterations(space, iterations);
+        cpSpaceSetIterations(m_space, iterations);
     else
-        std::fprintf(stderr, "cpSpaceSerializer: iterations %d out of range, kept %d\n", iterations, cpSpaceGetIterations(space));
+        std::fprintf(stderr, "cpSpaceSerializer: iterations %d out of range, kept %d\n", iterations, cpSpaceGetIterations(m_space));
     const cpVect gravity = createPoint("gravity", root);
-    cpSpaceSetGravity(space, cpv(isSaneGravity(cpv(gravity.x, 0)) ? gravity.x : 0,
+    cpSpaceSetGravity(m_space, cpv(isSaneGravity(cpv(gravity.x, 0)) ? gravity.x : 0,
                                  isSaneGravity(cpv(0, gravity.y)) ? gravity.y : 0));
     const double damping = createValue<double>("damping", root);
     if (isSaneDamping(damping))
-        cpSpaceSetDamping(space, damping);
+        cpSpaceSetDamping(m_space, damping);
 
     for (TiXmlElement* elm = root->FirstChildElement("shape"); elm; elm = elm->NextSiblingElement("shape")) {
         cpShape* shape = createShape(elm);
         // A delegate may already have put the shape into a space.
         if (shape && !cpShapeGetSpace(shape))
-            cpSpaceAddShape(space, shape);
+            cpSpaceAddShape(m_space, shape);
     }
 
     // A body none of whose shapes made it into the space (refused or invalid)
     // has no owner: take it out again, and let constraints on it see no body.
-    for (cpBody* body : _loadedBodies) {
+    for (cpBody* body : m_loadedBodies) {
         bool hasShape = false;
         cpBodyEachShape(body, [](cpBody*, cpShape*, void* data) { *static_cast<bool*>(data) = true; }, &hasShape);
         if (hasShape)
             continue;
-        for (auto& entry : bodyMap)
+        for (auto& entry : m_bodyMap)
             if (entry.second == body)
                 entry.second = nullptr;
-        if (cpSpaceContainsBody(space, body) && body != cpSpaceGetStaticBody(space))
-            cpSpaceRemoveBody(space, body);
+        if (cpSpaceContainsBody(m_space, body) && body != cpSpaceGetStaticBody(m_space))
+            cpSpaceRemoveBody(m_space, body);
         if (!cpBodyGetSpace(body))
             cpBodyFree(body);
     }
-    _loadedBodies.clear();
+    m_loadedBodies.clear();
 
     for (TiXmlElement* elm = root->FirstChildElement("constraint"); elm; elm = elm->NextSiblingElement("constraint")) {
         cpConstraint* constraint = createConstraint(elm);
@@ -227,17 +227,17 @@ cpSpace* cpSpaceSerializer::load(cpSpace* s, const char* filename)
             continue;
         // A constraint saved outside the space, or one the solver cannot take
         // between its bodies, stays outside it, held by the delegate when it will.
-        if (!getAttribute<bool>(elm, "rogue") && cpConstraintSolvableNow(constraint)) {
-            cpSpaceAddConstraint(space, constraint);
+        if (!getAttribute<bool>(elm, "rogue") && constraintSolvableNow(constraint)) {
+            cpSpaceAddConstraint(m_space, constraint);
             continue;
         }
         const long long id = createValue<long long>("id", elm);
-        if (!delegate || !delegate->holdsOutside(constraint, id)) {
+        if (!m_delegate || !m_delegate->holdsOutside(constraint, id)) {
             trace("constraint that stays outside the space", id);
             cpConstraintFree(constraint);
         }
     }
-    return space;
+    return m_space;
 }
 
 cpShape* cpSpaceSerializer::createShape(TiXmlElement* elm)
@@ -256,7 +256,7 @@ cpShape* cpSpaceSerializer::createShape(TiXmlElement* elm)
         return nullptr;
 
     const long long id = createValue<long long>("id", elm);
-    _shapeMap[id] = shape;
+    m_shapeMap[id] = shape;
 
     cpShapeSetSensor(shape, createValue<int>("sensor", elm) != 0);
     const double elasticity = createValue<double>("e", elm);
@@ -269,11 +269,11 @@ cpShape* cpSpaceSerializer::createShape(TiXmlElement* elm)
     const cpBitmask layers = static_cast<cpBitmask>(createValue<unsigned int>("layers", elm));
     cpShapeSetFilter(shape, cpShapeFilterNew(group, layers, layers));
 
-    if (delegate && !delegate->reading(shape, id)) {
+    if (m_delegate && !m_delegate->reading(shape, id)) {
         if (cpSpace* owner = cpShapeGetSpace(shape))
             cpSpaceRemoveShape(owner, shape);
         cpShapeFree(shape);
-        _shapeMap[id] = nullptr;
+        m_shapeMap[id] = nullptr;
         return nullptr;
     }
     return shape;
@@ -316,25 +316,25 @@ cpShape* cpSpaceSerializer::createPoly(TiXmlElement* elm)
         v = cpvadd(v, offset);
     // The file holds the vertices clockwise; anything that is not a convex
     // clockwise outline would break the collision code.
-    if (!cpPolyValidateClockwise(verts.data(), static_cast<int>(verts.size()))) {
+    if (!isValidClockwisePolygon(verts.data(), static_cast<int>(verts.size()))) {
         trace("polygon with fewer than 3 vertices, or not convex and clockwise", createValue<long long>("id", elm));
         return nullptr;
     }
-    return cpPolyShapeNewClockwise(body, static_cast<int>(verts.size()), verts.data());
+    return newClockwisePolyShape(body, static_cast<int>(verts.size()), verts.data());
 }
 
 cpBody* cpSpaceSerializer::createBody(TiXmlElement* shapeElm)
 {
     const long long bodyId = createValue<long long>("body_id", shapeElm);
-    auto found = bodyMap.find(bodyId);
-    if (found != bodyMap.end())
+    auto found = m_bodyMap.find(bodyId);
+    if (found != m_bodyMap.end())
         return found->second;
 
     TiXmlElement* elm = shapeElm->FirstChildElement("body");
     if (!elm) {
         // Not mapped: a second such shape gets a body of its own.
         cpBody* body = cpBodyNewStatic();
-        _loadedBodies.push_back(body);
+        m_loadedBodies.push_back(body);
         return body;
     }
 
@@ -345,11 +345,11 @@ cpBody* cpSpaceSerializer::createBody(TiXmlElement* shapeElm)
         // As the editor makes it: a body that forces never move, kept outside
         // the space, whose mass can be made finite again.
         body = cpBodyNewKinematic();
-    } else if (cpIsSaneMass(mass) && isSaneMoment(inertia)) {
+    } else if (isSaneMass(mass) && isSaneMoment(inertia)) {
         body = cpBodyNew(mass, inertia);
     } else {
         trace("body with a mass or moment that cannot be simulated", bodyId);
-        bodyMap[bodyId] = nullptr;
+        m_bodyMap[bodyId] = nullptr;
         return nullptr;
     }
 
@@ -359,28 +359,28 @@ cpBody* cpSpaceSerializer::createBody(TiXmlElement* shapeElm)
     cpBodySetAngularVelocity(body, sane(createValue<double>("w", elm)));
     cpBodySetTorque(body, sane(createValue<double>("t", elm)));
     cpBodySetAngle(body, sane(createValue<double>("a", elm)));
-    bodyMap[bodyId] = body;
+    m_bodyMap[bodyId] = body;
 
-    if (delegate && bodyId != 0 && !delegate->reading(body, bodyId)) {
+    if (m_delegate && bodyId != 0 && !m_delegate->reading(body, bodyId)) {
         if (cpSpace* owner = cpBodyGetSpace(body))
             cpSpaceRemoveBody(owner, body);
         cpBodyFree(body);
-        bodyMap[bodyId] = nullptr;
+        m_bodyMap[bodyId] = nullptr;
         return nullptr;
     }
 
     const bool rogue = getAttribute<bool>(elm, "rogue");
     if (!std::isinf(cpBodyGetMass(body)) && !rogue && !cpBodyGetSpace(body))
-        cpSpaceAddBody(space, body);
-    _loadedBodies.push_back(body);
+        cpSpaceAddBody(m_space, body);
+    m_loadedBodies.push_back(body);
     return body;
 }
 
 void cpSpaceSerializer::createBodies(TiXmlElement* elm, cpBody** a, cpBody** b)
 {
     auto lookup = [this](long long id) -> cpBody* {
-        auto found = bodyMap.find(id);
-        return found == bodyMap.end() ? nullptr : found->second;
+        auto found = m_bodyMap.find(id);
+        return found == m_bodyMap.end() ? nullptr : found->second;
     };
     *a = lookup(createValue<long long>("body_a_id", elm));
     *b = lookup(createValue<long long>("body_b_id", elm));
@@ -426,8 +426,8 @@ cpConstraint* cpSpaceSerializer::createConstraint(TiXmlElement* elm)
     cpConstraintSetMaxBias(constraint, maxBias >= 0 ? maxBias : INFINITY);
 
     const long long id = createValue<long long>("id", elm);
-    if (delegate && !delegate->reading(constraint, id)) {
-        cpSpaceTakeOutConstraint(cpConstraintGetSpace(constraint), constraint);
+    if (m_delegate && !m_delegate->reading(constraint, id)) {
+        takeOutConstraint(cpConstraintGetSpace(constraint), constraint);
         cpConstraintFree(constraint);
         return nullptr;
     }

@@ -53,7 +53,7 @@ const JointParameter pinParameters[] = {
     point("anchr1", cpPinJointGetAnchorA, cpPinJointSetAnchorA),
     point("anchr2", cpPinJointGetAnchorB, cpPinJointSetAnchorB),
     number("dist", Bound::Length, cpPinJointGetDist, cpPinJointSetDist),
-    written("jnAcc", cpPinJointGetJnAcc),
+    written("jnAcc", pinJointJnAcc),
 };
 
 const JointParameter slideParameters[] = {
@@ -61,21 +61,21 @@ const JointParameter slideParameters[] = {
     point("anchr2", cpSlideJointGetAnchorB, cpSlideJointSetAnchorB),
     number("min", Bound::Length, cpSlideJointGetMin, cpSlideJointSetMin),
     number("max", Bound::Length, cpSlideJointGetMax, cpSlideJointSetMax),
-    written("jnAcc", cpSlideJointGetJnAcc),
+    written("jnAcc", slideJointJnAcc),
 };
 
 const JointParameter pivotParameters[] = {
     point("anchr1", cpPivotJointGetAnchorA, cpPivotJointSetAnchorA),
     point("anchr2", cpPivotJointGetAnchorB, cpPivotJointSetAnchorB),
     point("worldAnchor", pivotWorldAnchor),
-    writtenPoint("jAcc", cpPivotJointGetJAcc),
+    writtenPoint("jAcc", pivotJointJAcc),
 };
 
 const JointParameter grooveParameters[] = {
     point("grv_a", cpGrooveJointGetGrooveA, cpGrooveJointSetGrooveA),
     point("grv_b", cpGrooveJointGetGrooveB, cpGrooveJointSetGrooveB),
     point("anchr2", cpGrooveJointGetAnchorB, cpGrooveJointSetAnchorB),
-    writtenPoint("jAcc", cpGrooveJointGetJAcc),
+    writtenPoint("jAcc", grooveJointJAcc),
     written("jMaxLen", none),
 };
 
@@ -87,7 +87,7 @@ const JointParameter motorParameters[] = {
 const JointParameter gearParameters[] = {
     number("phase", Bound::Magnitude, cpGearJointGetPhase, cpGearJointSetPhase),
     number("ratio", Bound::Ratio, cpGearJointGetRatio, cpGearJointSetRatio),
-    written("jAcc", cpGearJointGetJAcc),
+    written("jAcc", gearJointJAcc),
 };
 
 const JointParameter springParameters[] = {
@@ -101,14 +101,14 @@ const JointParameter springParameters[] = {
 const JointParameter rotaryLimitParameters[] = {
     number("min", Bound::Magnitude, cpRotaryLimitJointGetMin, cpRotaryLimitJointSetMin),
     number("max", Bound::Magnitude, cpRotaryLimitJointGetMax, cpRotaryLimitJointSetMax),
-    written("jAcc", cpRotaryLimitJointGetJAcc),
+    written("jAcc", rotaryLimitJointJAcc),
 };
 
 const JointParameter ratchetParameters[] = {
     number("angle", Bound::Magnitude, ratchetAngle, cpRatchetJointSetAngle),
     number("phase", Bound::Magnitude, cpRatchetJointGetPhase, cpRatchetJointSetPhase),
     number("ratchet", Bound::Ratio, cpRatchetJointGetRatchet, cpRatchetJointSetRatchet),
-    written("jAcc", cpRatchetJointGetJAcc),
+    written("jAcc", ratchetJointJAcc),
 };
 
 const JointParameter rotarySpringParameters[] = {
@@ -215,10 +215,10 @@ const JointKind kinds[] = {
 bool JointParameter::accepts(double value) const
 {
     switch (bound) {
-    case Bound::Magnitude: return cpIsSaneMagnitude(value);
+    case Bound::Magnitude: return isSaneMagnitude(value);
     case Bound::Length: return isSaneLength(value);
     case Bound::Ratio: return isSaneRatio(value);
-    case Bound::Point: return cpIsSaneMagnitude(value);
+    case Bound::Point: return isSaneMagnitude(value);
     case Bound::Written: return true;
     }
     return false;

@@ -17,10 +17,10 @@
 // Bounds.
 
 // Largest coordinate, speed, force, angle, length, anchor or spring constant.
-const double cpSaneMaxMagnitude = 1e9;
+const double saneMaxMagnitude = 1e9;
 // Range of a finite mass or moment of inertia: their inverses are taken.
-const double cpSaneMinMass = 1e-9;
-const double cpSaneMaxMass = 1e15;
+const double saneMinMass = 1e-9;
+const double saneMaxMass = 1e15;
 // Range of the size of a gear ratio or ratchet interval: their inverses are taken.
 const double physicsMinRatio = 1e-9;
 const double physicsMaxRatio = 1e9;
@@ -36,7 +36,7 @@ const double physicsMaxElasticity = 100;
 // Friction: two shapes multiply theirs; sensible values lie in [0, 2].
 const double physicsMaxFriction = 1e4;
 // Gravity per axis: a million times the usual pull still takes a body a thousand
-// seconds of falling to reach cpSaneMaxMagnitude.
+// seconds of falling to reach saneMaxMagnitude.
 const double physicsMaxGravity = 1e6;
 // Upper bound of the solver iterations: more only makes a step take seconds.
 const int physicsMaxIterations = 1000;
@@ -44,18 +44,18 @@ const int physicsMaxIterations = 1000;
 // ---------------------------------------------------------------------------
 // Tests of single values.
 
-// True for a finite value no larger in size than cpSaneMaxMagnitude.
-inline bool cpIsSaneMagnitude(double v) { return std::isfinite(v) && std::fabs(v) <= cpSaneMaxMagnitude; }
+// True for a finite value no larger in size than saneMaxMagnitude.
+inline bool isSaneMagnitude(double v) { return std::isfinite(v) && std::fabs(v) <= saneMaxMagnitude; }
 // True for a point whose coordinates are both sane magnitudes.
-inline bool isSanePoint(cpVect p) { return cpIsSaneMagnitude(p.x) && cpIsSaneMagnitude(p.y); }
-// True for a finite mass (or moment) within [cpSaneMinMass, cpSaneMaxMass].
-inline bool cpIsSaneMass(double m) { return std::isfinite(m) && m >= cpSaneMinMass && m <= cpSaneMaxMass; }
+inline bool isSanePoint(cpVect p) { return isSaneMagnitude(p.x) && isSaneMagnitude(p.y); }
+// True for a finite mass (or moment) within [saneMinMass, saneMaxMass].
+inline bool isSaneMass(double m) { return std::isfinite(m) && m >= saneMinMass && m <= saneMaxMass; }
 // A moment may also be infinite: the body then never turns.
-inline bool isSaneMoment(double i) { return i == INFINITY || cpIsSaneMass(i); }
+inline bool isSaneMoment(double i) { return i == INFINITY || isSaneMass(i); }
 // A length, distance, radius or spring constant: a sane magnitude that is not
 // negative (a negative spring constant or pin length drives the bodies apart
 // ever faster until the step aborts).
-inline bool isSaneLength(double v) { return cpIsSaneMagnitude(v) && v >= 0; }
+inline bool isSaneLength(double v) { return isSaneMagnitude(v) && v >= 0; }
 // A gear ratio or ratchet interval.
 inline bool isSaneRatio(double r)
 {
@@ -83,7 +83,7 @@ inline double boundedMagnitude(double v)
 {
     if (std::isnan(v))
         return 0;
-    return std::clamp(v, -cpSaneMaxMagnitude, cpSaneMaxMagnitude);
+    return std::clamp(v, -saneMaxMagnitude, saneMaxMagnitude);
 }
 inline cpVect boundedPoint(cpVect p) { return cpv(boundedMagnitude(p.x), boundedMagnitude(p.y)); }
 

@@ -25,10 +25,10 @@ bool CollisionAction::initWithAction(CCAction* action, cpSpace* s, unsigned long
                                      int u1, int u2)
 {
     space = s;
-    type1_ = t1;
-    type2_ = t2;
-    uid1_ = u1;
-    uid2_ = u2;
+    m_type1 = t1;
+    m_type2 = t2;
+    m_uid1 = u1;
+    m_uid2 = u2;
     return CCBlockingAction::initWithAction(action);
 }
 
@@ -56,7 +56,7 @@ void CollisionAction::unblock()
 
 cpCollisionHandler* getCollisionHandler(cpSpace* space, unsigned long a, unsigned long b)
 {
-    return cpSpacePairHandler(space, a, b);
+    return pairHandler(space, a, b);
 }
 
 namespace {
@@ -79,7 +79,7 @@ void addCollisionActionToHandler(CollisionAction* action, cpSpace* space)
     CollisionActionArray* list = actionsOf(handler);
     if (!list) {
         list = new CollisionActionArray;
-        list->previousPostSolve = cpPairHandlerSetPostSolve(handler, collisionPostSolve, list);
+        list->previousPostSolve = setPairPostSolve(handler, collisionPostSolve, list);
     }
     if (std::find(list->begin(), list->end(), action) == list->end())
         list->push_back(action);
@@ -98,7 +98,7 @@ void removeCollisionActionFromHandler(CollisionAction* action, cpSpace* space)
         return;
     list->erase(it);
     if (list->empty()) {
-        cpPairHandlerReset(handler, list->previousPostSolve);
+        resetPairPostSolve(handler, list->previousPostSolve);
         delete list;
     }
 }

@@ -42,17 +42,17 @@ public:
     void unblock() override;
 
     cpSpace* getSpace() const { return space; }
-    unsigned long type1() const { return type1_; }
-    unsigned long type2() const { return type2_; }
-    int uid1() const { return uid1_; }
-    int uid2() const { return uid2_; }
+    unsigned long type1() const { return m_type1; }
+    unsigned long type2() const { return m_type2; }
+    int uid1() const { return m_uid1; }
+    int uid2() const { return m_uid2; }
 
 private:
     cpSpace* space = nullptr; // not owned
-    unsigned long type1_ = 0;
-    unsigned long type2_ = 0;
-    int uid1_ = 0;
-    int uid2_ = 0;
+    unsigned long m_type1 = 0;
+    unsigned long m_type2 = 0;
+    int m_uid1 = 0;
+    int m_uid2 = 0;
 };
 
 // The space's handler for the unordered pair (a, b), made when missing.

@@ -101,7 +101,7 @@ void CircleShapeItem::adjustShape()
         const QPointF offset =
             ShapeDragDropBehavior::mapToBodyFrame(this, shape, space(), QPointF(0, 0));
         if (isSanePoint(offset))
-            cpCircleShapeSetOffset(shape, cpv(offset.x(), offset.y()));
+            setCircleOffset(shape, cpv(offset.x(), offset.y()));
     }
     updateRect();
     cpSpaceReindexShapesForBody(space(), body);
@@ -120,7 +120,7 @@ void CircleShapeItem::setOldBody(cpBody* body)
 
 void CircleShapeItem::setMoment(float moment)
 {
-    if (moment != -2.0f) {
+    if (moment != computedMomentRequest) {
         ShapeItem::setMoment(moment);
         return;
     }
@@ -143,7 +143,7 @@ void CircleShapeItem::setRadius(float r)
         return;
     if (r <= 1.0f)
         r = 1.0f;
-    cpCircleShapeSetRadius(shape, r);
+    setCircleRadius(shape, r);
     if (space() && cpSpaceContainsShape(space(), shape))
         cpSpaceReindexShape(space(), shape);
     updateRect();

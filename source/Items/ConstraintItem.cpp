@@ -98,7 +98,7 @@ void ConstraintItem::addToSpace()
         return;
     // Chipmunk aborts on a constraint without bodies, and its solver on one
     // that nothing can satisfy.
-    if (!cpConstraintSolvableNow(m_constraint))
+    if (!constraintSolvableNow(m_constraint))
         return;
     cpSpaceAddConstraint(m_space, m_constraint);
     cpConstraintSetUserData(m_constraint, static_cast<QObject*>(this));
@@ -106,7 +106,7 @@ void ConstraintItem::addToSpace()
 
 void ConstraintItem::removeFromSpace()
 {
-    cpSpaceTakeOutConstraint(m_space, m_constraint);
+    takeOutConstraint(m_space, m_constraint);
 }
 
 void ConstraintItem::takeOut(cpSpace* space, cpConstraint* constraint)
@@ -114,7 +114,7 @@ void ConstraintItem::takeOut(cpSpace* space, cpConstraint* constraint)
     QObject* owner = static_cast<QObject*>(cpConstraintGetUserData(constraint));
     if (ConstraintItem* item = qobject_cast<ConstraintItem*>(owner))
         item->removeFromSpace();
-    cpSpaceTakeOutConstraint(space, constraint);
+    takeOutConstraint(space, constraint);
 }
 
 bool ConstraintItem::hasBodies() const
@@ -124,7 +124,7 @@ bool ConstraintItem::hasBodies() const
 
 bool ConstraintItem::canBeSolved() const
 {
-    return !hasBodies() || cpConstraintSolvableNow(m_constraint);
+    return !hasBodies() || constraintSolvableNow(m_constraint);
 }
 
 // The values are written into the constraint's fields as they are: Chipmunk's
@@ -139,7 +139,7 @@ void ConstraintItem::setMaxForce(float value)
 {
     if (!m_constraint || std::isnan(value))
         return;
-    cpConstraintStoreLimits(m_constraint, value < 0 ? INFINITY : cpFloat(value), cpConstraintGetMaxBias(m_constraint),
+    storeConstraintLimits(m_constraint, value < 0 ? INFINITY : cpFloat(value), cpConstraintGetMaxBias(m_constraint),
                             cpConstraintGetErrorBias(m_constraint));
 }
 
@@ -154,7 +154,7 @@ void ConstraintItem::setErrorBias(float value)
     // push the bodies apart ever faster until their velocities overflow.
     if (!m_constraint || !(value >= 0 && value <= 1))
         return;
-    cpConstraintStoreLimits(m_constraint, cpConstraintGetMaxForce(m_constraint), cpConstraintGetMaxBias(m_constraint),
+    storeConstraintLimits(m_constraint, cpConstraintGetMaxForce(m_constraint), cpConstraintGetMaxBias(m_constraint),
                             value);
 }
 
@@ -167,7 +167,7 @@ void ConstraintItem::setMaxBias(float value)
 {
     if (!m_constraint || std::isnan(value))
         return;
-    cpConstraintStoreLimits(m_constraint, cpConstraintGetMaxForce(m_constraint), value < 0 ? INFINITY : cpFloat(value),
+    storeConstraintLimits(m_constraint, cpConstraintGetMaxForce(m_constraint), value < 0 ? INFINITY : cpFloat(value),
                             cpConstraintGetErrorBias(m_constraint));
 }
 
@@ -190,7 +190,7 @@ void ConstraintItem::forgetBody(cpSpace* space, cpBody* body)
 void ConstraintItem::bodyFreed(cpBody* body)
 {
     removeFromSpace();
-    cpConstraintForgetBody(m_constraint, body);
+    constraintForgetBody(m_constraint, body);
     if (m_registry)
         m_registry->listConstraint(this);
 }
@@ -210,7 +210,7 @@ QColor AbstractLineJointItem::staticColor()
 
 QColor AbstractLineJointItem::boundColor()
 {
-    return QColor(200, 0, 255, 200);
+    return jointColor;
 }
 
 AbstractLineJointItem::AbstractLineJointItem(cpSpace* space, cpConstraint* constraint, const JointItemKind* kind)
@@ -264,7 +264,7 @@ void AbstractLineJointItem::dragEnded(ItemNode*)
     const cpFloat bias = cpConstraintGetMaxBias(m_constraint);
     const cpFloat errorBias = cpConstraintGetErrorBias(m_constraint);
     addToSpace();
-    cpConstraintStoreLimits(m_constraint, force, bias, errorBias);
+    storeConstraintLimits(m_constraint, force, bias, errorBias);
 }
 
 void AbstractLineJointItem::deleteNode(ItemNode*)
@@ -442,7 +442,7 @@ bool AbstractLineJointItem::bodiesAtEnds(cpBody** a, cpBody** b) const
         return false;
     const QLineF l = line();
     return getBodiesAtPoints(cpv(l.x1(), l.y1()), cpv(l.x2(), l.y2()), a, b, m_space)
-        && cpConstraintSolvable(m_constraint, *a, *b);
+        && constraintSolvable(m_constraint, *a, *b);
 }
 
 void AbstractLineJointItem::finishSetup(const QString& iconPath)

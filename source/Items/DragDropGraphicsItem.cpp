@@ -272,7 +272,7 @@ void ShapeDragDropBehavior::handleDrop(QGraphicsItem* item, QGraphicsItem* targe
         dropped->setOldBody(current);
         // The space's static body is shared by every static shape and is never
         // taken out; a body already out of the space stays as it is.
-        if (!cpSpaceBodyIsStaticOrOutside(mSpace, current))
+        if (!isStaticOrOutside(mSpace, current))
             cpSpaceRemoveBody(mSpace, current);
     }
 
@@ -307,7 +307,7 @@ void ShapeDragDropBehavior::handleMouseRelease(QGraphicsItem* item, QGraphicsIte
 
     cpBody* ownBody = shapeItem->oldBody();
     cpBody* hostBody = cpShapeGetBody(mShape);
-    const bool staticBody = cpSpaceIsSharedStaticBody(mSpace, ownBody);
+    const bool staticBody = isSharedStaticBody(mSpace, ownBody);
 
     if (cpSpaceContainsShape(mSpace, mShape))
         cpSpaceRemoveShape(mSpace, mShape);
@@ -330,7 +330,7 @@ void ShapeDragDropBehavior::handleMouseRelease(QGraphicsItem* item, QGraphicsIte
     if (!staticBody)
         cpBodySetUserData(ownBody, static_cast<QObject*>(shapeItem));
     if (getShapeType(mShape) == CP_CIRCLE_SHAPE)
-        cpCircleShapeSetOffset(mShape, cpvzero);
+        setCircleOffset(mShape, cpvzero);
 
     moveGluedDescendants(item, mSpace, hostBody, ownBody);
     shapeItem->adjustShape();
@@ -344,13 +344,13 @@ bool ShapeDragDropBehavior::standsForBody(QGraphicsItem* item, cpShape* shape, c
 {
     if (!item || !shape || item->parentItem())
         return false;
-    return !cpSpaceIsSharedStaticBody(space, cpShapeGetBody(shape));
+    return !isSharedStaticBody(space, cpShapeGetBody(shape));
 }
 
 QPointF ShapeDragDropBehavior::mapToBodyFrame(QGraphicsItem* item, cpShape* shape, cpSpace* space,
                                               const QPointF& point)
 {
-    if (cpSpaceIsSharedStaticBody(space, cpShapeGetBody(shape)))
+    if (isSharedStaticBody(space, cpShapeGetBody(shape)))
         return item->mapToScene(point);
     return item->mapToItem(item->topLevelItem(), point);
 }
@@ -359,7 +359,7 @@ QPointF ShapeDragDropBehavior::mapFromBodyFrame(QGraphicsItem* item, cpShape* sh
                                                 const QPointF& point)
 {
     QGraphicsItem* parent = item->parentItem();
-    if (cpSpaceIsSharedStaticBody(space, cpShapeGetBody(shape)))
+    if (isSharedStaticBody(space, cpShapeGetBody(shape)))
         return parent ? parent->mapFromScene(point) : point;
     if (!parent)
         return point;

@@ -30,7 +30,7 @@ GrooveJointItem::GrooveBLine::GrooveBLine(GrooveJointItem* owner)
     : AbstractLineItem(nullptr)
     , m_owner(owner)
 {
-    QPen p(QColor(200, 0, 255, 200));
+    QPen p(jointColor);
     p.setCapStyle(Qt::RoundCap);
     p.setStyle(Qt::DashLine);
     p.setWidthF(3.0);

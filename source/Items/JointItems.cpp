@@ -83,7 +83,7 @@ void bindRotarySpring(cpConstraint* c, cpBody* a, cpBody* b, const QLineF&)
 // Both limits stay, passed through the panel's float degrees as they are shown.
 double keptLimit(cpFloat radians)
 {
-    return float(radians * cpDegreesPerRadian) * cpRadiansPerDegree;
+    return float(radians * degreesPerRadian) * radiansPerDegree;
 }
 
 void bindRotaryLimit(cpConstraint* c, cpBody* a, cpBody* b, const QLineF&)
@@ -251,10 +251,10 @@ cpConstraint* RotaryLimitJointItem::defaultConstraint()
 
 float RotaryLimitJointItem::degrees(const char* name) const
 {
-    return float(parameterValue(name) * cpDegreesPerRadian);
+    return float(parameterValue(name) * degreesPerRadian);
 }
 
 void RotaryLimitJointItem::setDegrees(const char* name, float degrees)
 {
-    setParameterValue(name, degrees * cpRadiansPerDegree);
+    setParameterValue(name, degrees * radiansPerDegree);
 }

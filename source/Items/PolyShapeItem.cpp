@@ -24,7 +24,7 @@ PolyShapeItem::PolyShapeItem(cpSpace* space, cpShape* shape, QGraphicsItem* pare
 
     if (shape) {
         const bool standsForBody = ShapeDragDropBehavior::standsForBody(this, shape, space);
-        const std::vector<cpVect> verts = cpPolyShapeGetVertsClockwise(shape);
+        const std::vector<cpVect> verts = polyVerticesClockwise(shape);
         QList<QPointF> points;
         points.reserve(qsizetype(verts.size()));
         for (const cpVect& v : verts) {
@@ -68,9 +68,9 @@ bool PolyShapeItem::setShapeVerts(const QList<QPointF>& clockwise)
         verts.push_back(cpv(p.x(), p.y()));
     }
     // The reader refuses any other outline, and the collision code cannot take it.
-    if (!cpPolyValidateClockwise(verts.data(), int(verts.size())))
+    if (!isValidClockwisePolygon(verts.data(), int(verts.size())))
         return false;
-    cpPolyShapeSetVertsClockwise(cpshape(), int(verts.size()), verts.data());
+    setPolyVerticesClockwise(cpshape(), int(verts.size()), verts.data());
     return true;
 }
 
@@ -141,7 +141,7 @@ void PolyShapeItem::setOldBody(cpBody* body)
 
 void PolyShapeItem::setMoment(float moment)
 {
-    if (moment == -2.0f) {
+    if (moment == computedMomentRequest) {
         if (ShapeDragDropBehavior::standsForBody(this, cpshape(), space()))
             adjustVerts();
         return;

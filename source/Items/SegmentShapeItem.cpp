@@ -17,7 +17,7 @@ SegmentShapeItem::SegmentShapeItem(cpSpace* space, cpShape* shape)
     , AbstractEdge()
     , QGraphicsLineItem(nullptr)
 {
-    QPen pen(QColor(0, 100, 255, 200));
+    QPen pen(physicsShapeColor);
     pen.setCapStyle(Qt::RoundCap);
     pen.setWidthF(2.0 * double(float(radius())));
     setZValue(PhysicsShapeZ);
@@ -42,7 +42,7 @@ void SegmentShapeItem::setRadius(double r)
     if (!shape || !isSaneLength(r) || !(r > 1.0))
         return;
     prepareGeometryChange();
-    cpSegmentShapeSetRadius(shape, r);
+    setSegmentRadius(shape, r);
     if (space() && cpSpaceContainsShape(space(), shape))
         cpSpaceReindexShape(space(), shape);
     QPen p = pen();
@@ -81,7 +81,7 @@ void SegmentShapeItem::updateEndpoints()
     if (mEndB && isSanePoint(mEndB->scenePos()))
         b = cpBodyWorldToLocal(body, cpv(mEndB->scenePos().x(), mEndB->scenePos().y()));
     setVisible(true);
-    cpSegmentShapeSetEndpoints(shape, a, b);
+    setSegmentEndpoints(shape, a, b);
     if (space() && cpSpaceContainsShape(space(), shape))
         cpSpaceReindexShape(space(), shape);
     adjust();
@@ -105,11 +105,11 @@ void SegmentShapeItem::adjustShape()
         return;
     cpBody* body = cpShapeGetBody(shape);
     // The space's static body is shared by every static shape and never moves.
-    if (!oldBody() && !cpSpaceIsSharedStaticBody(space(), body))
+    if (!oldBody() && !isSharedStaticBody(space(), body))
         moveBodyToItem(body, this);
     const QLineF l = line();
     if (isSanePoint(l.p1()) && isSanePoint(l.p2()))
-        cpSegmentShapeSetEndpoints(shape, cpv(l.x1(), l.y1()), cpv(l.x2(), l.y2()));
+        setSegmentEndpoints(shape, cpv(l.x1(), l.y1()), cpv(l.x2(), l.y2()));
     cpSpaceReindexShapesForBody(space(), body);
 }
 

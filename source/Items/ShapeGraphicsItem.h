@@ -41,7 +41,7 @@ public:
     float itemRotation() const { return float(this->rotation()); }
     void setItemRotation(float degrees)
     {
-        if (cpIsSaneMagnitude(cpRadiansFromDegrees(degrees)))
+        if (isSaneMagnitude(radiansFromDegrees(degrees)))
             this->QGraphicsItem::setRotation(degrees);
     }
 
@@ -56,7 +56,7 @@ protected:
     ~ShapeGraphicsItem() override { delete m_behavior; }
 
     // Fill of a shape with a body of its own, and of one glued onto another's.
-    static QColor shapeColor(bool glued) { return glued ? QColor(0, 100, 180, 200) : QColor(0, 100, 255, 200); }
+    static QColor shapeColor(bool glued) { return glued ? QColor(0, 100, 180, 200) : physicsShapeColor; }
 
     // Turns drawing and body by degrees. True when the body is the space's
     // static body, which is shared by every static shape and never turns.
@@ -68,10 +68,10 @@ protected:
         const float newRotation = float(this->rotation()) + degrees;
         cpBody* body = cpShapeGetBody(shape);
         cpSpace* space = m_shapeItem->space();
-        const bool sharedStatic = cpSpaceIsSharedStaticBody(space, body);
+        const bool sharedStatic = isSharedStaticBody(space, body);
         this->QGraphicsItem::setRotation(newRotation);
         if (!sharedStatic)
-            cpBodySetAngle(body, cpRadiansFromDegrees(newRotation));
+            cpBodySetAngle(body, radiansFromDegrees(newRotation));
         return sharedStatic;
     }
 

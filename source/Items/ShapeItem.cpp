@@ -28,7 +28,7 @@ void keepForceVelocity(cpBody* body, cpVect gravity, cpFloat damping, cpFloat dt
 // does exactly what the engine's does, at a call more per body and step.
 void keepForce(cpSpace* space, cpBody* body)
 {
-    if (body && !cpSpaceIsStaticBody(space, body))
+    if (body && !isStaticBody(space, body))
         cpBodySetVelocityUpdateFunc(body, keepForceVelocity);
 }
 
@@ -55,7 +55,7 @@ void releaseUnsolvableConstraints(cpSpace* space, cpBody* body)
     const QList<cpConstraint*> constraints = getConstraintsOnBody(body);
     for (cpConstraint* constraint : constraints) {
         if (cpConstraintGetBodyA(constraint) && cpConstraintGetBodyB(constraint)
-            && !cpConstraintSolvableNow(constraint))
+            && !constraintSolvableNow(constraint))
             ConstraintItem::takeOut(space, constraint);
     }
 }
@@ -176,11 +176,11 @@ cpBody* ShapeItem::body() const
 void ShapeItem::moveBodyToItem(cpBody* body, const QGraphicsItem* item)
 {
     const QPointF p = item->pos();
-    const double angle = item->rotation() * cpRadiansPerDegree;
+    const double angle = item->rotation() * radiansPerDegree;
     // Past the bounds the file keeps, the body stays where it was.
     if (isSanePoint(cpv(p.x(), p.y())))
         cpBodySetPosition(body, cpv(p.x(), p.y()));
-    if (cpIsSaneMagnitude(angle))
+    if (isSaneMagnitude(angle))
         cpBodySetAngle(body, angle);
 }
 
@@ -214,20 +214,20 @@ void ShapeItem::shapeBodyChanged(cpBody* previous)
     // it names another of them. A dynamic own body kept aside while glued still
     // names this item, which takes it back when freed.
     if (previous && previous != body() && m_space
-        && cpSpaceIsStaticBody(m_space, previous))
+        && isStaticBody(m_space, previous))
         handOverUserData(m_registry, previous, this);
 }
 
 bool ShapeItem::bodyInSpace() const
 {
     cpBody* b = body();
-    return b && m_space && !cpSpaceBodyIsStaticOrOutside(m_space, b);
+    return b && m_space && !isStaticOrOutside(m_space, b);
 }
 
 void ShapeItem::setBodyInSpace(bool inSpace)
 {
     cpBody* b = body();
-    if (b && m_space && !cpSpaceIsStaticBody(m_space, b)) {
+    if (b && m_space && !isStaticBody(m_space, b)) {
         const bool contained = cpSpaceContainsBody(m_space, b);
         if (!contained && inSpace) {
             // A dynamic body must have a mass and a moment to be stepped.
@@ -251,11 +251,11 @@ float ShapeItem::mass() const
 void ShapeItem::setMass(float mass)
 {
     cpBody* b = body();
-    if (b && m_space && !cpSpaceIsStaticBody(m_space, b) && !std::isnan(mass) && mass != 0) {
+    if (b && m_space && !isStaticBody(m_space, b) && !std::isnan(mass) && mass != 0) {
         if (mass < 0 || std::isinf(mass)) {
             // Chipmunk 7 takes no infinite mass on a dynamic body: the body
             // turns kinematic, which has infinite mass and moment.
-            if (!cpBodyHasInfiniteMass(b)) {
+            if (!bodyHasInfiniteMass(b)) {
                 m_savedMoment = float(cpBodyGetMoment(b));
                 m_hasSavedMoment = true;
             }
@@ -266,7 +266,7 @@ void ShapeItem::setMass(float mass)
             else
                 cpBodySetMoment(b, INFINITY);
             releaseUnsolvableConstraints(m_space, b);
-        } else if (!cpIsSaneMass(mass)) {
+        } else if (!isSaneMass(mass)) {
             // Outside the range a step can take: the old mass stays.
         } else if (cpBodyGetType(b) == CP_BODY_TYPE_DYNAMIC) {
             cpBodySetMass(b, mass);
@@ -296,12 +296,12 @@ float ShapeItem::moment() const
 void ShapeItem::setMoment(float moment)
 {
     cpBody* b = body();
-    if (!b || !m_space || cpSpaceIsStaticBody(m_space, b) || std::isnan(moment) || moment == 0)
+    if (!b || !m_space || isStaticBody(m_space, b) || std::isnan(moment) || moment == 0)
         return;
     if (moment < 0 || std::isinf(moment)) {
         cpBodySetMoment(b, INFINITY);
         releaseUnsolvableConstraints(m_space, b);
-    } else if (cpIsSaneMass(moment)) {
+    } else if (isSaneMass(moment)) {
         cpBodySetMoment(b, moment);
         releaseUnsolvableConstraints(m_space, b);
     }
@@ -319,7 +319,7 @@ QPointF ShapeItem::velocity() const
 void ShapeItem::setVelocity(QPointF velocity)
 {
     cpBody* b = body();
-    if (!b || !m_space || cpSpaceIsStaticBody(m_space, b))
+    if (!b || !m_space || isStaticBody(m_space, b))
         return;
     if (!isSanePoint(velocity))
         return;
@@ -338,7 +338,7 @@ QPointF ShapeItem::force() const
 void ShapeItem::setForce(QPointF force)
 {
     cpBody* b = body();
-    if (!b || !m_space || cpSpaceIsStaticBody(m_space, b))
+    if (!b || !m_space || isStaticBody(m_space, b))
         return;
     if (!isSanePoint(force))
         return;
@@ -381,13 +381,13 @@ void ShapeItem::setCollisionType(int type)
 
 int ShapeItem::group() const
 {
-    return m_shape ? int(cpShapeGetGroup(m_shape)) : 0;
+    return m_shape ? int(shapeGroup(m_shape)) : 0;
 }
 
 void ShapeItem::setGroup(unsigned long group)
 {
     if (m_shape)
-        cpShapeSetGroup(m_shape, cpGroup(group));
+        setShapeGroup(m_shape, cpGroup(group));
 }
 
 bool ShapeItem::sensor() const
@@ -403,13 +403,13 @@ void ShapeItem::setSensor(bool sensor)
 
 int ShapeItem::layers() const
 {
-    return m_shape ? int(cpShapeGetLayers(m_shape)) : 0;
+    return m_shape ? int(shapeLayers(m_shape)) : 0;
 }
 
 void ShapeItem::setLayers(unsigned int layers)
 {
     if (m_shape)
-        cpShapeSetLayers(m_shape, cpLayers(layers));
+        setShapeLayers(m_shape, ShapeLayers(layers));
 }
 
 bool ShapeItem::layer(int n) const

@@ -1,6 +1,7 @@
 #ifndef ITEM_H
 #define ITEM_H
 
+#include <QColor>
 #include <QGraphicsEllipseItem>
 #include <QGraphicsItem>
 #include <QObject>
@@ -32,8 +33,9 @@ enum ItemType : int {
     LineItemNodeType = QGraphicsItem::UserType + 23
 };
 
-// Stacking order of the canvas, lowest first. The level file keeps no z values:
-// each kind always takes its own.
+// Stacking order of the canvas, lowest first: the z each kind takes when made.
+// Sprites and sprite sheets then take the z their level file gives them; every
+// other kind keeps its own.
 enum ItemZ : qint64 {
     BackgroundZ = 0,
     SpriteZ = 1,
@@ -45,6 +47,15 @@ enum ItemZ : qint64 {
     JointZ = 1000000001,
     LineEndNodeZ = 1000000002
 };
+
+// Outline of a physics shape that has a body of its own.
+inline const QColor physicsShapeColor(0, 100, 255, 200);
+// Line of a joint between its bodies.
+inline const QColor jointColor(200, 0, 255, 200);
+
+// The moment a circle or polygon is given to compute its own from its geometry;
+// any other negative moment means infinite.
+constexpr float computedMomentRequest = -2.0f;
 
 // Items the property panel may show: every id above UserType (signed compare).
 bool propertiesType(ItemType type);

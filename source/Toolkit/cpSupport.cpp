@@ -41,7 +41,7 @@ void ShapeItemAdjust(QGraphicsItem* item, cpShape* shape)
     item->setPos(p.x, p.y);
     // Turning asks the scene for a geometry change even when the angle stays;
     // a resting body keeps its angle.
-    const qreal rotation = cpDegreesFromRadians(cpBodyGetAngle(body));
+    const qreal rotation = degreesFromRadians(cpBodyGetAngle(body));
     if (rotation != item->rotation())
         item->setRotation(rotation);
 }
@@ -53,7 +53,7 @@ void countShapesOnBody(cpBody*, cpShape*, void* data)
 
 cpShapeType getShapeType(cpShape* shape)
 {
-    return cpShapeGetType(shape);
+    return shapeTypeOf(shape);
 }
 
 int shapeCountOnBody(cpBody* body)
@@ -115,7 +115,7 @@ bool getBodiesAtPoints(cpVect p1, cpVect p2, cpBody** a, cpBody** b, cpSpace* sp
     *a = s1 ? cpShapeGetBody(s1) : staticBody;
     *b = s2 ? cpShapeGetBody(s2) : staticBody;
 
-    return cpJointBodiesSolvable(*a, *b, false);
+    return jointBodiesSolvable(*a, *b, false);
 }
 
 void cpPolyShapeApplyOffset(cpShape* polygon, cpVect offset)
@@ -128,5 +128,5 @@ void cpPolyShapeApplyOffset(cpShape* polygon, cpVect offset)
     for (int i = 0; i < count; ++i)
         verts.push_back(cpvadd(cpPolyShapeGetVert(polygon, i), offset));
     // Raw: keep the vertices as they are instead of taking their hull.
-    cpPolyShapeSetVertsRaw(polygon, count, verts.data());
+    setPolyVertsRaw(polygon, count, verts.data());
 }

@@ -141,7 +141,7 @@ cpShape* PolyTool::createDefaultShape(cpSpace* space, cpVect p)
     const cpVect clockwise[4] = {cpv(-15, 15), cpv(15, 15), cpv(15, -15), cpv(-15, -15)};
     const double moment = cpMomentForPoly(defaultMass(), 4, clockwise, cpvzero, 0);
     cpBody* body = addBody(space, defaultMass(), moment, p);
-    return addShape(space, cpPolyShapeNewClockwise(body, 4, clockwise));
+    return addShape(space, newClockwisePolyShape(body, 4, clockwise));
 }
 
 // ---------------------------------------------------------------------------
@@ -194,7 +194,7 @@ bool SegmentTool::mouseMoveEvent(QMouseEvent* event)
     if (!isSanePoint(cpv(p.x(), p.y())))
         return true;
     cpShape* shape = m_segment->cpshape();
-    cpSegmentShapeSetEndpoints(shape, cpSegmentShapeGetA(shape), cpv(p.x(), p.y()));
+    setSegmentEndpoints(shape, cpSegmentShapeGetA(shape), cpv(p.x(), p.y()));
     m_segment->adjust();
     if (m_segment->space() && cpSpaceContainsShape(m_segment->space(), shape))
         cpSpaceReindexShape(m_segment->space(), shape);

@@ -15,7 +15,7 @@ bool pullable(cpSpace* space, cpShape* shape)
     if (!shape || cpShapeGetSensor(shape))
         return false;
     cpBody* body = cpShapeGetBody(shape);
-    return cpSpaceSimulatesBody(space, body) && std::isfinite(cpBodyGetMass(body))
+    return spaceSimulatesBody(space, body) && std::isfinite(cpBodyGetMass(body))
         && cpBodyGetMass(body) > 0;
 }
 
@@ -37,7 +37,7 @@ void cpMouseTool::releaseJoint()
         return;
     // The joint knows its space: the canvas takes it out before it frees a space
     // or a body, so a joint no space holds names nothing that is still used.
-    cpSpaceTakeOutConstraint(cpConstraintGetSpace(mouseJoint), mouseJoint);
+    takeOutConstraint(cpConstraintGetSpace(mouseJoint), mouseJoint);
     cpConstraintFree(mouseJoint);
     mouseJoint = nullptr;
 }

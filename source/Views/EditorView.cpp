@@ -106,13 +106,13 @@ void stopRunaway(cpSpace* space, cpBody* body)
     const QGraphicsItem* shown = dynamic_cast<const QGraphicsItem*>(item);
     if (shown && !shown->parentItem()) {
         const QPointF p = shown->pos();
-        const double a = cpRadiansFromDegrees(shown->rotation());
-        if (cpIsSaneMagnitude(p.x()) && cpIsSaneMagnitude(p.y()))
+        const double a = radiansFromDegrees(shown->rotation());
+        if (isSaneMagnitude(p.x()) && isSaneMagnitude(p.y()))
             place = cpv(p.x(), p.y());
-        if (cpIsSaneMagnitude(a))
+        if (isSaneMagnitude(a))
             angle = a;
     }
-    cpBodySettle(body, place, angle);
+    settleBody(body, place, angle);
     if (cpSpaceContainsBody(space, body))
         cpSpaceRemoveBody(space, body);
     if (item)
@@ -240,7 +240,7 @@ void EditorView::releaseSpace()
         QList<cpConstraint*> unowned;
         cpSpaceEachConstraint(m_space, collectUnownedConstraint, &unowned);
         for (cpConstraint* constraint : unowned)
-            cpSpaceTakeOutConstraint(m_space, constraint);
+            takeOutConstraint(m_space, constraint);
     }
 
     // Deleted items held by the undo stack belong to this space: they go with
@@ -322,7 +322,7 @@ void EditorView::tick()
         m_tickBodies.clear();
         cpSpaceEachBody(m_space, eachMovingBody, &m_tickBodies);
         for (cpBody* body : m_tickBodies) {
-            if (!cpBodyMotionSane(body))
+            if (!bodyMotionSane(body))
                 stopRunaway(m_space, body);
         }
         m_checkBeforeStep = false;
@@ -338,7 +338,7 @@ void EditorView::tick()
     // shown: it is stopped once the others are placed.
     m_runaways.clear();
     for (cpBody* body : m_tickBodies) {
-        if (!cpBodyMotionSane(body))
+        if (!bodyMotionSane(body))
             m_runaways.push_back(body);
         else if (ShapeItem* item = bodyItem(body))
             item->adjust();

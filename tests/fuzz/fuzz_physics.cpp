@@ -28,7 +28,7 @@ public:
 
 void freeAll(cpSpace* space)
 {
-    cpSpaceFreeWithContents(space);
+    freeSpaceWithContents(space);
 }
 
 const std::string& tempPath()

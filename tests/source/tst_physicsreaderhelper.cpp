@@ -34,7 +34,7 @@ QString writeSpace(const QTemporaryDir& dir, const std::function<void(cpSpace*)>
     const QString path = dir.filePath(QStringLiteral("level.kfml.phyxml"));
     cpSpaceSerializer writer;
     const bool saved = writer.save(space, path.toLocal8Bit().constData());
-    cpSpaceFreeWithContents(space);
+    freeSpaceWithContents(space);
     return saved ? path : QString();
 }
 

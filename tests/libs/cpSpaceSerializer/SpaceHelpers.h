@@ -33,7 +33,7 @@ inline std::vector<cpConstraint*> constraintsOf(cpSpace* space)
 // it (bodies kept outside the space are reached through their shapes and joints).
 inline void freeSpaceAndContents(cpSpace* space)
 {
-    cpSpaceFreeWithContents(space);
+    freeSpaceWithContents(space);
 }
 
 inline bool writeAll(const QString& path, const QByteArray& bytes)

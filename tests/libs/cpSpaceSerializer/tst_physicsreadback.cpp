@@ -174,17 +174,17 @@ void TestPhysicsReadBack::finePolygonsReopen()
     QFETCH(double, radius);
     QFETCH(QPointF, centre);
     const std::vector<cpVect> verts = clockwiseCircle(count, radius, cpv(centre.x(), centre.y()));
-    QVERIFY(cpPolyValidateClockwise(verts.data(), count));
+    QVERIFY(isValidClockwisePolygon(verts.data(), count));
     cpSpace* s = cpSpaceNew();
     cpBody* body = cpSpaceAddBody(s, cpBodyNew(1, 100));
-    cpSpaceAddShape(s, cpPolyShapeNewClockwise(body, count, verts.data()));
+    cpSpaceAddShape(s, newClockwisePolyShape(body, count, verts.data()));
 
     cpSpace* loaded = roundTrip(s, "fine.phyxml");
     QVERIFY(loaded);
     const std::vector<cpShape*> shapes = shapesOf(loaded);
     QCOMPARE(shapes.size(), size_t(1));
     QCOMPARE(cpPolyShapeGetCount(shapes[0]), count);
-    const std::vector<cpVect> back = cpPolyShapeGetVertsClockwise(shapes[0]);
+    const std::vector<cpVect> back = polyVerticesClockwise(shapes[0]);
     for (int i = 0; i < count; ++i)
         QVERIFY(cpvdist(back[i], verts[i]) <= 1e-5 * cpvlength(verts[i]));
     cpSpaceStep(loaded, 1.0 / 60);
@@ -197,7 +197,7 @@ void TestPhysicsReadBack::ordinaryPolygonsKeepTheirText()
     cpSpace* s = cpSpaceNew();
     cpBody* body = cpSpaceAddBody(s, cpBodyNew(1, 100));
     const cpVect box[] = { cpv(-12.3456789, 10), cpv(10, 10), cpv(10, -10), cpv(-10, -10) };
-    cpSpaceAddShape(s, cpPolyShapeNewClockwise(body, 4, box));
+    cpSpaceAddShape(s, newClockwisePolyShape(body, 4, box));
     const QByteArray p = path("box.phyxml");
     QVERIFY(cpSpaceSerializer().save(s, p.constData()));
     freeSpaceAndContents(s);
@@ -220,12 +220,12 @@ void TestPhysicsReadBack::runawayStateIsWrittenAtTheBound()
     const std::vector<cpShape*> shapes = shapesOf(loaded);
     QCOMPARE(shapes.size(), size_t(1));
     cpBody* back = cpShapeGetBody(shapes[0]);
-    QCOMPARE(cpBodyGetPosition(back).x, cpSaneMaxMagnitude);
-    QCOMPARE(cpBodyGetPosition(back).y, -cpSaneMaxMagnitude);
-    QCOMPARE(cpBodyGetVelocity(back).x, cpSaneMaxMagnitude);
+    QCOMPARE(cpBodyGetPosition(back).x, saneMaxMagnitude);
+    QCOMPARE(cpBodyGetPosition(back).y, -saneMaxMagnitude);
+    QCOMPARE(cpBodyGetVelocity(back).x, saneMaxMagnitude);
     QCOMPARE(cpBodyGetVelocity(back).y, 7.0);
-    QCOMPARE(cpBodyGetAngle(back), cpSaneMaxMagnitude);
-    QCOMPARE(cpBodyGetAngularVelocity(back), -cpSaneMaxMagnitude);
+    QCOMPARE(cpBodyGetAngle(back), saneMaxMagnitude);
+    QCOMPARE(cpBodyGetAngularVelocity(back), -saneMaxMagnitude);
     freeSpaceAndContents(loaded);
 }
 

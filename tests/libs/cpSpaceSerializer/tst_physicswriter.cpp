@@ -207,7 +207,8 @@ void TestPhysicsWriter::roundTripEveryKind()
     cpShape* poly2 = loaded(poly);
     cpShape* segment2 = loaded(segment);
     cpShape* ball2 = loaded(ball);
-    QVERIFY(cpShapeIsCircle(circle2) && cpShapeIsPoly(poly2) && cpShapeIsSegment(segment2));
+    QVERIFY(shapeTypeOf(circle2) == CP_CIRCLE_SHAPE && shapeTypeOf(poly2) == CP_POLY_SHAPE
+            && shapeTypeOf(segment2) == CP_SEGMENT_SHAPE);
 
     // Bodies shared, the static body mapped to the new space's own.
     cpBody* a2 = cpShapeGetBody(circle2);
@@ -233,7 +234,7 @@ void TestPhysicsWriter::roundTripEveryKind()
     QCOMPARE(cpShapeGetFilter(circle2).group, cpGroup(6));
     QCOMPARE(cpShapeGetFilter(circle2).categories, cpBitmask(0x30));
     QCOMPARE(cpShapeGetFilter(circle2).mask, cpBitmask(0x30));
-    QCOMPARE(cpShapeGetLayers(ball2), CP_ALL_LAYERS);
+    QCOMPARE(shapeLayers(ball2), allLayers);
     QCOMPARE(cpCircleShapeGetRadius(circle2), 12.5);
     QCOMPARE(cpCircleShapeGetOffset(circle2).y, -2.0);
     QCOMPARE(cpSegmentShapeGetB(segment2).y, 5.0);

@@ -331,7 +331,7 @@ void TestJointItems::valuesAfterBindingAndRebinding()
         QCOMPARE(s->minAngle(), 0.0f);
         QCOMPARE(s->maxAngle(), 45.0f);
         s->setMaxAngle(90);
-        QCOMPARE(cpRotaryLimitJointGetMax(j->constraint()), 90.0f * cpRadiansPerDegree);
+        QCOMPARE(cpRotaryLimitJointGetMax(j->constraint()), 90.0f * radiansPerDegree);
         break;
     }
     case Groove: {
@@ -795,7 +795,7 @@ void TestJointItems::propertiesReachTheirFileValue_data()
 
     const QVariant far = QVariant(QPointF(2e9, 0));
     const QVariant nan = QVariant(kNaN);
-    const double radians = cpRadiansPerDegree;
+    const double radians = radiansPerDegree;
     QTest::newRow("spring rest length") << Spring << QByteArray("restLength") << QByteArray("restLength")
                                         << QVariant(12.5f) << QVariant(-1.0f) << 1.0;
     QTest::newRow("spring stiffness") << Spring << QByteArray("stiffness") << QByteArray("stiffness")

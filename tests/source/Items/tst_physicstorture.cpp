@@ -151,7 +151,7 @@ struct Level
             cpSpaceAddBody(space, body);
             cpBodySetPosition(body, toVect(at));
         }
-        auto* item = new PolyShapeItem(space, cpSpaceAddShape(space, cpPolyShapeNewClockwise(body, 4, cw)));
+        auto* item = new PolyShapeItem(space, cpSpaceAddShape(space, newClockwisePolyShape(body, 4, cw)));
         scene->addItem(item);
         return item;
     }
@@ -876,7 +876,7 @@ bool saneState(cpBody* body)
     const cpVect p = cpBodyGetPosition(body);
     const cpVect v = cpBodyGetVelocity(body);
     for (double x : {p.x, p.y, v.x, v.y, cpBodyGetAngle(body), cpBodyGetAngularVelocity(body)}) {
-        if (!cpIsSaneMagnitude(x))
+        if (!isSaneMagnitude(x))
             return false;
     }
     return true;

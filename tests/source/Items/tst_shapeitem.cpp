@@ -41,7 +41,7 @@ public:
     {
         cpBody* b = cpShapeGetBody(cpshape());
         cpBodySetPosition(b, cpv(pos().x(), pos().y()));
-        cpBodySetAngle(b, rotation() * cpRadiansPerDegree);
+        cpBodySetAngle(b, rotation() * radiansPerDegree);
         cpSpaceReindexShapesForBody(space(), b);
     }
 };

@@ -75,7 +75,7 @@ struct World
         const cpVect cw[4] = {cpv(-h, h), cpv(h, h), cpv(h, -h), cpv(-h, -h)};
         if (!body)
             body = newBody(at, 130, cpMomentForPoly(130, 4, cw, cpvzero, 0));
-        cpShape* shape = cpSpaceAddShape(space, cpPolyShapeNewClockwise(body, 4, cw));
+        cpShape* shape = cpSpaceAddShape(space, newClockwisePolyShape(body, 4, cw));
         auto* item = new PolyShapeItem(space, shape, nullptr);
         scene.addItem(item);
         return item;
@@ -262,7 +262,7 @@ void TestShapeItems::adjustAfterStepping()
     const QPointF bodyPos = toPoint(cpBodyGetPosition(body));
     QVERIFY(!near(bodyPos, QPointF(10, 20), 1));
     QVERIFY(near(graphics->pos(), bodyPos));
-    QVERIFY(std::fabs(graphics->rotation() - cpBodyGetAngle(body) * cpDegreesPerRadian) < 1e-3);
+    QVERIFY(std::fabs(graphics->rotation() - cpBodyGetAngle(body) * degreesPerRadian) < 1e-3);
 
     if (kind == "segment") {
         auto* s = static_cast<SegmentShapeItem*>(item);
@@ -485,13 +485,13 @@ void TestShapeItems::polygonHandleDrag()
     QVERIFY(near(box->handlePositions().at(1), QPointF(25, 15)));
     QVERIFY(near(toPoint(cpBodyGetPosition(body)), QPointF(50, 50)));
 
-    const std::vector<cpVect> cw = cpPolyShapeGetVertsClockwise(shape);
+    const std::vector<cpVect> cw = polyVerticesClockwise(shape);
     QCOMPARE(int(cw.size()), 4);
     for (int i = 0; i < 4; ++i)
         QVERIFY(near(toPoint(cw[size_t(i)]), box->handlePositions().at(i)));
     // Chipmunk holds them counter-clockwise: the first one it stores is our last.
     QVERIFY(near(toPoint(cpPolyShapeGetVert(shape, 0)), QPointF(-15, -15)));
-    QVERIFY(cpPolyValidateClockwise(cw.data(), 4));
+    QVERIFY(isValidClockwisePolygon(cw.data(), 4));
     const double expected = cpMomentForPoly(130, 4, cw.data(), cpvzero, 0);
     QVERIFY(std::fabs(cpBodyGetMoment(body) - expected) < 1e-3 * expected);
     QVERIFY(std::fabs(expected - 19500) > 100);
@@ -501,12 +501,12 @@ void TestShapeItems::polygonHandleDrag()
     const QList<ItemNode*> handles = box->handles();
     for (int i = 0; i < handles.size(); ++i) {
         handles[i]->setPos(QPointF(i * 10, 0));
-        const std::vector<cpVect> now = cpPolyShapeGetVertsClockwise(shape);
-        QVERIFY(cpPolyValidateClockwise(now.data(), int(now.size())));
+        const std::vector<cpVect> now = polyVerticesClockwise(shape);
+        QVERIFY(isValidClockwisePolygon(now.data(), int(now.size())));
         const double m = cpMomentForPoly(130, int(now.size()), now.data(), cpvzero, 0);
         QVERIFY(std::fabs(cpBodyGetMoment(body) - m) < 1e-3 * m);
     }
-    QVERIFY(!near(toPoint(cpPolyShapeGetVertClockwise(shape, 3)), QPointF(30, 0)));
+    QVERIFY(!near(toPoint(polyVerticesClockwise(shape)[3]), QPointF(30, 0)));
     w.circle(QPointF(60, 80), 5);
     w.step(30);
     QVERIFY(std::isfinite(cpBodyGetPosition(body).y));
@@ -533,9 +533,9 @@ void TestShapeItems::largePolygonBuiltInOnePass()
         const double angle = -2 * M_PI * i / count;
         clockwise[size_t(i)] = cpv(radius * std::cos(angle), radius * std::sin(angle));
     }
-    QVERIFY(cpPolyValidateClockwise(clockwise.data(), count));
+    QVERIFY(isValidClockwisePolygon(clockwise.data(), count));
     cpBody* body = w.newBody(QPointF(0, 0), 130, cpMomentForCircle(130, 0, radius, cpvzero));
-    cpShape* shape = cpSpaceAddShape(w.space, cpPolyShapeNewClockwise(body, count, clockwise.data()));
+    cpShape* shape = cpSpaceAddShape(w.space, newClockwisePolyShape(body, count, clockwise.data()));
     auto* poly = new PolyShapeItem(w.space, shape, nullptr);
     w.scene.addItem(poly);
 
@@ -555,7 +555,7 @@ void TestShapeItems::staticShapesNeverMoveStaticBody()
     auto* circle = new CircleShapeItem(w.space, cs, nullptr);
     w.scene.addItem(circle);
     const cpVect cw[3] = {cpv(100, 10), cpv(120, -10), cpv(80, -10)};
-    cpShape* ps = cpSpaceAddShape(w.space, cpPolyShapeNewClockwise(staticBody, 3, cw));
+    cpShape* ps = cpSpaceAddShape(w.space, newClockwisePolyShape(staticBody, 3, cw));
     auto* poly = new PolyShapeItem(w.space, ps, nullptr);
     w.scene.addItem(poly);
 
@@ -573,9 +573,9 @@ void TestShapeItems::staticShapesNeverMoveStaticBody()
     QVERIFY(near(toPoint(cpCircleShapeGetOffset(cs)), QPointF(60, 50)));
     // The polygon's vertices took the drag and the turn.
     for (int i = 0; i < 3; ++i)
-        QVERIFY(near(toPoint(cpPolyShapeGetVertClockwise(ps, i)),
+        QVERIFY(near(toPoint(polyVerticesClockwise(ps)[size_t(i)]),
                      poly->mapToScene(poly->handlePositions().at(i)), 1e-6));
-    QVERIFY(!near(toPoint(cpPolyShapeGetVertClockwise(ps, 1)), QPointF(120, 10), 1e-3));
+    QVERIFY(!near(toPoint(polyVerticesClockwise(ps)[1]), QPointF(120, 10), 1e-3));
 
     // Glued onto a dynamic box and freed again, the circle returns to the
     // static body without moving it.
@@ -657,7 +657,7 @@ void TestShapeItems::circleKeysAndMoment()
     w.key(c, Qt::Key_Left);
     w.key(c, Qt::Key_Left);
     QCOMPARE(c->rotation(), 2.0);
-    QVERIFY(std::fabs(cpBodyGetAngle(body) - 2 * cpRadiansPerDegree) < 1e-7);
+    QVERIFY(std::fabs(cpBodyGetAngle(body) - 2 * radiansPerDegree) < 1e-7);
     w.key(c, Qt::Key_Right);
     w.key(c, Qt::Key_Right);
     QCOMPARE(c->rotation(), 0.0);
@@ -669,7 +669,7 @@ void TestShapeItems::circleKeysAndMoment()
     QVERIFY(near(toPoint(cpBodyGetPosition(body)), QPointF(0, 0)));
     c->adjustShape();
     QVERIFY(near(toPoint(cpBodyGetPosition(body)), QPointF(30, 40)));
-    QVERIFY(std::fabs(cpBodyGetAngle(body) - 45 * cpRadiansPerDegree) < 1e-7);
+    QVERIFY(std::fabs(cpBodyGetAngle(body) - 45 * radiansPerDegree) < 1e-7);
 }
 
 // Moving a shared node moves the end of every segment on it; the radius keys
@@ -710,8 +710,8 @@ void TestShapeItems::segmentEndsFollowNodes()
     cpShapeSetElasticity(d->cpshape(), 0.3);
     cpShapeSetFriction(d->cpshape(), 0.7);
     cpShapeSetCollisionType(d->cpshape(), 4);
-    cpShapeSetGroup(d->cpshape(), 9);
-    cpShapeSetLayers(d->cpshape(), 6);
+    setShapeGroup(d->cpshape(), 9);
+    setShapeLayers(d->cpshape(), 6);
     cpShapeSetSensor(d->cpshape(), true);
     SegmentShapeItem* copy = d->clone();
     QVERIFY(copy);
@@ -720,8 +720,8 @@ void TestShapeItems::segmentEndsFollowNodes()
     QCOMPARE(cpShapeGetElasticity(copy->cpshape()), 0.3);
     QCOMPARE(cpShapeGetFriction(copy->cpshape()), 0.7);
     QCOMPARE(cpShapeGetCollisionType(copy->cpshape()), cpCollisionType(4));
-    QCOMPARE(cpShapeGetGroup(copy->cpshape()), cpGroup(9));
-    QCOMPARE(cpShapeGetLayers(copy->cpshape()), cpLayers(6));
+    QCOMPARE(shapeGroup(copy->cpshape()), cpGroup(9));
+    QCOMPARE(shapeLayers(copy->cpshape()), ShapeLayers(6));
     QVERIFY(!cpShapeGetSensor(copy->cpshape()));
     QCOMPARE(copy->endA(), static_cast<LineItemNode*>(nullptr));
     QVERIFY(cpSpaceContainsShape(w.space, copy->cpshape()));

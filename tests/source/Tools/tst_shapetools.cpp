@@ -133,14 +133,14 @@ void TestShapeTools::boxTool()
     QVERIFY(near(toPoint(cpBodyGetPosition(body)), scenePoint(QPoint(320, 90))));
     QVERIFY(box->isSelected());
 
-    const std::vector<cpVect> cw = cpPolyShapeGetVertsClockwise(shape);
+    const std::vector<cpVect> cw = polyVerticesClockwise(shape);
     const QList<QPointF> expected = {QPointF(-15, 15), QPointF(15, 15), QPointF(15, -15), QPointF(-15, -15)};
     QCOMPARE(int(cw.size()), 4);
     for (int i = 0; i < 4; ++i) {
         QCOMPARE(toPoint(cw[size_t(i)]), expected.at(i));
         QCOMPARE(box->handlePositions().at(i), expected.at(i));
     }
-    QVERIFY(cpPolyValidateClockwise(cw.data(), 4));
+    QVERIFY(isValidClockwisePolygon(cw.data(), 4));
 }
 
 // Control during a segment drag continues the chain through shared nodes, all
