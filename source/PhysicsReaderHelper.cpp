@@ -50,7 +50,7 @@ bool PhysicsReaderHelper::reading(cpShape* shape, long long)
     const bool glued = !isSharedStaticBody(space, body) && shapeCountOnBody(body) > 0;
 
     switch (getShapeType(shape)) {
-    case CP_CIRCLE_SHAPE:
+    case ShapeKind::Circle:
         if (glued) {
             QGraphicsItem* parent = bodyItem(body);
             if (!parent)
@@ -65,7 +65,7 @@ bool PhysicsReaderHelper::reading(cpShape* shape, long long)
             scene->addItem(new CircleShapeItem(space, shape, nullptr));
         }
         break;
-    case CP_SEGMENT_SHAPE: {
+    case ShapeKind::Segment: {
         auto* item = new SegmentShapeItem(space, shape);
         scene->addItem(item);
         const QPointF a = item->pointA();
@@ -81,7 +81,7 @@ bool PhysicsReaderHelper::reading(cpShape* shape, long long)
         nodeB->mergeWithTouchingNode();
         break;
     }
-    case CP_POLY_SHAPE:
+    case ShapeKind::Poly:
         if (glued) {
             QGraphicsItem* parent = bodyItem(body);
             if (!parent)

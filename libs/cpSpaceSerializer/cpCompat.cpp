@@ -34,7 +34,14 @@ void settleBody(cpBody* body, cpVect position, cpFloat angle)
     cpBodySetPosition(body, position);
 }
 
-cpShapeType shapeTypeOf(const cpShape* shape) { return shape->klass->type; }
+ShapeKind shapeTypeOf(const cpShape* shape)
+{
+    switch (shape->klass->type) {
+    case CP_CIRCLE_SHAPE: return ShapeKind::Circle;
+    case CP_SEGMENT_SHAPE: return ShapeKind::Segment;
+    default: return ShapeKind::Poly;
+    }
+}
 
 void setCircleOffset(cpShape* circle, cpVect offset) { cpCircleShapeSetOffset(circle, offset); }
 void setCircleRadius(cpShape* circle, cpFloat radius) { cpCircleShapeSetRadius(circle, radius); }

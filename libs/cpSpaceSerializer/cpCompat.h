@@ -10,9 +10,6 @@
 // headers.
 
 #include <chipmunk/chipmunk.h>
-// Only for the shape kinds (cpShapeType), which the public headers lack; no
-// field of these structures is read outside cpCompat.cpp.
-#include <chipmunk/chipmunk_structs.h>
 
 #include "physicsrules.h"
 
@@ -110,8 +107,10 @@ inline bool spaceSimulatesBody(cpSpace* space, cpBody* body)
 // ---------------------------------------------------------------------------
 // Shapes: kind and direct fields.
 
-// The kind of a shape: CP_CIRCLE_SHAPE, CP_SEGMENT_SHAPE or CP_POLY_SHAPE.
-cpShapeType shapeTypeOf(const cpShape* shape);
+// The kind of a shape: ShapeKind::Circle, ShapeKind::Segment or ShapeKind::Poly.
+// The three shape kinds; the engine's own enumeration is in its private headers.
+enum class ShapeKind { Circle, Segment, Poly };
+ShapeKind shapeTypeOf(const cpShape* shape);
 // The unsafe setters of a shape's geometry: the caller moves or resizes the
 // shape of an item in place, where a new shape would lose its body and space.
 void setCircleOffset(cpShape* circle, cpVect offset);

@@ -245,9 +245,9 @@ TiXmlElement* cpSpaceSerializer::createShapeElm(cpShape* shape)
 
     TiXmlElement* elm;
     switch (shapeTypeOf(shape)) {
-    case CP_CIRCLE_SHAPE: elm = createCircleElm(shape); break;
-    case CP_SEGMENT_SHAPE: elm = createSegmentElm(shape); break;
-    case CP_POLY_SHAPE: elm = createPolyElm(shape); break;
+    case ShapeKind::Circle: elm = createCircleElm(shape); break;
+    case ShapeKind::Segment: elm = createSegmentElm(shape); break;
+    case ShapeKind::Poly: elm = createPolyElm(shape); break;
     default: return nullptr;
     }
 

@@ -329,7 +329,7 @@ void ShapeDragDropBehavior::handleMouseRelease(QGraphicsItem* item, QGraphicsIte
         cpSpaceAddShape(mSpace, mShape);
     if (!staticBody)
         cpBodySetUserData(ownBody, static_cast<QObject*>(shapeItem));
-    if (getShapeType(mShape) == CP_CIRCLE_SHAPE)
+    if (getShapeType(mShape) == ShapeKind::Circle)
         setCircleOffset(mShape, cpvzero);
 
     moveGluedDescendants(item, mSpace, hostBody, ownBody);

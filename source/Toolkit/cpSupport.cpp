@@ -51,7 +51,7 @@ void countShapesOnBody(cpBody*, cpShape*, void* data)
     ++*static_cast<int*>(data);
 }
 
-cpShapeType getShapeType(cpShape* shape)
+ShapeKind getShapeType(cpShape* shape)
 {
     return shapeTypeOf(shape);
 }
@@ -120,7 +120,7 @@ bool getBodiesAtPoints(cpVect p1, cpVect p2, cpBody** a, cpBody** b, cpSpace* sp
 
 void cpPolyShapeApplyOffset(cpShape* polygon, cpVect offset)
 {
-    if (!polygon || getShapeType(polygon) != CP_POLY_SHAPE)
+    if (!polygon || getShapeType(polygon) != ShapeKind::Poly)
         return;
     const int count = cpPolyShapeGetCount(polygon);
     std::vector<cpVect> verts;

@@ -7,7 +7,7 @@
 #include <QList>
 #include <QPointF>
 
-#include "cpCompat.h" // Chipmunk, and cpShapeType
+#include "cpCompat.h" // Chipmunk, and ShapeKind
 
 class QGraphicsItem;
 
@@ -22,7 +22,7 @@ void ShapeItemAdjust(QGraphicsItem* item, cpShape* shape);
 void countShapesOnBody(cpBody* body, cpShape* shape, void* data);
 
 // The shape's kind: 0 circle, 1 segment, 2 polygon.
-cpShapeType getShapeType(cpShape* shape);
+ShapeKind getShapeType(cpShape* shape);
 
 // Number of shapes of the space attached to the body (0 for a null body).
 int shapeCountOnBody(cpBody* body);

@@ -207,8 +207,8 @@ void TestPhysicsWriter::roundTripEveryKind()
     cpShape* poly2 = loaded(poly);
     cpShape* segment2 = loaded(segment);
     cpShape* ball2 = loaded(ball);
-    QVERIFY(shapeTypeOf(circle2) == CP_CIRCLE_SHAPE && shapeTypeOf(poly2) == CP_POLY_SHAPE
-            && shapeTypeOf(segment2) == CP_SEGMENT_SHAPE);
+    QVERIFY(shapeTypeOf(circle2) == ShapeKind::Circle && shapeTypeOf(poly2) == ShapeKind::Poly
+            && shapeTypeOf(segment2) == ShapeKind::Segment);
 
     // Bodies shared, the static body mapped to the new space's own.
     cpBody* a2 = cpShapeGetBody(circle2);

@@ -36,7 +36,7 @@ public:
     explicit CircleReader(EditorView* view) : m_view(view) {}
     bool reading(cpShape* shape, long long) override
     {
-        if (getShapeType(shape) != 0)
+        if (getShapeType(shape) != ShapeKind::Circle)
             return false;
         m_view->editorScene()->addItem(new CircleShapeItem(m_view->space(), shape, nullptr));
         return true;

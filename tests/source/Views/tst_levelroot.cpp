@@ -36,8 +36,8 @@ public:
         cpSpace* space = m_level.space();
         QGraphicsItem* item = nullptr;
         switch (getShapeType(shape)) {
-        case 0: item = new CircleShapeItem(space, shape, nullptr); break;
-        case 1: item = new SegmentShapeItem(space, shape); break;
+        case ShapeKind::Circle: item = new CircleShapeItem(space, shape, nullptr); break;
+        case ShapeKind::Segment: item = new SegmentShapeItem(space, shape); break;
         default: item = new PolyShapeItem(space, shape, nullptr); break;
         }
         m_level.scene()->addItem(item);
