@@ -52,15 +52,15 @@ struct Level
 class CircleReader : public cpSpaceSerializerDelegate
 {
 public:
-    explicit CircleReader(EditorView* view) : mView(view) {}
+    explicit CircleReader(EditorView* view) : m_view(view) {}
     bool reading(cpShape* shape, long long) override
     {
-        mView->editorScene()->addItem(new CircleShapeItem(mView->space(), shape, nullptr));
+        m_view->editorScene()->addItem(new CircleShapeItem(m_view->space(), shape, nullptr));
         return true;
     }
 
 private:
-    EditorView* mView;
+    EditorView* m_view;
 };
 
 QString frameName(int i)

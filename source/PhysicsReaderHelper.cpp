@@ -37,14 +37,14 @@ void colorEachConstraint(cpConstraint* constraint, void*)
 } // namespace
 
 PhysicsReaderHelper::PhysicsReaderHelper(EditorView* view)
-    : _view(view)
+    : m_view(view)
 {
 }
 
 bool PhysicsReaderHelper::reading(cpShape* shape, long long)
 {
-    cpSpace* space = _view->space();
-    EditorScene* scene = _view->editorScene();
+    cpSpace* space = m_view->space();
+    EditorScene* scene = m_view->editorScene();
     cpBody* body = cpShapeGetBody(shape);
     // The shape is not in the space yet: any shape counted is an earlier one.
     const bool glued = !isSharedStaticBody(space, body) && shapeCountOnBody(body) > 0;
@@ -113,10 +113,10 @@ bool PhysicsReaderHelper::reading(cpBody*, long long)
 
 bool PhysicsReaderHelper::reading(cpConstraint* constraint, long long)
 {
-    AbstractLineJointItem* joint = newJointItem(_view->space(), constraint);
+    AbstractLineJointItem* joint = newJointItem(m_view->space(), constraint);
     if (!joint)
         return false;
-    _view->editorScene()->addItem(joint);
+    m_view->editorScene()->addItem(joint);
     joint->setupNodes();
     joint->adjust();
     // Unbound until the reader puts it into the space, which recolours it.

@@ -26,7 +26,7 @@ public:
     bool holdsOutside(cpConstraint* constraint, long long id) override;
 
 private:
-    EditorView* _view;
+    EditorView* m_view;
 };
 
 // The open road into a cleared canvas: the physics file beside the level (items

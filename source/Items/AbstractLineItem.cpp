@@ -24,17 +24,17 @@ std::string numberText(qreal value)
 // AbstractEdge
 
 AbstractEdge::AbstractEdge()
-    : mEndA(nullptr)
-    , mEndB(nullptr)
+    : m_endA(nullptr)
+    , m_endB(nullptr)
 {
 }
 
 AbstractEdge::~AbstractEdge()
 {
-    LineItemNode* a = mEndA;
-    LineItemNode* b = mEndB;
-    mEndA = nullptr;
-    mEndB = nullptr;
+    LineItemNode* a = m_endA;
+    LineItemNode* b = m_endB;
+    m_endA = nullptr;
+    m_endB = nullptr;
     if (a)
         a->removeEdge(this, true);
     if (b && b != a)
@@ -43,25 +43,25 @@ AbstractEdge::~AbstractEdge()
 
 LineItemNode* AbstractEdge::otherNode(LineItemNode* n)
 {
-    return mEndA != n ? mEndA : mEndB;
+    return m_endA != n ? m_endA : m_endB;
 }
 
 QPointF AbstractEdge::pointA() const
 {
-    return mEndA ? mEndA->pos() : QPointF(0, 0);
+    return m_endA ? m_endA->pos() : QPointF(0, 0);
 }
 
 QPointF AbstractEdge::pointB() const
 {
-    return mEndB ? mEndB->pos() : QPointF(0, 0);
+    return m_endB ? m_endB->pos() : QPointF(0, 0);
 }
 
 void AbstractEdge::replaceNode(LineItemNode* oldNode, LineItemNode* newNode)
 {
-    if (mEndA == oldNode)
-        mEndA = newNode;
-    else if (mEndB == oldNode)
-        mEndB = newNode;
+    if (m_endA == oldNode)
+        m_endA = newNode;
+    else if (m_endB == oldNode)
+        m_endB = newNode;
 }
 
 void AbstractEdge::dragStarted(ItemNode*)
@@ -74,7 +74,7 @@ void AbstractEdge::dragEnded(ItemNode*)
 
 void AbstractEdge::swapEnds()
 {
-    std::swap(mEndA, mEndB);
+    std::swap(m_endA, m_endB);
 }
 
 // ---------------------------------------------------------------------------
@@ -82,8 +82,8 @@ void AbstractEdge::swapEnds()
 
 LineItemNode::LineItemNode(AbstractEdge* e1, AbstractEdge* e2)
     : ItemNode(nullptr)
-    , mDecorate(false)
-    , mDeletionPending(false)
+    , m_decorate(false)
+    , m_deletionPending(false)
 {
     QPointF start(0, 0);
     if (e1)
@@ -121,8 +121,8 @@ LineItemNode::~LineItemNode()
 {
     if (m_nodeIndex)
         m_nodeIndex->remove(this);
-    const QList<AbstractEdge*> edges = mEdges;
-    mEdges.clear();
+    const QList<AbstractEdge*> edges = m_edges;
+    m_edges.clear();
     for (AbstractEdge* e : edges) {
         e->replaceNode(this, nullptr);
         // An edge may name this node at both ends; clear the second one too.
@@ -140,7 +140,7 @@ constexpr QGraphicsItem::GraphicsItemFlags freshNodeFlags = QGraphicsItem::ItemI
 
 bool LineItemNode::standInForNewEnd(AbstractEdge* edge, bool asEndA, bool decorate)
 {
-    if (m_quiet || mDeletionPending || !m_nodeIndex || !edge || mEdges.contains(edge) || parentItem()
+    if (m_quiet || m_deletionPending || !m_nodeIndex || !edge || m_edges.contains(edge) || parentItem()
         || flags() != freshNodeFlags || isSelected() || hasFocus() || !isVisible() || !isEnabled()
         || opacity() != 1.0 || zValue() != LineEndNodeZ || pen() != QPen(Qt::black, 0)
         || brush() != QBrush(Qt::blue))
@@ -149,7 +149,7 @@ bool LineItemNode::standInForNewEnd(AbstractEdge* edge, bool asEndA, bool decora
         edge->setEndA(this);
     else
         edge->setEndB(this);
-    mEdges.prepend(edge);
+    m_edges.prepend(edge);
     setDecorate(decorate);
     m_nodeIndex->remove(this);
     m_nodeIndex->insert(this);
@@ -171,26 +171,26 @@ void LineItemNode::place(const QPointF& position)
 
 void LineItemNode::setDecorate(bool decorate)
 {
-    mDecorate = decorate;
+    m_decorate = decorate;
     update();
 }
 
 void LineItemNode::addEdge(AbstractEdge* edge)
 {
-    if (edge && !mEdges.contains(edge))
-        mEdges.append(edge);
+    if (edge && !m_edges.contains(edge))
+        m_edges.append(edge);
 }
 
 void LineItemNode::removeEdge(AbstractEdge* edge, bool deleteIfEmpty)
 {
-    mEdges.removeOne(edge);
-    if (deleteIfEmpty && mEdges.isEmpty())
+    m_edges.removeOne(edge);
+    if (deleteIfEmpty && m_edges.isEmpty())
         scheduleDeletion();
 }
 
 AbstractEdge* LineItemNode::otherEdge(AbstractEdge* e) const
 {
-    for (AbstractEdge* edge : mEdges) {
+    for (AbstractEdge* edge : m_edges) {
         if (edge != e)
             return edge;
     }
@@ -199,7 +199,7 @@ AbstractEdge* LineItemNode::otherEdge(AbstractEdge* e) const
 
 void LineItemNode::updateEdges()
 {
-    const QList<AbstractEdge*> edges = mEdges;
+    const QList<AbstractEdge*> edges = m_edges;
     for (AbstractEdge* e : edges)
         e->updateEndpoints();
 }
@@ -220,16 +220,16 @@ void LineItemNode::mergeWithTouchingNode()
 
 void LineItemNode::mergeWithNode(LineItemNode* other)
 {
-    if (!other || other == this || mDeletionPending || other->isDeletionPending())
+    if (!other || other == this || m_deletionPending || other->isDeletionPending())
         return;
-    for (AbstractEdge* e : other->mEdges) {
-        if (mEdges.contains(e))
+    for (AbstractEdge* e : other->m_edges) {
+        if (m_edges.contains(e))
             return;
     }
 
-    const QList<AbstractEdge*> taken = other->mEdges;
+    const QList<AbstractEdge*> taken = other->m_edges;
     // The absorbed node keeps nothing: its destructor must not reach these edges.
-    other->mEdges.clear();
+    other->m_edges.clear();
     for (AbstractEdge* e : taken) {
         e->replaceNode(other, this);
         addEdge(e);
@@ -241,9 +241,9 @@ void LineItemNode::mergeWithNode(LineItemNode* other)
 
 void LineItemNode::breakAway()
 {
-    if (mEdges.size() <= 1 || !scene())
+    if (m_edges.size() <= 1 || !scene())
         return;
-    AbstractEdge* e = mEdges.takeFirst();
+    AbstractEdge* e = m_edges.takeFirst();
     e->replaceNode(this, nullptr);
     LineItemNode* node = new LineItemNode(e, nullptr);
     node->setPos(pos());
@@ -252,14 +252,14 @@ void LineItemNode::breakAway()
 
 void LineItemNode::insertNode()
 {
-    if (mEdges.isEmpty() || !scene())
+    if (m_edges.isEmpty() || !scene())
         return;
-    AbstractEdge* e = mEdges.first();
+    AbstractEdge* e = m_edges.first();
     // The clone comes first: an edge that cannot be split leaves all as it was.
     AbstractEdge* c = e->clone();
     if (!c)
         return;
-    mEdges.removeFirst();
+    m_edges.removeFirst();
 
     LineItemNode* n = new LineItemNode(nullptr, nullptr);
     n->setPos(pos());
@@ -278,19 +278,19 @@ void LineItemNode::insertNode()
 
 void LineItemNode::deleteThis()
 {
-    if (mDeletionPending)
+    if (m_deletionPending)
         return;
 
     bool dissolved = false;
-    if (mEdges.size() == 2) {
-        AbstractEdge* e1 = mEdges.at(0);
-        AbstractEdge* e2 = mEdges.at(1);
+    if (m_edges.size() == 2) {
+        AbstractEdge* e1 = m_edges.at(0);
+        AbstractEdge* e2 = m_edges.at(1);
         LineItemNode* far = e1->otherNode(this);
         // Joining needs a far node that is neither this node nor the far end of
         // e2 (which would turn e2 into a loop on one node).
         if (far && far != this && e2->otherNode(this) != far) {
             far->removeEdge(e1, false);
-            mEdges.removeOne(e1);
+            m_edges.removeOne(e1);
             far->addEdge(e2);
             e2->replaceNode(this, far);
             e2->updateEndpoints();
@@ -301,16 +301,16 @@ void LineItemNode::deleteThis()
     }
 
     if (!dissolved) {
-        const QList<AbstractEdge*> edges = mEdges;
+        const QList<AbstractEdge*> edges = m_edges;
         for (AbstractEdge* e : edges) {
             // An edge already gone has taken itself off the list: delete each once.
-            if (mEdges.contains(e))
+            if (m_edges.contains(e))
                 delete e;
         }
     }
 
     // Whatever is still listed must not be reached from the destructor later.
-    mEdges.clear();
+    m_edges.clear();
     scheduleDeletion();
 }
 
@@ -324,7 +324,7 @@ void LineItemNode::paint(QPainter* painter, const QStyleOptionGraphicsItem* opti
 {
     painter->setRenderHint(QPainter::Antialiasing, true);
     QGraphicsEllipseItem::paint(painter, option, widget);
-    if (mDecorate) {
+    if (m_decorate) {
         painter->setBrush(QBrush(Qt::red));
         painter->setPen(pen());
         painter->drawEllipse(QRect(-2, -2, 4, 4));
@@ -334,7 +334,7 @@ void LineItemNode::paint(QPainter* painter, const QStyleOptionGraphicsItem* opti
 void LineItemNode::mousePressEvent(QGraphicsSceneMouseEvent* event)
 {
     QGraphicsItem::mousePressEvent(event);
-    const QList<AbstractEdge*> edges = mEdges;
+    const QList<AbstractEdge*> edges = m_edges;
     for (AbstractEdge* e : edges)
         e->dragStarted(this);
 }
@@ -343,8 +343,8 @@ void LineItemNode::mouseMoveEvent(QGraphicsSceneMouseEvent* event)
 {
     QGraphicsItem::mouseMoveEvent(event);
 
-    if ((event->modifiers() & Qt::ShiftModifier) && mEdges.size() == 1)
-        snapToAngle(mEdges.first());
+    if ((event->modifiers() & Qt::ShiftModifier) && m_edges.size() == 1)
+        snapToAngle(m_edges.first());
     else
         updateEdges();
 
@@ -420,7 +420,7 @@ void LineItemNode::snapToAngle(AbstractEdge* edge)
 void LineItemNode::mouseReleaseEvent(QGraphicsSceneMouseEvent* event)
 {
     QGraphicsItem::mouseReleaseEvent(event);
-    const QList<AbstractEdge*> edges = mEdges;
+    const QList<AbstractEdge*> edges = m_edges;
     for (AbstractEdge* e : edges)
         e->dragEnded(this);
     mergeWithTouchingNode();
@@ -449,7 +449,7 @@ void LineItemNode::keyPressEvent(QKeyEvent* event)
 
 void LineItemNode::scheduleDeletion()
 {
-    mDeletionPending = true;
+    m_deletionPending = true;
     deleteLater();
 }
 
@@ -472,17 +472,17 @@ AbstractLineItem::~AbstractLineItem() = default;
 
 void AbstractLineItem::updateEndpoints()
 {
-    if (mEndA && mEndB)
-        setLine(QLineF(mEndA->pos(), mEndB->pos()));
+    if (m_endA && m_endB)
+        setLine(QLineF(m_endA->pos(), m_endB->pos()));
 }
 
 void AbstractLineItem::adjustNodes()
 {
     const QLineF l = line();
-    if (mEndA)
-        mEndA->place(l.p1());
-    if (mEndB)
-        mEndB->place(l.p2());
+    if (m_endA)
+        m_endA->place(l.p1());
+    if (m_endB)
+        m_endB->place(l.p2());
 }
 
 void AbstractLineItem::paint(QPainter* painter, const QStyleOptionGraphicsItem* option,
@@ -592,7 +592,7 @@ void AbstractLineItem::read(IOTransformer& transformer)
     QGraphicsScene* s = scene();
     bool startTaken = false;
     // Nodes belong to the scene; without one they would have no owner.
-    if (s && !mEndA && !mEndB) {
+    if (s && !m_endA && !m_endB) {
         // A line that continues another one: the node its start would absorb
         // stands in for that start.
         LineItemNode* absorbed = nodeAbsorbedAt(s, QPointF(x1, y1), QPointF(x2, y2));
@@ -617,13 +617,13 @@ void AbstractLineItem::read(IOTransformer& transformer)
     if (startTaken) {
         // The start keeps its place, and the line and the start's other edges
         // follow it, as after a merge.
-        mEndB->place(line().p2());
-        mEndA->updateEdges();
+        m_endB->place(line().p2());
+        m_endA->updateEdges();
     } else {
         adjustNodes();
-        if (LineItemNode* a = mEndA)
+        if (LineItemNode* a = m_endA)
             a->mergeWithTouchingNode();
     }
-    if (LineItemNode* b = mEndB)
+    if (LineItemNode* b = m_endB)
         b->mergeWithTouchingNode();
 }

@@ -46,17 +46,17 @@ public:
     virtual void dragStarted(ItemNode* node);
     virtual void dragEnded(ItemNode* node);
 
-    LineItemNode* endA() const { return mEndA; }
-    LineItemNode* endB() const { return mEndB; }
+    LineItemNode* endA() const { return m_endA; }
+    LineItemNode* endB() const { return m_endB; }
     // Plain stores; the caller keeps the node lists in step.
-    void setEndA(LineItemNode* node) { mEndA = node; }
-    void setEndB(LineItemNode* node) { mEndB = node; }
+    void setEndA(LineItemNode* node) { m_endA = node; }
+    void setEndB(LineItemNode* node) { m_endB = node; }
     // Exchanges the two end references (the nodes themselves stay put).
     void swapEnds();
 
 protected:
-    LineItemNode* mEndA;
-    LineItemNode* mEndB;
+    LineItemNode* m_endA;
+    LineItemNode* m_endB;
 };
 
 // The blue handle at the end of one or more edges. Dropping it less than one
@@ -73,7 +73,7 @@ public:
     ~LineItemNode() override;
 
     void setDecorate(bool decorate);
-    bool decorate() const { return mDecorate; }
+    bool decorate() const { return m_decorate; }
 
     // Appends an edge; an edge already listed is not added again.
     void addEdge(AbstractEdge* edge);
@@ -82,7 +82,7 @@ public:
     void removeEdge(AbstractEdge* edge, bool deleteIfEmpty);
     // The first listed edge that is not e, or null.
     AbstractEdge* otherEdge(AbstractEdge* e) const;
-    const QList<AbstractEdge*>& edges() const { return mEdges; }
+    const QList<AbstractEdge*>& edges() const { return m_edges; }
     void updateEdges();
 
     // Line nodes of the scene less than one unit away, topmost first; hidden
@@ -109,7 +109,7 @@ public:
     bool standInForNewEnd(AbstractEdge* edge, bool asEndA, bool decorate);
 
     // True once the node has asked for its own deferred deletion.
-    bool isDeletionPending() const { return mDeletionPending; }
+    bool isDeletionPending() const { return m_deletionPending; }
 
     // For a joint's ends, which move with their bodies on every physics tick:
     // the node sends geometry changes only while selected, and whoever moves it
@@ -133,10 +133,10 @@ private:
     void scheduleDeletion();
     void snapToAngle(AbstractEdge* edge);
 
-    bool mDecorate;
-    bool mDeletionPending;
+    bool m_decorate;
+    bool m_deletionPending;
     bool m_quiet = false;
-    QList<AbstractEdge*> mEdges;
+    QList<AbstractEdge*> m_edges;
     // The scene's node index, which lists this node while it is in the scene;
     // kept up to date through the geometry changes the node sends (or place()).
     QPointer<LineNodeIndex> m_nodeIndex;

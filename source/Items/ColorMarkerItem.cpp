@@ -21,7 +21,7 @@ int counter = 1;
 ColorMarkerItem::ColorMarkerItem()
     : QObject(nullptr)
     , QGraphicsEllipseItem(-2, -2, 4, 4)
-    , mLabel(nullptr)
+    , m_label(nullptr)
 {
     setBrush(QBrush(Qt::darkGray, Qt::SolidPattern));
     // Qt 4's default pen: cosmetic, width 0.
@@ -30,11 +30,11 @@ ColorMarkerItem::ColorMarkerItem()
              | QGraphicsItem::ItemIsFocusable);
     setZValue(ColorMarkerZ);
 
-    mLabel = new QGraphicsTextItem(QString::number(counter++), this);
-    mLabel->setPos(1, -1);
+    m_label = new QGraphicsTextItem(QString::number(counter++), this);
+    m_label->setPos(1, -1);
     // Upright on the y-up canvas.
-    mLabel->setTransform(QTransform::fromScale(1, -1));
-    mLabel->setDefaultTextColor(Qt::white);
+    m_label->setTransform(QTransform::fromScale(1, -1));
+    m_label->setDefaultTextColor(Qt::white);
 }
 
 ColorMarkerItem::~ColorMarkerItem()
@@ -58,7 +58,7 @@ std::string ColorMarkerItem::key()
 
 QString ColorMarkerItem::identifier() const
 {
-    return mLabel->toPlainText();
+    return m_label->toPlainText();
 }
 
 QRectF ColorMarkerItem::boundingRect() const
@@ -69,7 +69,7 @@ QRectF ColorMarkerItem::boundingRect() const
 void ColorMarkerItem::mapColors()
 {
     const QList<QGraphicsItem*> touched = collidingItems(Qt::IntersectsItemBoundingRect);
-    mSamples.clear();
+    m_samples.clear();
     for (QGraphicsItem* item : touched) {
         if (item->type() != GraphicItemType)
             continue;
@@ -81,14 +81,14 @@ void ColorMarkerItem::mapColors()
         const QImage image = sprite->pixmap().toImage();
         if (!image.valid(x, y))
             continue;
-        mSamples.insert(QFileInfo(sprite->pixmapKey()).baseName(), image.pixel(x, y));
+        m_samples.insert(QFileInfo(sprite->pixmapKey()).baseName(), image.pixel(x, y));
     }
 }
 
 QHash<QString, QString> ColorMarkerItem::colorStringMap() const
 {
     QHash<QString, QString> strings;
-    for (auto it = mSamples.constBegin(); it != mSamples.constEnd(); ++it) {
+    for (auto it = m_samples.constBegin(); it != m_samples.constEnd(); ++it) {
         strings.insert(it.key(), QStringLiteral("%1-%2-%3")
                                      .arg(qRed(it.value()))
                                      .arg(qGreen(it.value()))
@@ -152,10 +152,10 @@ void ColorMarkerItem::read(IOTransformer& io)
     const double y = numberFromText(decodeText(io.readAttribute("y")));
     setPos(x, y);
     const QString group = decodeText(io.readAttribute("group"));
-    mName = decodeText(io.readAttribute("name"));
+    m_name = decodeText(io.readAttribute("name"));
     if (!group.isEmpty())
         setGroupId(group);
     // The label is part of the bounding rectangle.
     prepareGeometryChange();
-    mLabel->setPlainText(decodeText(io.readAttribute("id")));
+    m_label->setPlainText(decodeText(io.readAttribute("id")));
 }

@@ -38,7 +38,7 @@ public:
     // Samples the pixel under the dot's centre of every sprite that the dot or
     // its label touches; a sprite whose image does not hold that point is left out.
     void mapColors();
-    QHash<QString, QRgb> samples() const { return mSamples; }
+    QHash<QString, QRgb> samples() const { return m_samples; }
     // The samples as "red-green-blue" texts.
     QHash<QString, QString> colorStringMap() const;
 
@@ -58,8 +58,8 @@ protected:
     void mouseReleaseEvent(QGraphicsSceneMouseEvent* event) override;
 
 private:
-    QHash<QString, QRgb> mSamples;
-    QGraphicsTextItem* mLabel;
+    QHash<QString, QRgb> m_samples;
+    QGraphicsTextItem* m_label;
     // The group registry that lists the marker, for a marker that dies outside
     // any scene.
     QPointer<GroupRegistry> m_groupRegistry;

@@ -378,10 +378,10 @@ void AbstractLineJointItem::determineColor()
         p.setColor(toStatic ? staticColor() : boundColor());
     }
     setPen(p);
-    if (mEndA)
-        mEndA->setPen(p);
-    if (mEndB)
-        mEndB->setPen(p);
+    if (m_endA)
+        m_endA->setPen(p);
+    if (m_endB)
+        m_endB->setPen(p);
 }
 
 void AbstractLineJointItem::keyPressEvent(QKeyEvent* event)

@@ -71,9 +71,9 @@ void adjustDescendants(QGraphicsItem* item)
 // BasicDragDropBehavior
 
 BasicDragDropBehavior::BasicDragDropBehavior()
-    : mTarget(nullptr)
-    , mSavedOpacity(1.0f)
-    , mTargetIsObject(false)
+    : m_target(nullptr)
+    , m_savedOpacity(1.0f)
+    , m_targetIsObject(false)
 {
 }
 
@@ -81,17 +81,17 @@ BasicDragDropBehavior::~BasicDragDropBehavior() = default;
 
 DragDropGraphicsItem* BasicDragDropBehavior::currentTarget() const
 {
-    if (mTarget && mTargetIsObject && mTargetGuard.isNull())
+    if (m_target && m_targetIsObject && m_targetGuard.isNull())
         return nullptr;
-    return mTarget;
+    return m_target;
 }
 
 void BasicDragDropBehavior::setTarget(QGraphicsItem* target)
 {
-    mTarget = target ? dynamic_cast<DragDropGraphicsItem*>(target) : nullptr;
-    QObject* object = mTarget ? dynamic_cast<QObject*>(target) : nullptr;
-    mTargetGuard = object;
-    mTargetIsObject = object != nullptr;
+    m_target = target ? dynamic_cast<DragDropGraphicsItem*>(target) : nullptr;
+    QObject* object = m_target ? dynamic_cast<QObject*>(target) : nullptr;
+    m_targetGuard = object;
+    m_targetIsObject = object != nullptr;
 }
 
 void BasicDragDropBehavior::leaveTarget(QGraphicsItem* item)
@@ -180,15 +180,15 @@ bool BasicDragDropBehavior::handleDragEntering(QGraphicsItem*, QGraphicsItem* ta
 {
     if (!target)
         return false;
-    mSavedOpacity = float(target->opacity());
-    target->setOpacity(mSavedOpacity * 0.5);
+    m_savedOpacity = float(target->opacity());
+    target->setOpacity(m_savedOpacity * 0.5);
     return true;
 }
 
 void BasicDragDropBehavior::handleDragLeaving(QGraphicsItem*, QGraphicsItem* target)
 {
     if (target)
-        target->setOpacity(mSavedOpacity);
+        target->setOpacity(m_savedOpacity);
 }
 
 void BasicDragDropBehavior::handleDrop(QGraphicsItem* item, QGraphicsItem* target)
@@ -213,8 +213,8 @@ void BasicDragDropBehavior::handleDrop(QGraphicsItem* item, QGraphicsItem* targe
 // ShapeDragDropBehavior
 
 ShapeDragDropBehavior::ShapeDragDropBehavior(cpShape* shape, cpSpace* space)
-    : mShape(shape)
-    , mSpace(space)
+    : m_shape(shape)
+    , m_space(space)
 {
 }
 
@@ -230,9 +230,9 @@ bool ShapeDragDropBehavior::canDropOnType(ItemType type)
 
 void ShapeDragDropBehavior::freezeShape()
 {
-    if (!mShape)
+    if (!m_shape)
         return;
-    cpBody* body = cpShapeGetBody(mShape);
+    cpBody* body = cpShapeGetBody(m_shape);
     if (!body || cpBodyGetType(body) != CP_BODY_TYPE_DYNAMIC)
         return;
     cpBodySetVelocity(body, cpvzero);
@@ -252,12 +252,12 @@ void ShapeDragDropBehavior::handleDrop(QGraphicsItem* item, QGraphicsItem* targe
         handleDragLeaving(item, target);
         return;
     }
-    if (!mShape || !mSpace)
+    if (!m_shape || !m_space)
         return;
     if (!shapeType(ItemType(item->type())))
         return;
     ShapeItem* dropped = dynamic_cast<ShapeItem*>(item);
-    if (!dropped || !dropped->cpshape() || dropped->cpshape() == mShape)
+    if (!dropped || !dropped->cpshape() || dropped->cpshape() == m_shape)
         return;
     if (item == target || item->isAncestorOf(target)) {
         handleDragLeaving(item, target);
@@ -265,19 +265,19 @@ void ShapeDragDropBehavior::handleDrop(QGraphicsItem* item, QGraphicsItem* targe
     }
 
     cpShape* shape = dropped->cpshape();
-    cpBody* hostBody = cpShapeGetBody(mShape);
+    cpBody* hostBody = cpShapeGetBody(m_shape);
     cpBody* current = cpShapeGetBody(shape);
 
     if (!dropped->oldBody() && current != hostBody) {
         dropped->setOldBody(current);
         // The space's static body is shared by every static shape and is never
         // taken out; a body already out of the space stays as it is.
-        if (!isStaticOrOutside(mSpace, current))
-            cpSpaceRemoveBody(mSpace, current);
+        if (!isStaticOrOutside(m_space, current))
+            cpSpaceRemoveBody(m_space, current);
     }
 
-    moveShapeToBody(mSpace, dropped, hostBody);
-    moveGluedDescendants(item, mSpace, current, hostBody);
+    moveShapeToBody(m_space, dropped, hostBody);
+    moveGluedDescendants(item, m_space, current, hostBody);
 
     BasicDragDropBehavior::handleDrop(item, target);
 
@@ -302,16 +302,16 @@ void ShapeDragDropBehavior::handleMouseRelease(QGraphicsItem* item, QGraphicsIte
 
     BasicDragDropBehavior::handleMouseRelease(item, defaultParent, event);
 
-    if (!freeing || !shapeItem || !mShape || !mSpace)
+    if (!freeing || !shapeItem || !m_shape || !m_space)
         return;
 
     cpBody* ownBody = shapeItem->oldBody();
-    cpBody* hostBody = cpShapeGetBody(mShape);
-    const bool staticBody = isSharedStaticBody(mSpace, ownBody);
+    cpBody* hostBody = cpShapeGetBody(m_shape);
+    const bool staticBody = isSharedStaticBody(m_space, ownBody);
 
-    if (cpSpaceContainsShape(mSpace, mShape))
-        cpSpaceRemoveShape(mSpace, mShape);
-    cpShapeSetBody(mShape, ownBody);
+    if (cpSpaceContainsShape(m_space, m_shape))
+        cpSpaceRemoveShape(m_space, m_shape);
+    cpShapeSetBody(m_shape, ownBody);
     if (!staticBody) {
         const QPointF scenePos = item->scenePos();
         cpBodySetPosition(ownBody, cpv(scenePos.x(), scenePos.y()));
@@ -322,17 +322,17 @@ void ShapeDragDropBehavior::handleMouseRelease(QGraphicsItem* item, QGraphicsIte
     // The body goes back before its shape; only a dynamic body returns to the
     // simulation (a static or infinite one was out of it before).
     if (!staticBody && cpBodyGetType(ownBody) == CP_BODY_TYPE_DYNAMIC
-        && !cpSpaceContainsBody(mSpace, ownBody)) {
-        cpSpaceAddBody(mSpace, ownBody);
+        && !cpSpaceContainsBody(m_space, ownBody)) {
+        cpSpaceAddBody(m_space, ownBody);
     }
-    if (!cpSpaceContainsShape(mSpace, mShape))
-        cpSpaceAddShape(mSpace, mShape);
+    if (!cpSpaceContainsShape(m_space, m_shape))
+        cpSpaceAddShape(m_space, m_shape);
     if (!staticBody)
         cpBodySetUserData(ownBody, static_cast<QObject*>(shapeItem));
-    if (getShapeType(mShape) == ShapeKind::Circle)
-        setCircleOffset(mShape, cpvzero);
+    if (getShapeType(m_shape) == ShapeKind::Circle)
+        setCircleOffset(m_shape, cpvzero);
 
-    moveGluedDescendants(item, mSpace, hostBody, ownBody);
+    moveGluedDescendants(item, m_space, hostBody, ownBody);
     shapeItem->adjustShape();
     adjustDescendants(item);
 }

@@ -53,14 +53,14 @@ protected:
     // Re-parents item under parent (null: top level) keeping its scene position.
     static void reparentKeepingScenePos(QGraphicsItem* item, QGraphicsItem* parent);
 
-    DragDropGraphicsItem* mTarget;
-    float mSavedOpacity;
+    DragDropGraphicsItem* m_target;
+    float m_savedOpacity;
 
 private:
     // Watches a target that is also a QObject, so one destroyed during the drag
     // is never called.
-    QPointer<QObject> mTargetGuard;
-    bool mTargetIsObject;
+    QPointer<QObject> m_targetGuard;
+    bool m_targetIsObject;
 };
 
 // The behaviour of a circle or polygon shape item: gluing a dragged shape onto
@@ -80,8 +80,8 @@ public:
     // Stops the shape's body, so a dragged body does not fly off when simulated.
     void freezeShape();
 
-    cpShape* shape() const { return mShape; }
-    cpSpace* space() const { return mSpace; }
+    cpShape* shape() const { return m_shape; }
+    cpSpace* space() const { return m_space; }
 
     // Where a shape item's geometry lives. A top-level item of a body of its own
     // stands for that body (its position and rotation are the body's). Any other
@@ -96,8 +96,8 @@ public:
                                     const QPointF& point);
 
 private:
-    cpShape* mShape;
-    cpSpace* mSpace;
+    cpShape* m_shape;
+    cpSpace* m_space;
 };
 
 #endif // DRAGDROPGRAPHICSITEM_H

@@ -23,18 +23,18 @@ public:
 
     void setRect(QRectF rect);
 
-    QColor topColor() const { return mTopColor; }
-    QColor midColor() const { return mMidColor; }
-    QColor bottomColor() const { return mBottomColor; }
+    QColor topColor() const { return m_topColor; }
+    QColor midColor() const { return m_midColor; }
+    QColor bottomColor() const { return m_bottomColor; }
     void setTopColor(QColor color);
     void setMidColor(QColor color);
     void setBottomColor(QColor color);
 
 private:
-    QRectF mRect;
-    QColor mBottomColor;
-    QColor mMidColor;
-    QColor mTopColor;
+    QRectF m_rect;
+    QColor m_bottomColor;
+    QColor m_midColor;
+    QColor m_topColor;
 };
 
 #endif // GRADIENTITEM_H

@@ -124,8 +124,8 @@ QString getSpriteFileNameFromPixmapKey(const QString& key, const QString& image)
 GraphicItem::GraphicItem(SpriteSheetItem* sheet, cpSpace* space)
     : QObject(nullptr)
     , QGraphicsPixmapItem(sheet)
-    , mSpriteSheet(sheet)
-    , mSpace(space)
+    , m_spriteSheet(sheet)
+    , m_space(space)
 {
     init();
 }
@@ -133,8 +133,8 @@ GraphicItem::GraphicItem(SpriteSheetItem* sheet, cpSpace* space)
 GraphicItem::GraphicItem(int x, int y, QString key, cpSpace* space, SpriteSheetItem* sheet)
     : QObject(nullptr)
     , QGraphicsPixmapItem(sheet)
-    , mSpriteSheet(sheet)
-    , mSpace(space)
+    , m_spriteSheet(sheet)
+    , m_space(space)
 {
     setPixmapKey(key);
     setPos(x, y);
@@ -148,19 +148,19 @@ GraphicItem::~GraphicItem()
         groups = m_groupRegistry.data();
     if (groups)
         groups->remove(this, groupId());
-    delete mDragDropBehavior;
-    mDragDropBehavior = nullptr;
+    delete m_dragDropBehavior;
+    m_dragDropBehavior = nullptr;
 }
 
 void GraphicItem::init()
 {
     pair = nullptr;
-    mFlippedX = false;
-    mFlippedY = false;
+    m_flippedX = false;
+    m_flippedY = false;
     // A child object, so the tree goes with the sprite.
-    mActionModel = new ActionModel(mSpace, this);
-    mDragDropBehavior = new BasicDragDropBehavior();
-    mColor = QColor(Qt::white);
+    m_actionModel = new ActionModel(m_space, this);
+    m_dragDropBehavior = new BasicDragDropBehavior();
+    m_color = QColor(Qt::white);
     setFlags(QGraphicsItem::ItemIsSelectable | QGraphicsItem::ItemIsMovable
              | QGraphicsItem::ItemIsFocusable);
     setTransformationMode(Qt::SmoothTransformation);
@@ -180,17 +180,17 @@ std::string GraphicItem::key()
 
 SpriteSheetItem* GraphicItem::spriteSheet() const
 {
-    return mSpriteSheet.data();
+    return m_spriteSheet.data();
 }
 
 QString GraphicItem::pixmapKeyDisplay() const
 {
-    return QFileInfo(mPixmapKey).fileName();
+    return QFileInfo(m_pixmapKey).fileName();
 }
 
 QString GraphicItem::storedKey() const
 {
-    return mPixmapKey.isEmpty() ? mUnresolvedKey : mPixmapKey;
+    return m_pixmapKey.isEmpty() ? m_unresolvedKey : m_pixmapKey;
 }
 
 void GraphicItem::setPixmapKey(QString key)
@@ -198,12 +198,12 @@ void GraphicItem::setPixmapKey(QString key)
     qDebug("Creating from key: %s", encodeText(key).c_str());
     QPixmap pixmap;
     if (!PixmapCache::get()->find(key, &pixmap)) {
-        if (mSpriteSheet) {
+        if (m_spriteSheet) {
             // The frame's own file beside the plist stands in for a sheet whose
             // texture is missing. absolutePath: canonicalPath is "." for a
             // plist that is gone.
-            const QString frame = getSpriteFileNameFromPixmapKey(key, mSpriteSheet->imageFileName());
-            const QString path = QFileInfo(mSpriteSheet->plistFilePath()).absolutePath()
+            const QString frame = getSpriteFileNameFromPixmapKey(key, m_spriteSheet->imageFileName());
+            const QString path = QFileInfo(m_spriteSheet->plistFilePath()).absolutePath()
                 + QLatin1Char('/') + frame;
             qDebug("Recovering with: %s", encodeText(path).c_str());
             pixmap = readImageFile(path);
@@ -212,14 +212,14 @@ void GraphicItem::setPixmapKey(QString key)
         }
     }
     if (pixmap.isNull()) {
-        if (mPixmapKey.isEmpty())
-            mUnresolvedKey = key;
+        if (m_pixmapKey.isEmpty())
+            m_unresolvedKey = key;
         return;
     }
     setPixmap(mirrored(pixmap, false, true));
     setAnchor(QPointF(0.5, 0.5));
-    mPixmapKey = key;
-    mUnresolvedKey.clear();
+    m_pixmapKey = key;
+    m_unresolvedKey.clear();
 }
 
 QPointF GraphicItem::anchor() const
@@ -246,18 +246,18 @@ void GraphicItem::setAnchor(QPointF anchor)
 
 void GraphicItem::setFlipX(bool flip)
 {
-    if (flip == mFlippedX)
+    if (flip == m_flippedX)
         return;
-    mFlippedX = flip;
+    m_flippedX = flip;
     if (!pixmap().isNull())
         setPixmap(mirrored(pixmap(), true, false));
 }
 
 void GraphicItem::setFlipY(bool flip)
 {
-    if (flip == mFlippedY)
+    if (flip == m_flippedY)
         return;
-    mFlippedY = flip;
+    m_flippedY = flip;
     if (!pixmap().isNull())
         setPixmap(mirrored(pixmap(), false, true));
 }
@@ -427,26 +427,26 @@ void GraphicItem::keyPressEvent(QKeyEvent* event)
 void GraphicItem::mousePressEvent(QGraphicsSceneMouseEvent* event)
 {
     QGraphicsPixmapItem::mousePressEvent(event);
-    mPressPosition = pos();
-    mDragDropBehavior->handleMouseMove(this, event);
+    m_pressPosition = pos();
+    m_dragDropBehavior->handleMouseMove(this, event);
 }
 
 void GraphicItem::mouseMoveEvent(QGraphicsSceneMouseEvent* event)
 {
     QGraphicsPixmapItem::mouseMoveEvent(event);
-    mDragDropBehavior->handleMouseMove(this, event);
+    m_dragDropBehavior->handleMouseMove(this, event);
     notifyUpdated();
 }
 
 void GraphicItem::mouseReleaseEvent(QGraphicsSceneMouseEvent* event)
 {
     QGraphicsPixmapItem::mouseReleaseEvent(event);
-    mDragDropBehavior->handleMouseRelease(this, spriteSheet(), event);
+    m_dragDropBehavior->handleMouseRelease(this, spriteSheet(), event);
     QGraphicsItem* parent = parentItem();
     if (parent && shapeType(ItemType(parent->type())))
         setPos(0, 0);
-    if (!samePoint(pos(), mPressPosition))
-        commitMoveAction(mPressPosition, pos());
+    if (!samePoint(pos(), m_pressPosition))
+        commitMoveAction(m_pressPosition, pos());
 }
 
 // ---------------------------------------------------------------- drop target
@@ -464,18 +464,18 @@ bool GraphicItem::dragEntering(QGraphicsItem* item)
         }
         return false;
     }
-    return mDragDropBehavior->handleDragEntering(item, this);
+    return m_dragDropBehavior->handleDragEntering(item, this);
 }
 
 void GraphicItem::dragLeaving(QGraphicsItem* item)
 {
-    mDragDropBehavior->handleDragLeaving(item, this);
+    m_dragDropBehavior->handleDragLeaving(item, this);
 }
 
 void GraphicItem::dropped(QGraphicsItem* item)
 {
     if (acceptsNested(item))
-        mDragDropBehavior->handleDrop(item, this);
+        m_dragDropBehavior->handleDrop(item, this);
 }
 
 bool GraphicItem::acceptsNested(QGraphicsItem* item) const
@@ -525,8 +525,8 @@ void GraphicItem::write(IOTransformer& io)
     if (GraphicItem* parent = parentSprite(this))
         position -= parent->offset();
 
-    const QString file = mSpriteSheet
-        ? getSpriteFileNameFromPixmapKey(storedKey(), mSpriteSheet->imageFileName())
+    const QString file = m_spriteSheet
+        ? getSpriteFileNameFromPixmapKey(storedKey(), m_spriteSheet->imageFileName())
         : storedKey();
     attribute("file", encodeText(file));
     if (!groupId().isEmpty())
@@ -540,19 +540,19 @@ void GraphicItem::write(IOTransformer& io)
         attribute("scale", encodeText(textFromNumber(scale())));
     if (rotation() != 0.0)
         attribute("angle", encodeText(textFromNumber(rotation())));
-    if (mFlippedX)
+    if (m_flippedX)
         attribute("flipX", "true");
-    if (mFlippedY)
+    if (m_flippedY)
         attribute("flipY", "true");
     const QPointF a = anchor();
     if (!samePoint(a, QPointF(0.5, 0.5))) {
         attribute("anchorX", encodeText(textFromNumber(a.x())));
         attribute("anchorY", encodeText(textFromNumber(a.y())));
     }
-    if (mColor.isValid() && (mColor.red() != 255 || mColor.green() != 255 || mColor.blue() != 255)) {
-        attribute("r", encodeText(textFromNumber(mColor.red())));
-        attribute("g", encodeText(textFromNumber(mColor.green())));
-        attribute("b", encodeText(textFromNumber(mColor.blue())));
+    if (m_color.isValid() && (m_color.red() != 255 || m_color.green() != 255 || m_color.blue() != 255)) {
+        attribute("r", encodeText(textFromNumber(m_color.red())));
+        attribute("g", encodeText(textFromNumber(m_color.green())));
+        attribute("b", encodeText(textFromNumber(m_color.blue())));
     }
     if (opacity() != 1.0)
         attribute("opacity", encodeText(textFromNumber(opacity() * 255)));
@@ -605,20 +605,20 @@ void GraphicItem::read(IOTransformer& io)
         const int r = channel("r");
         const int g = channel("g");
         const int b = channel("b");
-        mColor.setRgb(r, g, b, mColor.alpha());
+        m_color.setRgb(r, g, b, m_color.alpha());
     }
 
     const QString file = decodeText(io.readAttribute("file"));
     const QString group = decodeText(io.readAttribute("group"));
-    mName = decodeText(io.readAttribute("name"));
+    m_name = decodeText(io.readAttribute("name"));
 
     if (GraphicItem* parent = parentSprite(this)) {
         x += parent->offset().x();
         y += parent->offset().y();
     }
 
-    if (mSpriteSheet) {
-        setPixmapKey(makeSpriteSheetPixmapKey(mSpriteSheet->imageFileName(), file));
+    if (m_spriteSheet) {
+        setPixmapKey(makeSpriteSheetPixmapKey(m_spriteSheet->imageFileName(), file));
     } else {
         PixmapCache* cache = PixmapCache::get();
         if (!cache->find(file, nullptr))
@@ -656,7 +656,7 @@ void GraphicItem::read(IOTransformer& io)
     readShapeId(io);
 
     while (io.nodeExists(key_str())) {
-        GraphicItem* child = new GraphicItem(spriteSheet(), mSpace);
+        GraphicItem* child = new GraphicItem(spriteSheet(), m_space);
         child->setParentItem(this);
         if (!io.read(*child)) {
             delete child;
@@ -711,12 +711,12 @@ void GraphicItem::readShapeId(IOTransformer& io)
 
 void GraphicItem::readActions(IOTransformer& io)
 {
-    io.read(*mActionModel);
+    io.read(*m_actionModel);
 }
 
 // A sprite without actions stores no "actions" element.
 void GraphicItem::writeActions(IOTransformer& io)
 {
-    if (mActionModel->rowCount() > 0)
-        io.write(*mActionModel);
+    if (m_actionModel->rowCount() > 0)
+        io.write(*m_actionModel);
 }

@@ -70,7 +70,7 @@ public:
     int type() const override;
 
     // The key shown; empty until a pixmap has been set.
-    QString pixmapKey() const { return mPixmapKey; }
+    QString pixmapKey() const { return m_pixmapKey; }
     // The file-name part of the key.
     QString pixmapKeyDisplay() const;
     // Shows the pixmap of the key, from the cache or from its file; a key that
@@ -81,18 +81,18 @@ public:
     QString storedKey() const;
 
     SpriteSheetItem* spriteSheet() const;
-    cpSpace* space() const { return mSpace; }
+    cpSpace* space() const { return m_space; }
     // The sprite's action tree; never null.
-    ActionModel* actionModel() const { return mActionModel; }
+    ActionModel* actionModel() const { return m_actionModel; }
 
     QPointF anchor() const;
     void setAnchor(QPointF anchor);
-    bool flipX() const { return mFlippedX; }
-    bool flipY() const { return mFlippedY; }
+    bool flipX() const { return m_flippedX; }
+    bool flipY() const { return m_flippedY; }
     void setFlipX(bool flip);
     void setFlipY(bool flip);
-    QColor color() const { return mColor; }
-    void setColor(QColor color) { mColor = color; }
+    QColor color() const { return m_color; }
+    void setColor(QColor color) { m_color = color; }
 
     // Property setters that push an undo command, changed or not.
     void commandSetPosition(QPointF position);
@@ -173,17 +173,17 @@ private:
     void readActions(IOTransformer& transformer);
     void writeActions(IOTransformer& transformer);
 
-    BasicDragDropBehavior* mDragDropBehavior = nullptr;
-    QString mPixmapKey;
-    QString mUnresolvedKey;
-    ActionModel* mActionModel = nullptr;
+    BasicDragDropBehavior* m_dragDropBehavior = nullptr;
+    QString m_pixmapKey;
+    QString m_unresolvedKey;
+    ActionModel* m_actionModel = nullptr;
     // Watched: a deleted sprite kept by its undo command may outlive its sheet.
-    QPointer<SpriteSheetItem> mSpriteSheet;
-    bool mFlippedX = false;
-    bool mFlippedY = false;
-    cpSpace* mSpace;
-    QPointF mPressPosition;
-    QColor mColor;
+    QPointer<SpriteSheetItem> m_spriteSheet;
+    bool m_flippedX = false;
+    bool m_flippedY = false;
+    cpSpace* m_space;
+    QPointF m_pressPosition;
+    QColor m_color;
     // The group registry that lists the sprite, so that a sprite that dies
     // outside any scene (its delete command discarded) still leaves it.
     QPointer<GroupRegistry> m_groupRegistry;

@@ -11,7 +11,7 @@ LineItem::LineItem()
     : QObject(nullptr)
     , AbstractLineItem(nullptr)
     , GroupableItem()
-    , mWriteable(true)
+    , m_writeable(true)
 {
 }
 
@@ -20,7 +20,7 @@ LineItem::LineItem(QGraphicsScene* scene, QPointF p1, QPointF p2, bool mergeEnds
 {
     if (scene)
         scene->addItem(this);
-    mWriteable = true;
+    m_writeable = true;
     LineItemNode* a = new LineItemNode(this, nullptr);
     LineItemNode* b = new LineItemNode(this, nullptr);
     setFlags(QGraphicsItem::ItemIsMovable | QGraphicsItem::ItemIsSelectable);
@@ -41,7 +41,7 @@ LineItem::LineItem(QGraphicsScene* scene, LineItemNode* start, QPointF p1, QPoin
 {
     if (scene)
         scene->addItem(this);
-    mWriteable = true;
+    m_writeable = true;
     setEndA(start);
     LineItemNode* b = new LineItemNode(this, nullptr);
     setFlags(QGraphicsItem::ItemIsMovable | QGraphicsItem::ItemIsSelectable);
@@ -62,12 +62,12 @@ LineItem::~LineItem()
 
 int LineItem::type() const
 {
-    return mWriteable ? LineItemType : PathSegmentItemType;
+    return m_writeable ? LineItemType : PathSegmentItemType;
 }
 
 void LineItem::setWriteable(bool writeable)
 {
-    mWriteable = writeable;
+    m_writeable = writeable;
 }
 
 AbstractEdge* LineItem::clone()
@@ -76,7 +76,7 @@ AbstractEdge* LineItem::clone()
     c->setPos(pos());
     c->setLine(line());
     c->setPen(pen());
-    c->setWriteable(mWriteable);
+    c->setWriteable(m_writeable);
     if (QGraphicsItem* parent = parentItem())
         c->setParentItem(parent);
     else if (QGraphicsScene* s = scene())

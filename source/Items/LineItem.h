@@ -52,7 +52,7 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    bool mWriteable;
+    bool m_writeable;
 };
 
 #endif // LINEITEM_H

@@ -56,12 +56,12 @@ bool isLive(LineItemNode* node)
 } // namespace
 
 IOPoint::IOPoint()
-    : mPoint(0, 0)
+    : m_point(0, 0)
 {
 }
 
 IOPoint::IOPoint(QPointF point)
-    : mPoint(point)
+    : m_point(point)
 {
 }
 
@@ -69,13 +69,13 @@ void IOPoint::read(IOTransformer& io)
 {
     const double x = numberFromText(decodeText(io.readAttribute("x")));
     const double y = numberFromText(decodeText(io.readAttribute("y")));
-    mPoint = QPointF(x, y);
+    m_point = QPointF(x, y);
 }
 
 void IOPoint::write(IOTransformer& io)
 {
-    io.writeAttribute("x", encodeText(textFromNumber(mPoint.x())));
-    io.writeAttribute("y", encodeText(textFromNumber(mPoint.y())));
+    io.writeAttribute("x", encodeText(textFromNumber(m_point.x())));
+    io.writeAttribute("y", encodeText(textFromNumber(m_point.y())));
 }
 
 std::string IOPoint::key()
@@ -112,9 +112,9 @@ int PathItem::type() const
 
 void PathItem::setStartingNode(LineItemNode* node)
 {
-    mStartingNode = node;
-    mFirstSegment = nullptr;
-    mSecondNode = nullptr;
+    m_startingNode = node;
+    m_firstSegment = nullptr;
+    m_secondNode = nullptr;
     if (node)
         rememberStart(node);
 }
@@ -123,7 +123,7 @@ AbstractEdge* PathItem::firstEdge(LineItemNode* start) const
 {
     // The chain leaves its start by the segment it began with, as long as the
     // start still holds it; a closed chain would otherwise be walked backwards.
-    AbstractEdge* first = dynamic_cast<AbstractEdge*>(mFirstSegment.data());
+    AbstractEdge* first = dynamic_cast<AbstractEdge*>(m_firstSegment.data());
     if (first && start->edges().contains(first))
         return first;
     return nextEdge(start, QSet<AbstractEdge*>());
@@ -131,29 +131,29 @@ AbstractEdge* PathItem::firstEdge(LineItemNode* start) const
 
 void PathItem::rememberStart(LineItemNode* node)
 {
-    mLastStartPos = node->pos();
+    m_lastStartPos = node->pos();
     AbstractEdge* first = firstEdge(node);
-    mFirstSegment = first ? dynamic_cast<QObject*>(first) : nullptr;
-    mSecondNode = first ? first->otherNode(node) : nullptr;
+    m_firstSegment = first ? dynamic_cast<QObject*>(first) : nullptr;
+    m_secondNode = first ? first->otherNode(node) : nullptr;
 }
 
 LineItemNode* PathItem::startingNode()
 {
-    LineItemNode* start = mStartingNode.data();
+    LineItemNode* start = m_startingNode.data();
     if (isLive(start)) {
         rememberStart(start);
         return start;
     }
-    if (!start && !mFirstSegment)
+    if (!start && !m_firstSegment)
         return nullptr;
 
     // The starting node was merged into another one (or dissolved), which now
     // holds the first segment in its place: that segment's end other than the
     // second node, or failing that the end lying where the start was.
     LineItemNode* survivor = nullptr;
-    if (AbstractEdge* first = dynamic_cast<AbstractEdge*>(mFirstSegment.data())) {
+    if (AbstractEdge* first = dynamic_cast<AbstractEdge*>(m_firstSegment.data())) {
         LineItemNode* candidates[2] = {first->endA(), first->endB()};
-        LineItemNode* second = mSecondNode.data();
+        LineItemNode* second = m_secondNode.data();
         if (second && (second == candidates[0] || second == candidates[1])) {
             LineItemNode* other = second == candidates[0] ? candidates[1] : candidates[0];
             if (isLive(other))
@@ -163,7 +163,7 @@ LineItemNode* PathItem::startingNode()
             for (LineItemNode* candidate : candidates) {
                 if (!isLive(candidate))
                     continue;
-                const double distance = QLineF(candidate->pos(), mLastStartPos).length();
+                const double distance = QLineF(candidate->pos(), m_lastStartPos).length();
                 if (!survivor || distance < best) {
                     survivor = candidate;
                     best = distance;
@@ -171,11 +171,11 @@ LineItemNode* PathItem::startingNode()
             }
         }
     }
-    mStartingNode = survivor;
+    m_startingNode = survivor;
     if (survivor)
         rememberStart(survivor);
     else
-        mFirstSegment = nullptr;
+        m_firstSegment = nullptr;
     return survivor;
 }
 
@@ -249,7 +249,7 @@ void PathItem::read(IOTransformer& io)
 {
     const double x = numberFromText(decodeText(io.readAttribute("x")));
     const double y = numberFromText(decodeText(io.readAttribute("y")));
-    mName = decodeText(io.readAttribute("name"));
+    m_name = decodeText(io.readAttribute("name"));
     const QString group = decodeText(io.readAttribute("group"));
     if (!group.isEmpty())
         setGroupId(group);
@@ -281,7 +281,7 @@ void PathItem::read(IOTransformer& io)
         if (!joined)
             segment->endA()->mergeWithTouchingNode();
         segment->endB()->mergeWithTouchingNode();
-        if (!mStartingNode)
+        if (!m_startingNode)
             setStartingNode(segment->otherNode(nullptr));
         previousEnd = segment->endB();
         previous = current;

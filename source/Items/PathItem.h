@@ -23,7 +23,7 @@ public:
     IOPoint();
     explicit IOPoint(QPointF point);
 
-    QPointF point() const { return mPoint; }
+    QPointF point() const { return m_point; }
 
     void read(IOTransformer& io) override;
     void write(IOTransformer& io) override;
@@ -31,7 +31,7 @@ public:
     static std::string key_str();
 
 private:
-    QPointF mPoint;
+    QPointF m_point;
 };
 
 // A named, groupable polyline: a green handle that reaches a chain of path
@@ -72,12 +72,12 @@ private:
     AbstractEdge* firstEdge(LineItemNode* start) const;
     void rememberStart(LineItemNode* node);
 
-    QPointer<LineItemNode> mStartingNode;
+    QPointer<LineItemNode> m_startingNode;
     // What is known of the chain's beginning, to find the node that absorbed the
     // starting node: the first segment, its far end and the start's last place.
-    QPointer<QObject> mFirstSegment;
-    QPointer<LineItemNode> mSecondNode;
-    QPointF mLastStartPos;
+    QPointer<QObject> m_firstSegment;
+    QPointer<LineItemNode> m_secondNode;
+    QPointF m_lastStartPos;
 };
 
 #endif // PATHITEM_H

@@ -76,10 +76,10 @@ void SegmentShapeItem::updateEndpoints()
     cpBody* body = cpShapeGetBody(shape);
     cpVect a = cpSegmentShapeGetA(shape);
     cpVect b = cpSegmentShapeGetB(shape);
-    if (mEndA && isSanePoint(mEndA->scenePos()))
-        a = cpBodyWorldToLocal(body, cpv(mEndA->scenePos().x(), mEndA->scenePos().y()));
-    if (mEndB && isSanePoint(mEndB->scenePos()))
-        b = cpBodyWorldToLocal(body, cpv(mEndB->scenePos().x(), mEndB->scenePos().y()));
+    if (m_endA && isSanePoint(m_endA->scenePos()))
+        a = cpBodyWorldToLocal(body, cpv(m_endA->scenePos().x(), m_endA->scenePos().y()));
+    if (m_endB && isSanePoint(m_endB->scenePos()))
+        b = cpBodyWorldToLocal(body, cpv(m_endB->scenePos().x(), m_endB->scenePos().y()));
     setVisible(true);
     setSegmentEndpoints(shape, a, b);
     if (space() && cpSpaceContainsShape(space(), shape))

@@ -33,8 +33,8 @@ cpSpace* spaceOf(IOTransformer& transformer)
 SpriteSheetItem::SpriteSheetItem(const QString& plistPath)
     : QObject(nullptr)
     , QGraphicsEllipseItem(-3, -3, 6, 6)
-    , mPlistPath(plistPath)
-    , mModel(nullptr)
+    , m_plistPath(plistPath)
+    , m_model(nullptr)
 {
     setUp();
     parsePlist();
@@ -43,14 +43,14 @@ SpriteSheetItem::SpriteSheetItem(const QString& plistPath)
 SpriteSheetItem::SpriteSheetItem()
     : QObject(nullptr)
     , QGraphicsEllipseItem(-3, -3, 6, 6)
-    , mModel(nullptr)
+    , m_model(nullptr)
 {
     setUp();
 }
 
 void SpriteSheetItem::setUp()
 {
-    mModel = new SpriteListModel(this);
+    m_model = new SpriteListModel(this);
     setZValue(SpriteSheetZ);
     setFlags(QGraphicsItem::GraphicsItemFlags());
 }
@@ -70,21 +70,21 @@ void SpriteSheetItem::parsePlist()
     plistReader plist;
     // A missing or malformed file leaves the map empty: the sheet keeps no frames
     // and the level goes on opening.
-    mReadError.clear();
-    if (!plist.readFile(mPlistPath)) {
-        mReadError = plist.errorString();
-        qDebug("Sprite sheet has no readable property list: %s", encodeText(mPlistPath).c_str());
+    m_readError.clear();
+    if (!plist.readFile(m_plistPath)) {
+        m_readError = plist.errorString();
+        qDebug("Sprite sheet has no readable property list: %s", encodeText(m_plistPath).c_str());
     }
 
     const QVariant metadata = plist.value(QStringLiteral("metadata"));
     if (!isDictionary(metadata))
         return;
-    mImageFileName = metadata.toMap().value(QStringLiteral("textureFileName")).toString();
+    m_imageFileName = metadata.toMap().value(QStringLiteral("textureFileName")).toString();
 
-    const QFileInfo plistInfo(mPlistPath);
+    const QFileInfo plistInfo(m_plistPath);
     // absolutePath, not canonicalPath: the latter is "." for a file that is gone.
     const QString folder = plistInfo.absolutePath();
-    QString texturePath = folder + QLatin1Char('/') + mImageFileName;
+    QString texturePath = folder + QLatin1Char('/') + m_imageFileName;
     if (!QFileInfo(texturePath).isFile())
         texturePath = folder + QLatin1Char('/') + plistInfo.baseName() + QStringLiteral(".png");
 
@@ -104,7 +104,7 @@ void SpriteSheetItem::parsePlist()
             continue;
         const QRect rect = plistReader::parseStringToRect(
             it.value().toMap().value(QStringLiteral("frame")).toString());
-        const QString frameKey = makeSpriteSheetPixmapKey(mImageFileName, it.key());
+        const QString frameKey = makeSpriteSheetPixmapKey(m_imageFileName, it.key());
         QPixmap pixmap;
         if (!cache->find(frameKey, &pixmap)) {
             // Only what the texture holds: a frame reaching far outside it would
@@ -115,13 +115,13 @@ void SpriteSheetItem::parsePlist()
             cache->insert(frameKey, pixmap);
             qDebug("Inserted pixmap key: %s", encodeText(frameKey).c_str());
         }
-        mModel->appendRow(new SpriteListModelItem(pixmap, it.key(), frameKey));
+        m_model->appendRow(new SpriteListModelItem(pixmap, it.key(), frameKey));
     }
 }
 
 void SpriteSheetItem::write(IOTransformer& transformer)
 {
-    transformer.writeAttribute("file", encodeText(mPlistPath));
+    transformer.writeAttribute("file", encodeText(m_plistPath));
     transformer.writeAttribute("z", encodeText(textFromNumber(zValue())));
     const QList<QGraphicsItem*> children = childItems();
     for (QGraphicsItem* child : children) {
@@ -134,10 +134,10 @@ void SpriteSheetItem::write(IOTransformer& transformer)
 
 void SpriteSheetItem::read(IOTransformer& transformer)
 {
-    mPlistPath = decodeText(transformer.readAttribute("file"));
+    m_plistPath = decodeText(transformer.readAttribute("file"));
     setZValue(numberFromText(decodeText(transformer.readAttribute("z"))));
 
-    if (QFileInfo::exists(mPlistPath))
+    if (QFileInfo::exists(m_plistPath))
         parsePlist();
 
     // The sprites are read even without the plist: they keep their frame names

@@ -29,12 +29,12 @@ public:
     void write(IOTransformer& transformer) override;
     std::string key() override;
 
-    QString plistFilePath() const { return mPlistPath; }
+    QString plistFilePath() const { return m_plistPath; }
     // The texture name exactly as the plist gives it; the frames' keys carry it.
-    QString imageFileName() const { return mImageFileName; }
+    QString imageFileName() const { return m_imageFileName; }
     // Why the property list could not be read; empty when it was.
-    QString readError() const { return mReadError; }
-    SpriteListModel* model() const { return mModel; }
+    QString readError() const { return m_readError; }
+    SpriteListModel* model() const { return m_model; }
 
     // Loads the texture and cuts every frame that the cache does not hold yet.
     // A missing, malformed or unexpected plist leaves the sheet without frames.
@@ -43,10 +43,10 @@ public:
 private:
     void setUp();
 
-    QString mPlistPath;
-    QString mReadError;
-    QString mImageFileName;
-    SpriteListModel* mModel;
+    QString m_plistPath;
+    QString m_readError;
+    QString m_imageFileName;
+    SpriteListModel* m_model;
 };
 
 #endif // SPRITESHEETITEM_H

@@ -97,7 +97,7 @@ void SelectableQGraphicsItem::paint(QPainter* painter, const QStyleOptionGraphic
 ItemNode::ItemNode(AbstractNodeParent* parent)
     : QObject(nullptr)
     , QGraphicsEllipseItem(-3, -3, 6, 6, dynamic_cast<QGraphicsItem*>(parent))
-    , mNodeParent(parent)
+    , m_nodeParent(parent)
 {
     setFlags(QGraphicsItem::ItemIsMovable | QGraphicsItem::ItemIsSelectable
              | QGraphicsItem::ItemIsFocusable);
@@ -108,8 +108,8 @@ ItemNode::ItemNode(AbstractNodeParent* parent)
 
 void ItemNode::notifyParentOfUpdate()
 {
-    if (mNodeParent)
-        mNodeParent->updatePosition(this);
+    if (m_nodeParent)
+        m_nodeParent->updatePosition(this);
 }
 
 void ItemNode::mousePressEvent(QGraphicsSceneMouseEvent* event)
@@ -145,18 +145,18 @@ void AbstractSyncItem::deleteSyncPair()
 
 SyncedItemPair::~SyncedItemPair()
 {
-    if (mSyncer && mSyncer->pair == this)
-        mSyncer->pair = nullptr;
-    if (mSyncee && mSyncee->pair == this)
-        mSyncee->pair = nullptr;
+    if (m_syncer && m_syncer->pair == this)
+        m_syncer->pair = nullptr;
+    if (m_syncee && m_syncee->pair == this)
+        m_syncee->pair = nullptr;
 }
 
 void SyncedItemPair::syncItems(AbstractSyncItem* syncer, AbstractSyncItem* syncee)
 {
-    if (!syncer || !syncee || mSyncer || mSyncee)
+    if (!syncer || !syncee || m_syncer || m_syncee)
         return;
-    mSyncer = syncer;
-    mSyncee = syncee;
+    m_syncer = syncer;
+    m_syncee = syncee;
     syncer->pair = this;
     syncee->pair = this;
     sync();
@@ -164,29 +164,29 @@ void SyncedItemPair::syncItems(AbstractSyncItem* syncer, AbstractSyncItem* synce
 
 void SyncedItemPair::sync()
 {
-    if (mSyncer && mSyncee)
-        mSyncee->sync(mSyncer);
+    if (m_syncer && m_syncee)
+        m_syncee->sync(m_syncer);
 }
 
 // ---------------------------------------------------------------------------
 
 QString GroupableItem::groupId() const
 {
-    return mGroupId;
+    return m_groupId;
 }
 
 void GroupableItem::setGroupId(QString groupId)
 {
-    mGroupId = writableText(groupId);
+    m_groupId = writableText(groupId);
 }
 
 
 QString GroupableItem::name() const
 {
-    return mName;
+    return m_name;
 }
 
 void GroupableItem::setName(QString name)
 {
-    mName = writableText(name);
+    m_name = writableText(name);
 }

@@ -97,7 +97,7 @@ class ItemNode : public QObject, public QGraphicsEllipseItem
 public:
     explicit ItemNode(AbstractNodeParent* parent);
 
-    AbstractNodeParent* nodeParent() const { return mNodeParent; }
+    AbstractNodeParent* nodeParent() const { return m_nodeParent; }
     void notifyParentOfUpdate();
 
 protected:
@@ -105,7 +105,7 @@ protected:
     void mouseMoveEvent(QGraphicsSceneMouseEvent* event) override;
     void mouseReleaseEvent(QGraphicsSceneMouseEvent* event) override;
 
-    AbstractNodeParent* mNodeParent;
+    AbstractNodeParent* m_nodeParent;
 };
 
 class SyncedItemPair;
@@ -144,12 +144,12 @@ public:
     void syncItems(AbstractSyncItem* syncer, AbstractSyncItem* syncee);
     void sync();
 
-    AbstractSyncItem* syncer() const { return mSyncer; }
-    AbstractSyncItem* syncee() const { return mSyncee; }
+    AbstractSyncItem* syncer() const { return m_syncer; }
+    AbstractSyncItem* syncee() const { return m_syncee; }
 
 private:
-    AbstractSyncItem* mSyncer = nullptr;
-    AbstractSyncItem* mSyncee = nullptr;
+    AbstractSyncItem* m_syncer = nullptr;
+    AbstractSyncItem* m_syncee = nullptr;
 };
 
 // Group id, name and visibility of items listed in the canvas's group registry.
@@ -168,8 +168,8 @@ public:
     virtual void setActive(bool active) = 0;
 
 protected:
-    QString mGroupId;
-    QString mName;
+    QString m_groupId;
+    QString m_name;
 };
 
 #endif // ITEM_H

@@ -16,7 +16,7 @@ namespace {
 class Member : public GroupableItem
 {
 public:
-    Member(QString name, bool on) : on(on) { mName = name; }
+    Member(QString name, bool on) : on(on) { m_name = name; }
     bool active() const override { return on; }
     void setActive(bool active) override { on = active; }
     bool on;
