@@ -39,11 +39,7 @@ ColorMarkerItem::ColorMarkerItem()
 
 ColorMarkerItem::~ColorMarkerItem()
 {
-    GroupRegistry* groups = EditorScene::groupsOf(this);
-    if (!groups)
-        groups = m_groupRegistry.data();
-    if (groups)
-        groups->remove(this, groupId());
+    m_groupMembership.leave(this, this, groupId());
 }
 
 int ColorMarkerItem::type() const
@@ -125,13 +121,7 @@ void ColorMarkerItem::setActive(bool active)
 void ColorMarkerItem::setGroupId(QString groupId)
 {
     groupId = writableText(groupId);
-    GroupRegistry* groups = EditorScene::groupsOf(this);
-    if (!groups)
-        groups = m_groupRegistry.data();
-    if (groups) {
-        groups->update(this, groupId, this->groupId());
-        m_groupRegistry = groups;
-    }
+    m_groupMembership.move(this, this, groupId, this->groupId());
     GroupableItem::setGroupId(groupId);
 }
 

@@ -9,9 +9,9 @@
 #include <QString>
 
 #include "IO/iotransformer.h"
+#include "Items/GroupRegistry.h"
 #include "Items/item.h"
 
-class GroupRegistry;
 class QGraphicsTextItem;
 
 // A numbered dot that records which colour each sprite image shows under it,
@@ -60,9 +60,7 @@ protected:
 private:
     QHash<QString, QRgb> m_samples;
     QGraphicsTextItem* m_label;
-    // The group registry that lists the marker, for a marker that dies outside
-    // any scene.
-    QPointer<GroupRegistry> m_groupRegistry;
+    GroupMembership m_groupMembership;
 };
 
 #endif // COLORMARKERITEM_H

@@ -143,11 +143,7 @@ GraphicItem::GraphicItem(int x, int y, QString key, cpSpace* space, SpriteSheetI
 
 GraphicItem::~GraphicItem()
 {
-    GroupRegistry* groups = EditorScene::groupsOf(this);
-    if (!groups)
-        groups = m_groupRegistry.data();
-    if (groups)
-        groups->remove(this, groupId());
+    m_groupMembership.leave(this, this, groupId());
     delete m_dragDropBehavior;
     m_dragDropBehavior = nullptr;
 }
@@ -364,13 +360,7 @@ void GraphicItem::commitDeleteAction()
 void GraphicItem::setGroupId(QString groupId)
 {
     groupId = writableText(groupId);
-    GroupRegistry* groups = EditorScene::groupsOf(this);
-    if (!groups)
-        groups = m_groupRegistry.data();
-    if (groups) {
-        groups->update(this, groupId, this->groupId());
-        m_groupRegistry = groups;
-    }
+    m_groupMembership.move(this, this, groupId, this->groupId());
     GroupableItem::setGroupId(groupId);
 }
 

@@ -14,10 +14,10 @@
 #include "IO/ExtraAttributes.h"
 #include "IO/iotransformer.h"
 #include "Items/DragDropGraphicsItem.h"
+#include "Items/GroupRegistry.h"
 #include "Items/item.h"
 
 class ActionModel;
-class GroupRegistry;
 class QUndoCommand;
 class QUndoStack;
 class SpriteSheetItem;
@@ -184,9 +184,7 @@ private:
     cpSpace* m_space;
     QPointF m_pressPosition;
     QColor m_color;
-    // The group registry that lists the sprite, so that a sprite that dies
-    // outside any scene (its delete command discarded) still leaves it.
-    QPointer<GroupRegistry> m_groupRegistry;
+    GroupMembership m_groupMembership;
     ExtraAttributes m_extraAttributes;
 };
 

@@ -4,6 +4,7 @@
 
 #include "IO/textcodec.h"
 #include "Items/item.h"
+#include "Views/EditorScene.h"
 
 GroupRegistry::GroupRegistry(QObject* parent)
     : QObject(parent)
@@ -52,4 +53,26 @@ void GroupRegistry::remove(GroupableItem* item, QString group)
 void GroupRegistry::clear()
 {
     m_groups.clear();
+}
+
+GroupRegistry* GroupMembership::registryOf(const QGraphicsItem* item) const
+{
+    if (GroupRegistry* groups = EditorScene::groupsOf(item))
+        return groups;
+    return m_registry.data();
+}
+
+void GroupMembership::move(const QGraphicsItem* item, GroupableItem* member, const QString& newGroup,
+                           const QString& oldGroup)
+{
+    if (GroupRegistry* groups = registryOf(item)) {
+        groups->update(member, newGroup, oldGroup);
+        m_registry = groups;
+    }
+}
+
+void GroupMembership::leave(const QGraphicsItem* item, GroupableItem* member, const QString& group)
+{
+    if (GroupRegistry* groups = registryOf(item))
+        groups->remove(member, group);
 }
