@@ -56,8 +56,7 @@ LineItem::LineItem(QGraphicsScene* scene, LineItemNode* start, QPointF p1, QPoin
 
 LineItem::~LineItem()
 {
-    if (GroupRegistry* groups = EditorScene::groupsOf(this))
-        groups->remove(this, groupId());
+    m_groupMembership.leave(this, this, groupId());
 }
 
 int LineItem::type() const
@@ -130,7 +129,6 @@ void LineItem::setActive(bool active)
 void LineItem::setGroupId(QString groupId)
 {
     groupId = writableText(groupId);
-    if (GroupRegistry* groups = EditorScene::groupsOf(this))
-        groups->update(this, groupId, this->groupId());
+    m_groupMembership.move(this, this, groupId, this->groupId());
     GroupableItem::setGroupId(groupId);
 }

@@ -6,6 +6,7 @@
 #include <QString>
 
 #include "Items/AbstractLineItem.h"
+#include "Items/GroupRegistry.h"
 #include "Items/item.h"
 
 class QGraphicsScene;
@@ -53,6 +54,7 @@ protected:
 
 private:
     bool m_writeable;
+    GroupMembership m_groupMembership;
 };
 
 #endif // LINEITEM_H

@@ -101,8 +101,7 @@ PathItem::PathItem(QPointF pos)
 
 PathItem::~PathItem()
 {
-    if (GroupRegistry* groups = EditorScene::groupsOf(this))
-        groups->remove(this, groupId());
+    m_groupMembership.leave(this, this, groupId());
 }
 
 int PathItem::type() const
@@ -204,8 +203,7 @@ LineItemNode* PathItem::walkChain(const std::function<void(LineItemNode*)>& visi
 void PathItem::setGroupId(QString group)
 {
     group = writableText(group);
-    if (GroupRegistry* groups = EditorScene::groupsOf(this))
-        groups->update(this, group, groupId());
+    m_groupMembership.move(this, this, group, groupId());
     GroupableItem::setGroupId(group);
 }
 

@@ -2,6 +2,7 @@
 #define PATHITEM_H
 
 #include "IO/iotransformer.h"
+#include "Items/GroupRegistry.h"
 #include "Items/item.h"
 
 #include <QGraphicsEllipseItem>
@@ -78,6 +79,7 @@ private:
     QPointer<QObject> m_firstSegment;
     QPointer<LineItemNode> m_secondNode;
     QPointF m_lastStartPos;
+    GroupMembership m_groupMembership;
 };
 
 #endif // PATHITEM_H

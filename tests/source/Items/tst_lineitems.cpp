@@ -898,8 +898,14 @@ void TestLineItems::groupRegistry()
     QCOMPARE(view->groupMap()->value(QStringLiteral("g2")).size(), 1);
     QCOMPARE(grouped->property("name").toString(), QStringLiteral("n"));
 
-    delete grouped;
+    // Taken out of the scene (as a deletion does), the line stays listed and
+    // its group changes still move it; freed there, it leaves the registry.
+    scene->removeItem(grouped);
+    grouped->setGroupId(QStringLiteral("g3"));
     QVERIFY(view->groupMap()->value(QStringLiteral("g2")).isEmpty());
+    QCOMPARE(view->groupMap()->value(QStringLiteral("g3")).size(), 1);
+    delete grouped;
+    QVERIFY(view->groupMap()->value(QStringLiteral("g3")).isEmpty());
 
     // A line outside any canvas scene keeps its group without a registry.
     LineItem loose;

@@ -636,8 +636,12 @@ void TestVectorItems::pathActiveAndGroup()
     for (QGraphicsItem* item : itemsOfType(scene, LineItemNodeType))
         QVERIFY(item->isVisible());
 
+    // Out of the scene (as after a deletion) the path still moves in the
+    // registry, and leaves it when freed there.
+    scene.removeItem(path);
     path->setGroupId(QStringLiteral("other"));
     QVERIFY(view.groupMap()->value(QStringLiteral("loop")).isEmpty());
+    QCOMPARE(view.groupMap()->value(QStringLiteral("other")), QList<GroupableItem*>{path});
     delete path;
     QVERIFY(view.groupMap()->value(QStringLiteral("other")).isEmpty());
 }
