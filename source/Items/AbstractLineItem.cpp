@@ -1,4 +1,5 @@
 #include "Items/AbstractLineItem.h"
+#include "Items/BandedPaint.h"
 
 #include <QBrush>
 #include <QGraphicsScene>
@@ -323,7 +324,7 @@ void LineItemNode::paint(QPainter* painter, const QStyleOptionGraphicsItem* opti
                          QWidget* widget)
 {
     painter->setRenderHint(QPainter::Antialiasing, true);
-    QGraphicsEllipseItem::paint(painter, option, widget);
+    paintInBands(painter, boundingRect(), [&] { QGraphicsEllipseItem::paint(painter, option, widget); });
     if (m_decorate) {
         painter->setBrush(QBrush(Qt::red));
         painter->setPen(pen());
@@ -489,7 +490,7 @@ void AbstractLineItem::paint(QPainter* painter, const QStyleOptionGraphicsItem* 
                              QWidget* widget)
 {
     painter->setRenderHint(QPainter::Antialiasing, true);
-    QGraphicsLineItem::paint(painter, option, widget);
+    paintInBands(painter, boundingRect(), [&] { QGraphicsLineItem::paint(painter, option, widget); });
 }
 
 void AbstractLineItem::refreshOutline() const

@@ -1,3 +1,4 @@
+#include "Items/BandedPaint.h"
 #include "Items/GradientItem.h"
 #include "Items/item.h"
 
@@ -114,6 +115,9 @@ private slots:
     void gradientDefaults();
     void gradientPaintsThreeColourRows();
     void gradientMidColourChangesBothHalves();
+
+    void bandsGiveTheSamePixels_data();
+    void bandsGiveTheSamePixels();
 };
 
 void TestItemBase::typeTests_data()
@@ -419,6 +423,59 @@ void TestItemBase::gradientMidColourChangesBothHalves()
     const QImage ends = render(&item, QSize(100, 200), false);
     QVERIFY(near(ends.pixelColor(50, 199), QColor(Qt::red), 4));
     QVERIFY(near(ends.pixelColor(50, 0), QColor(Qt::white), 4));
+}
+
+// A shape painted band by band, under a clip the view already set or not,
+// gives exactly the pixels of one pass.
+void TestItemBase::bandsGiveTheSamePixels_data()
+{
+    QTest::addColumn<double>("zoom");
+    QTest::addColumn<double>("turn");
+    QTest::addColumn<bool>("clipped");
+    QTest::newRow("one band") << 0.5 << 0.0 << false;
+    QTest::newRow("several bands") << 2.0 << 0.0 << false;
+    QTest::newRow("turned, fractional zoom") << 2.7 << 33.0 << false;
+    QTest::newRow("under the view's clip") << 2.0 << 10.0 << true;
+    QTest::newRow("taller than the bands") << 8.0 << 0.0 << false;
+}
+
+void TestItemBase::bandsGiveTheSamePixels()
+{
+    QFETCH(double, zoom);
+    QFETCH(double, turn);
+    QFETCH(bool, clipped);
+    QTransform world;
+    world.translate(100.3, 99.6);
+    world.rotate(turn);
+    world.scale(zoom, -zoom);
+    QPen wide(QColor(200, 0, 255, 200), 4);
+    wide.setCapStyle(Qt::RoundCap);
+    const QRectF bounds(-13, -13, 26, 26);
+    auto paint = [&](QImage& image, bool banded) {
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        if (clipped)
+            painter.setClipRect(QRect(90, 70, 35, 60));
+        painter.setRenderHint(QPainter::Antialiasing, true);
+        painter.setTransform(world);
+        auto draw = [&] {
+            painter.setPen(QPen(Qt::black, 0));
+            painter.setBrush(QColor(0, 100, 255, 110));
+            painter.drawEllipse(QRectF(-10, -10, 20, 20));
+            painter.setPen(wide);
+            painter.drawLine(QLineF(-9, -8, 11, 6));
+        };
+        if (banded)
+            paintInBands(&painter, bounds, draw);
+        else
+            draw();
+    };
+    QImage once(200, 200, QImage::Format_ARGB32_Premultiplied);
+    QImage inBands(once.size(), once.format());
+    paint(once, false);
+    paint(inBands, true);
+    QVERIFY(once != QImage(once.size(), once.format()));
+    QCOMPARE(inBands, once);
 }
 
 QTEST_MAIN(TestItemBase)

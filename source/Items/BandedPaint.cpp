@@ -1,0 +1,33 @@
+#include "Items/BandedPaint.h"
+
+#include <QPainter>
+#include <QRect>
+#include <QTransform>
+
+namespace {
+
+// Rows of a band: an antialiased edge gives a few spans a row.
+const int kBandRows = 12;
+// Above this many device rows a shape is drawn in one pass.
+const int kMostRows = 6 * kBandRows;
+
+} // namespace
+
+void paintInBands(QPainter* painter, const QRectF& bounds, const std::function<void()>& draw)
+{
+    const QRect device = painter->worldTransform().mapRect(bounds).toAlignedRect().adjusted(-1, -1, 1, 1);
+    if (device.height() <= kBandRows || device.height() > kMostRows) {
+        draw();
+        return;
+    }
+    const QTransform world = painter->worldTransform();
+    for (int top = device.top(); top <= device.bottom(); top += kBandRows) {
+        painter->save();
+        // The band in device pixels, so that the bands meet on whole rows.
+        painter->resetTransform();
+        painter->setClipRect(QRect(device.left(), top, device.width(), kBandRows), Qt::IntersectClip);
+        painter->setWorldTransform(world);
+        draw();
+        painter->restore();
+    }
+}
