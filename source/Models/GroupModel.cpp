@@ -2,7 +2,6 @@
 
 #include "Items/item.h"
 
-#include <iterator>
 
 GroupModel::GroupModel(GroupMap* groups, QObject* parent)
     : QAbstractItemModel(parent)
@@ -10,11 +9,24 @@ GroupModel::GroupModel(GroupMap* groups, QObject* parent)
 {
 }
 
+const QStringList& GroupModel::rowNames() const
+{
+    if (!groups) {
+        m_rowNames.clear();
+        m_rowNamesFor = -1;
+    } else if (m_rowNamesFor != groups->size()) {
+        m_rowNames = groups->keys();
+        m_rowNamesFor = groups->size();
+    }
+    return m_rowNames;
+}
+
 const QList<GroupableItem*>* GroupModel::groupAt(int row) const
 {
     if (!groups || row < 0 || row >= groups->size())
         return nullptr;
-    return &std::next(groups->cbegin(), row).value();
+    const auto it = groups->constFind(rowNames().at(row));
+    return it == groups->cend() ? nullptr : &it.value();
 }
 
 GroupableItem* GroupModel::itemAt(const QModelIndex& index) const
@@ -78,7 +90,7 @@ QVariant GroupModel::data(const QModelIndex& index, int role) const
         if (!group)
             return QVariant();
         if (index.column() == 0 && role == Qt::DisplayRole)
-            return std::next(groups->cbegin(), index.row()).key();
+            return rowNames().at(index.row());
         if (index.column() == 1 && role == Qt::CheckStateRole) {
             // -1 (no known state) for an empty group.
             int state = -1;
@@ -156,11 +168,13 @@ Qt::ItemFlags GroupModel::flags(const QModelIndex& index) const
 void GroupModel::groupUpdated(QString, QString)
 {
     beginResetModel();
+    m_rowNamesFor = -1;
     endResetModel();
 }
 
 void GroupModel::groupsReset()
 {
     beginResetModel();
+    m_rowNamesFor = -1;
     endResetModel();
 }

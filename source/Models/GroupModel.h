@@ -5,14 +5,16 @@
 #include <QList>
 #include <QMap>
 #include <QString>
+#include <QStringList>
 
 class GroupableItem;
 
 // The "Groups" list: the canvas's groups as top-level rows, their items as
 // children, and a "Showing" check box that switches items on and off. It reads
-// the canvas's registry on every query and never copies it; the registry can
-// shrink without a signal (an item deleted out of its group), so every lookup
-// is checked against it.
+// the canvas's registry on every query and never copies its lists; the
+// registry can shrink without a signal (an item deleted out of its group), so
+// every lookup is checked against it. Group names change only with a signal
+// or by being added, so the row of each name is kept until then.
 class GroupModel : public QAbstractItemModel
 {
     Q_OBJECT
@@ -46,8 +48,13 @@ private:
     // is no longer in the registry.
     const QList<GroupableItem*>* groupAt(int row) const;
     GroupableItem* itemAt(const QModelIndex& index) const;
+    // The group names in row order; a view asks for every row, and walking the
+    // map to each one made a list of n groups cost n * n.
+    const QStringList& rowNames() const;
 
     GroupMap* groups; // not owned
+    mutable QStringList m_rowNames;
+    mutable qsizetype m_rowNamesFor = -1;
 };
 
 #endif // GROUPMODEL_H
