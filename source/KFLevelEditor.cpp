@@ -85,6 +85,9 @@ KFLevelEditor::KFLevelEditor(QWidget* parent)
     m_ui->spriteListView->setEditorView(canvas);
     m_ui->actionList->setModel(makeActionList(m_ui->actionList));
     m_ui->sceneTreeView->setModel(&m_sceneModel);
+    // Every row is one line of icon and name. Without this, finding a row
+    // lays out the text of every row above it, on each selection change.
+    m_ui->sceneTreeView->setUniformRowHeights(true);
 
     connect(canvas->editorScene(), &QGraphicsScene::selectionChanged, this, &KFLevelEditor::sceneSelectionChanged);
     connect(canvas, &EditorView::toolCompleted, this, &KFLevelEditor::toolCompleted);
