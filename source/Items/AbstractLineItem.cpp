@@ -324,7 +324,7 @@ void LineItemNode::paint(QPainter* painter, const QStyleOptionGraphicsItem* opti
                          QWidget* widget)
 {
     painter->setRenderHint(QPainter::Antialiasing, true);
-    paintInBands(painter, boundingRect(), [&] { QGraphicsEllipseItem::paint(painter, option, widget); });
+    paintInBands(painter, boundingRect(), pen(), brush(), [&] { QGraphicsEllipseItem::paint(painter, option, widget); });
     if (m_decorate) {
         painter->setBrush(QBrush(Qt::red));
         painter->setPen(pen());
@@ -490,7 +490,7 @@ void AbstractLineItem::paint(QPainter* painter, const QStyleOptionGraphicsItem* 
                              QWidget* widget)
 {
     painter->setRenderHint(QPainter::Antialiasing, true);
-    paintInBands(painter, boundingRect(), [&] { QGraphicsLineItem::paint(painter, option, widget); });
+    paintInBands(painter, boundingRect(), pen(), QBrush(), [&] { QGraphicsLineItem::paint(painter, option, widget); });
 }
 
 void AbstractLineItem::refreshOutline() const

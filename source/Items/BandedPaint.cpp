@@ -1,6 +1,8 @@
 #include "Items/BandedPaint.h"
 
+#include <QBrush>
 #include <QPainter>
+#include <QPen>
 #include <QRect>
 #include <QTransform>
 
@@ -11,12 +13,20 @@ const int kBandRows = 12;
 // Above this many device rows a shape is drawn in one pass.
 const int kMostRows = 6 * kBandRows;
 
+bool translucent(const QPen& pen, const QBrush& brush)
+{
+    return (pen.style() != Qt::NoPen && pen.color().alpha() < 255)
+        || (brush.style() != Qt::NoBrush && brush.color().alpha() < 255);
+}
+
 } // namespace
 
-void paintInBands(QPainter* painter, const QRectF& bounds, const std::function<void()>& draw)
+void paintInBands(QPainter* painter, const QRectF& bounds, const QPen& pen, const QBrush& brush,
+                  const std::function<void()>& draw)
 {
     const QRect device = painter->worldTransform().mapRect(bounds).toAlignedRect().adjusted(-1, -1, 1, 1);
-    if (device.height() <= kBandRows || device.height() > kMostRows) {
+    const bool opaque = !translucent(pen, brush) && painter->opacity() >= 1.0;
+    if (opaque || device.height() <= kBandRows || device.height() > kMostRows) {
         draw();
         return;
     }

@@ -214,7 +214,7 @@ void CircleShapeItem::paint(QPainter* painter, const QStyleOptionGraphicsItem* o
                             QWidget* widget)
 {
     painter->setRenderHint(QPainter::Antialiasing, true);
-    paintInBands(painter, boundingRect(), [&] { QGraphicsEllipseItem::paint(painter, option, widget); });
+    paintInBands(painter, boundingRect(), pen(), brush(), [&] { QGraphicsEllipseItem::paint(painter, option, widget); });
 
     // Each mark costs a full antialiased ellipse; one under a pixel across
     // does not show, and a zoomed-out pile holds thousands of them.

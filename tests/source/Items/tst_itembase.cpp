@@ -466,7 +466,7 @@ void TestItemBase::bandsGiveTheSamePixels()
             painter.drawLine(QLineF(-9, -8, 11, 6));
         };
         if (banded)
-            paintInBands(&painter, bounds, draw);
+            paintInBands(&painter, bounds, wide, QBrush(QColor(0, 100, 255, 110)), draw);
         else
             draw();
     };
