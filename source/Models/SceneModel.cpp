@@ -252,10 +252,6 @@ void SceneModel::createNode(QGraphicsItem* item, SceneModelNode* parent)
     QObject* object = asObject(item);
     if (!object)
         return;
-    // A leaf without a class of its own (a polygon's vertex handle, a line's
-    // node) would be dropped below; a polygon has tens of thousands of them.
-    if (!hasOwnMetaObject(object) && item->childItems().isEmpty())
-        return;
     const QString cls = className(object);
     const QString suffix = QStringLiteral(" (") + object->objectName() + QStringLiteral(")");
     const QString text = suffix == QLatin1String(" ()") ? cls : cls + suffix;
