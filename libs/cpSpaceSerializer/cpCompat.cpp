@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <set>
+#include <vector>
 
 bool bodyMotionSane(const cpBody* body)
 {
@@ -116,6 +117,31 @@ void freeSpaceWithContents(cpSpace* space)
         cpBodyFree(b);
     }
     cpSpaceFree(space);
+}
+
+namespace {
+
+void collectBodyByType(cpBody* body, void* data)
+{
+    auto* lists = static_cast<std::vector<cpBody*>*>(data);
+    lists[cpBodyGetType(body) == CP_BODY_TYPE_STATIC ? 1 : 0].push_back(body);
+}
+
+} // namespace
+
+void takeOutAllBodies(cpSpace* space)
+{
+    // Listed in the engine's own order, static and other bodies apart, as it
+    // keeps them: the first, then from the last back, is always at the front.
+    std::vector<cpBody*> lists[2];
+    cpSpaceEachBody(space, collectBodyByType, lists);
+    for (const std::vector<cpBody*>& list : lists) {
+        if (list.empty())
+            continue;
+        cpSpaceRemoveBody(space, list.front());
+        for (size_t i = list.size() - 1; i > 0; --i)
+            cpSpaceRemoveBody(space, list[i]);
+    }
 }
 
 cpCollisionPostSolveFunc setPairPostSolve(cpCollisionHandler* handler, cpCollisionPostSolveFunc func,

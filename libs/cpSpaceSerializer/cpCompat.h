@@ -251,6 +251,12 @@ void storeConstraintLimits(cpConstraint* c, cpFloat maxForce, cpFloat maxBias, c
 // shape or constraint names too, but never the space's own static body), then
 // the space itself.
 void freeSpaceWithContents(cpSpace* space);
+// Takes every body out of the space (the space's own static body stays), in
+// an order that costs n steps: the engine finds a body it takes out by a scan
+// of its list from the front and fills the gap with the last one, so taking
+// bodies out in any other order (as freeing items one by one does) costs up
+// to n * n / 2. Shapes, constraints and the bodies themselves are left alone.
+void takeOutAllBodies(cpSpace* space);
 
 // ---------------------------------------------------------------------------
 // Collision handlers of a pair of collision types, as the older API had them:

@@ -53,30 +53,6 @@ void eachConstraint(cpConstraint* constraint, void* data)
         static_cast<std::vector<QObject*>*>(data)->push_back(object);
 }
 
-void collectBodyByType(cpBody* body, void* data)
-{
-    auto* lists = static_cast<std::vector<cpBody*>*>(data);
-    lists[cpBodyGetType(body) == CP_BODY_TYPE_STATIC ? 1 : 0].push_back(body);
-}
-
-// Chipmunk finds a body it takes out by a scan of its list from the front and
-// fills the gap with the last one, so the bodies of n items freed in the
-// scene's order cost n * n / 2 steps (half a second at 50,000). Taken out in
-// the order that always finds the body first in the list, they cost n; the
-// items then free bodies that are out of the space already.
-void takeOutAllBodies(cpSpace* space)
-{
-    std::vector<cpBody*> lists[2];
-    cpSpaceEachBody(space, collectBodyByType, lists);
-    for (const std::vector<cpBody*>& list : lists) {
-        if (list.empty())
-            continue;
-        cpSpaceRemoveBody(space, list.front());
-        for (size_t i = list.size() - 1; i > 0; --i)
-            cpSpaceRemoveBody(space, list[i]);
-    }
-}
-
 void collectUnownedConstraint(cpConstraint* constraint, void* data)
 {
     if (!cpConstraintGetUserData(constraint))
@@ -274,6 +250,7 @@ void EditorView::releaseSpace()
             context->undoStack->clear();
     }
 
+    // The items then free bodies that are out of the space already.
     if (m_space)
         takeOutAllBodies(m_space);
     m_scene.clear();

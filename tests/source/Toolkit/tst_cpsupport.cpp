@@ -31,6 +31,7 @@ private slots:
     void adjustPlacesItem();
     void shapeTypes();
     void polygonOffsetKeepsOrder();
+    void takingOutAllBodies();
 
 private:
     cpShape* circle(cpVect at, double radius = 10, cpBody* body = nullptr);
@@ -238,6 +239,32 @@ void TestCpSupport::polygonOffsetKeepsOrder()
     }
     // Not a polygon: nothing happens.
     cpPolyShapeApplyOffset(circle(cpv(0, 0)), cpv(1, 1));
+}
+
+// Every body of every kind leaves the space, whatever the order they were
+// added in; their shapes and joints stay for their owners, and the space's
+// own static body stays its own.
+void TestCpSupport::takingOutAllBodies()
+{
+    const cpBodyType kinds[] = {CP_BODY_TYPE_DYNAMIC, CP_BODY_TYPE_STATIC, CP_BODY_TYPE_KINEMATIC};
+    for (int i = 0; i < 30; ++i) {
+        cpBody* body = cpSpaceAddBody(m_space, cpBodyNew(1, 1));
+        cpBodySetType(body, kinds[i % 3]);
+        m_bodies.push_back(body);
+        circle(cpv(i * 30, 0), 10, body);
+    }
+    cpConstraint* joint = cpSpaceAddConstraint(m_space, cpPinJointNew(m_bodies[0], m_bodies[3], cpvzero, cpvzero));
+    cpSpaceRemoveBody(m_space, m_bodies[4]);
+
+    takeOutAllBodies(m_space);
+    for (cpBody* body : m_bodies)
+        QVERIFY(!cpSpaceContainsBody(m_space, body));
+    QVERIFY(cpSpaceContainsBody(m_space, cpSpaceGetStaticBody(m_space)));
+    for (cpShape* shape : m_shapes)
+        QVERIFY(cpSpaceContainsShape(m_space, shape));
+    QVERIFY(cpSpaceContainsConstraint(m_space, joint));
+    cpSpaceRemoveConstraint(m_space, joint);
+    cpConstraintFree(joint);
 }
 
 QTEST_MAIN(TestCpSupport)
