@@ -17,26 +17,27 @@ EditorContext::~EditorContext()
     delete undoStack;
 }
 
-cpSpace* EditorContext::space() const
+const EditorScene* EditorContext::canvasScene() const
 {
     if (!view)
         return nullptr;
     for (const QPointer<EditorScene>& scene : m_scenes) {
         if (scene && scene->m_canvas == view)
-            return scene->m_space;
+            return scene;
     }
     return nullptr;
 }
 
+cpSpace* EditorContext::space() const
+{
+    const EditorScene* scene = canvasScene();
+    return scene ? scene->m_space : nullptr;
+}
+
 GroupRegistry* EditorContext::groups() const
 {
-    if (!view)
-        return nullptr;
-    for (const QPointer<EditorScene>& scene : m_scenes) {
-        if (scene && scene->m_canvas == view)
-            return scene->m_groups;
-    }
-    return nullptr;
+    const EditorScene* scene = canvasScene();
+    return scene ? scene->m_groups : nullptr;
 }
 
 EditorScene::EditorScene(QObject* parent)

@@ -33,6 +33,8 @@ public:
 
 private:
     friend class EditorScene;
+    // The scene of the canvas, where the canvas's space and groups are kept.
+    const EditorScene* canvasScene() const;
     // Scenes that hand this context out. The main window frees the context
     // before its canvas, whose scene then still deletes items that look up
     // the context: a dying context leaves those scenes without one.
