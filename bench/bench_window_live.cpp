@@ -226,10 +226,6 @@ int main(int argc, char** argv)
         benchLive(std::max(1, std::atoi(argv[2])), frames);
         return 0;
     }
-    if (argc > 2) {
-        benchLive(std::max(1, std::atoi(argv[2])), frames);
-        return 0;
-    }
     for (int bodies : {500, 2000, 4000, 8000})
         benchLive(bodies, frames);
     benchPaint(7);

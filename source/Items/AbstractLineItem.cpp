@@ -1,5 +1,5 @@
 #include "Items/AbstractLineItem.h"
-#include "Items/BandedPaint.h"
+#include "Items/SmallShapePaint.h"
 
 #include <QBrush>
 #include <QGraphicsScene>
@@ -324,7 +324,8 @@ void LineItemNode::paint(QPainter* painter, const QStyleOptionGraphicsItem* opti
                          QWidget* widget)
 {
     painter->setRenderHint(QPainter::Antialiasing, true);
-    paintInBands(painter, boundingRect(), pen(), brush(), [&] { QGraphicsEllipseItem::paint(painter, option, widget); });
+    if (!drawDiscStamp(painter, option, *this))
+        paintInBands(painter, boundingRect(), pen(), brush(), [&] { QGraphicsEllipseItem::paint(painter, option, widget); });
     if (m_decorate) {
         painter->setBrush(QBrush(Qt::red));
         painter->setPen(pen());

@@ -1,5 +1,5 @@
 #include "Items/CircleShapeItem.h"
-#include "Items/BandedPaint.h"
+#include "Items/SmallShapePaint.h"
 
 #include <QBrush>
 #include <QKeyEvent>
@@ -188,6 +188,8 @@ const int kCorners = 16;
 
 void drawSmallDisc(QPainter* painter, const QRectF& box, qreal pixels)
 {
+    if (drawDiscStamp(painter, box, painter->pen(), painter->brush()))
+        return;
     const qreal radius = box.width() / 2;
     if (radius * pixels > kPolygonRadius) {
         painter->drawEllipse(box);
@@ -214,7 +216,8 @@ void CircleShapeItem::paint(QPainter* painter, const QStyleOptionGraphicsItem* o
                             QWidget* widget)
 {
     painter->setRenderHint(QPainter::Antialiasing, true);
-    paintInBands(painter, boundingRect(), pen(), brush(), [&] { QGraphicsEllipseItem::paint(painter, option, widget); });
+    if (!drawDiscStamp(painter, option, *this))
+        paintInBands(painter, boundingRect(), pen(), brush(), [&] { QGraphicsEllipseItem::paint(painter, option, widget); });
 
     // Each mark costs a full antialiased ellipse; one under a pixel across
     // does not show, and a zoomed-out pile holds thousands of them.

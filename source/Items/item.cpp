@@ -1,6 +1,7 @@
 #include "Items/item.h"
 
 #include "IO/textcodec.h"
+#include "Items/SmallShapePaint.h"
 
 #include <QBrush>
 #include <QPainter>
@@ -104,6 +105,12 @@ ItemNode::ItemNode(AbstractNodeParent* parent)
     // Qt 4's default pen: cosmetic, width 0 (Qt 6's QPen() is width 1 and grows the bounds).
     setPen(QPen(Qt::black, 0));
     setBrush(QBrush(Qt::yellow, Qt::SolidPattern));
+}
+
+void ItemNode::paint(QPainter* painter, const QStyleOptionGraphicsItem* option, QWidget* widget)
+{
+    if (!drawDiscStamp(painter, option, *this))
+        QGraphicsEllipseItem::paint(painter, option, widget);
 }
 
 void ItemNode::notifyParentOfUpdate()

@@ -99,6 +99,7 @@ public:
 
     AbstractNodeParent* nodeParent() const { return m_nodeParent; }
     void notifyParentOfUpdate();
+    void paint(QPainter* painter, const QStyleOptionGraphicsItem* option, QWidget* widget) override;
 
 protected:
     void mousePressEvent(QGraphicsSceneMouseEvent* event) override;

@@ -1,13 +1,16 @@
-#include "Items/BandedPaint.h"
+#include "Items/SmallShapePaint.h"
 #include "Items/GradientItem.h"
 #include "Items/item.h"
 
 #include <QApplication>
+#include <QGraphicsEllipseItem>
 #include <QGraphicsScene>
 #include <QGraphicsView>
 #include <QImage>
+#include <QLinearGradient>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPicture>
 #include <QStyleOptionGraphicsItem>
 #include <QtTest>
 
@@ -118,6 +121,10 @@ private slots:
 
     void bandsGiveTheSamePixels_data();
     void bandsGiveTheSamePixels();
+    void stampLooksLikeTheDisc_data();
+    void stampLooksLikeTheDisc();
+    void stampRefusesWhatItCannotCopy_data();
+    void stampRefusesWhatItCannotCopy();
 };
 
 void TestItemBase::typeTests_data()
@@ -476,6 +483,160 @@ void TestItemBase::bandsGiveTheSamePixels()
     paint(inBands, true);
     QVERIFY(once != QImage(once.size(), once.format()));
     QCOMPARE(inBands, once);
+}
+
+namespace {
+
+// Ink of an image on white: how much, and where its middle lies.
+struct Ink {
+    double amount = 0;
+    QPointF middle;
+};
+
+Ink inkOf(const QImage& image)
+{
+    Ink ink;
+    double x = 0, y = 0;
+    for (int row = 0; row < image.height(); ++row) {
+        for (int col = 0; col < image.width(); ++col) {
+            const QColor c = image.pixelColor(col, row);
+            const double dark = 3 * 255 - c.red() - c.green() - c.blue();
+            ink.amount += dark;
+            x += dark * (col + 0.5);
+            y += dark * (row + 0.5);
+        }
+    }
+    if (ink.amount > 0)
+        ink.middle = QPointF(x / ink.amount, y / ink.amount);
+    return ink;
+}
+
+} // namespace
+
+// A stamped disc has the ink of the disc painted directly, in its place,
+// whatever the turn, zoom and pen.
+void TestItemBase::stampLooksLikeTheDisc_data()
+{
+    QTest::addColumn<double>("diameter");
+    QTest::addColumn<double>("zoom");
+    QTest::addColumn<double>("turn");
+    QTest::addColumn<QPen>("pen");
+    QTest::addColumn<bool>("antialiased");
+    QPen wide(QColor(200, 0, 255, 200), 4);
+    wide.setCapStyle(Qt::RoundCap);
+    QTest::newRow("handle, turned") << 6.0 << 1.0 << 33.0 << QPen(Qt::black, 0) << false;
+    QTest::newRow("handle, antialiased") << 6.0 << 1.0 << 10.0 << QPen(Qt::black, 0) << true;
+    QTest::newRow("joint end, wide translucent pen") << 6.0 << 1.6 << 0.0 << wide << true;
+    QTest::newRow("body, fractional zoom") << 20.0 << 1.37 << 71.0 << QPen(Qt::black, 0) << true;
+    QTest::newRow("small mark, no pen") << 2.0 << 0.6 << 0.0 << QPen(Qt::NoPen) << true;
+}
+
+void TestItemBase::stampLooksLikeTheDisc()
+{
+    QFETCH(double, diameter);
+    QFETCH(double, zoom);
+    QFETCH(double, turn);
+    QFETCH(QPen, pen);
+    QFETCH(bool, antialiased);
+    const QBrush brush(QColor(0, 100, 255, 200));
+    const QRectF disc(-diameter / 2 + 1.5, -diameter / 2 - 0.7, diameter, diameter);
+    for (const QPointF at : {QPointF(40.3, 39.6), QPointF(40.0, 40.0), QPointF(40.62, 40.13)}) {
+        QTransform world;
+        world.translate(at.x(), at.y());
+        world.rotate(turn);
+        world.scale(zoom, -zoom);
+        auto paint = [&](QImage& image, bool stamped) {
+            image.fill(Qt::white);
+            QPainter painter(&image);
+            painter.setRenderHint(QPainter::Antialiasing, antialiased);
+            painter.setTransform(world);
+            painter.setPen(pen);
+            painter.setBrush(brush);
+            if (stamped)
+                QVERIFY(drawDiscStamp(&painter, disc, pen, brush));
+            else
+                painter.drawEllipse(disc);
+            // The painter is left as it was found.
+            QCOMPARE(painter.worldTransform(), world);
+        };
+        QImage direct(80, 80, QImage::Format_ARGB32_Premultiplied);
+        QImage stamp(direct.size(), direct.format());
+        paint(direct, false);
+        paint(stamp, true);
+        const Ink want = inkOf(direct), got = inkOf(stamp);
+        QVERIFY(want.amount > 0);
+        QVERIFY2(std::abs(got.amount - want.amount) <= 0.06 * want.amount,
+                 qPrintable(QString("ink %1 against %2").arg(got.amount).arg(want.amount)));
+        const QPointF off = got.middle - want.middle;
+        // An aliased disc lands on whole pixels either way.
+        QVERIFY2(std::hypot(off.x(), off.y()) <= (antialiased ? 0.2 : 0.5),
+                 qPrintable(QString("middle off by %1, %2").arg(off.x()).arg(off.y())));
+    }
+}
+
+// Where a stamp could differ from the disc, nothing is drawn and the caller
+// paints the disc itself.
+void TestItemBase::stampRefusesWhatItCannotCopy_data()
+{
+    QTest::addColumn<QString>("what");
+    for (const char* what : {"ellipse", "dashed pen", "gradient brush", "too wide", "sheared", "uneven scale",
+                             "composition", "picture", "selected item"})
+        QTest::newRow(what) << QString(what);
+}
+
+void TestItemBase::stampRefusesWhatItCannotCopy()
+{
+    QFETCH(QString, what);
+    QRectF disc(-3, -3, 6, 6);
+    QPen pen(Qt::black, 0);
+    QBrush brush(Qt::yellow);
+    QTransform world = QTransform::fromTranslate(20, 20);
+    if (what == "ellipse")
+        disc = QRectF(-3, -3, 6, 4);
+    else if (what == "dashed pen")
+        pen.setStyle(Qt::DashLine);
+    else if (what == "gradient brush")
+        brush = QBrush(QLinearGradient(0, 0, 1, 1));
+    else if (what == "too wide")
+        world.scale(20, 20);
+    else if (what == "sheared")
+        world.shear(0.3, 0);
+    else if (what == "uneven scale")
+        world.scale(2, 1);
+    QImage image(40, 40, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::white);
+    QPicture picture;
+    QPainter painter;
+    if (what == "picture")
+        painter.begin(&picture);
+    else
+        painter.begin(&image);
+    if (what == "composition")
+        painter.setCompositionMode(QPainter::CompositionMode_Multiply);
+    painter.setTransform(world);
+    if (what == "selected item") {
+        QGraphicsEllipseItem item(disc);
+        item.setPen(pen);
+        item.setBrush(brush);
+        QStyleOptionGraphicsItem option;
+        option.state |= QStyle::State_Selected;
+        QVERIFY(!drawDiscStamp(&painter, &option, item));
+        option.state &= ~QStyle::State_Selected;
+        // The same disc unselected is stamped, so the refusal is the selection's.
+        QImage other(image.size(), image.format());
+        other.fill(Qt::white);
+        QPainter elsewhere(&other);
+        elsewhere.setTransform(world);
+        QVERIFY(drawDiscStamp(&elsewhere, &option, item));
+    } else {
+        QVERIFY(!drawDiscStamp(&painter, disc, pen, brush));
+    }
+    painter.end();
+    if (what == "picture") {
+        QPainter replay(&image);
+        picture.play(&replay);
+    }
+    QCOMPARE(inkOf(image).amount, 0.0);
 }
 
 QTEST_MAIN(TestItemBase)

@@ -1,0 +1,36 @@
+#ifndef SMALLSHAPEPAINT_H
+#define SMALLSHAPEPAINT_H
+
+#include <QRectF>
+
+#include <functional>
+
+class QBrush;
+class QGraphicsEllipseItem;
+class QPainter;
+class QPen;
+class QStyleOptionGraphicsItem;
+
+// Qt 6.4's raster engine blends a translucent fill of 96 spans or more on its
+// thread pool and waits for it: about 50 us a fill, however small the shape
+// (an antialiased disc 40 pixels across already has that many spans), against
+// 5 us inline. Painted in bands a few device rows high, each clipped to its
+// band, a small shape stays under that count and gives the same pixels.
+// A shape taller than a few bands is drawn whole: there the pool pays off;
+// so is one whose pen and brush are opaque (at full painter opacity), which
+// Qt blends inline anyway.
+void paintInBands(QPainter* painter, const QRectF& bounds, const QPen& pen, const QBrush& brush,
+                  const std::function<void()>& draw);
+
+// An antialiased disc costs Qt's painter a path of curves to split and fill
+// (3-9 us even for a handle 6 pixels across), and a live canvas shows
+// thousands. Where the painter turns and scales evenly a disc looks the same
+// at any angle, so it is drawn as a stamp made once per size, colours and
+// quarter-pixel place: under a microsecond. Solid pens and brushes on a raster
+// device only; false, with nothing drawn, where that does not hold.
+bool drawDiscStamp(QPainter* painter, const QRectF& disc, const QPen& pen, const QBrush& brush);
+// The same for an ellipse item that is a whole circle and not selected (its
+// selection outline is Qt's own to paint).
+bool drawDiscStamp(QPainter* painter, const QStyleOptionGraphicsItem* option, const QGraphicsEllipseItem& item);
+
+#endif // SMALLSHAPEPAINT_H
