@@ -104,14 +104,21 @@ bool solid(const QBrush& brush)
     return brush.style() == Qt::NoBrush || brush.style() == Qt::SolidPattern;
 }
 
-// The painter draws straight onto the pixels its world transform reaches.
+// The painter's world transform reaches the device as it stands, but for a
+// whole-pixel offset (a widget's place in its window): no view transform and
+// no device pixel ratio scale it.
 bool plainRasterTarget(QPainter* painter)
 {
     QPaintEngine* engine = painter->paintEngine();
-    return engine && engine->type() == QPaintEngine::Raster && painter->device()
-        && painter->device()->devicePixelRatio() == 1.0
-        && painter->compositionMode() == QPainter::CompositionMode_SourceOver
-        && painter->combinedTransform() == painter->worldTransform();
+    if (!engine || engine->type() != QPaintEngine::Raster
+        || painter->compositionMode() != QPainter::CompositionMode_SourceOver)
+        return false;
+    const QTransform& world = painter->worldTransform();
+    const QTransform& device = painter->deviceTransform();
+    const qreal dx = device.dx() - world.dx(), dy = device.dy() - world.dy();
+    return device.m11() == world.m11() && device.m12() == world.m12() && device.m21() == world.m21()
+        && device.m22() == world.m22() && device.type() <= QTransform::TxRotate
+        && std::abs(dx - std::round(dx)) < 1e-6 && std::abs(dy - std::round(dy)) < 1e-6;
 }
 
 } // namespace

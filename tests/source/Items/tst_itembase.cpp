@@ -580,7 +580,7 @@ void TestItemBase::stampRefusesWhatItCannotCopy_data()
 {
     QTest::addColumn<QString>("what");
     for (const char* what : {"ellipse", "dashed pen", "gradient brush", "too wide", "sheared", "uneven scale",
-                             "composition", "picture", "selected item"})
+                             "composition", "picture", "device pixel ratio", "selected item"})
         QTest::newRow(what) << QString(what);
 }
 
@@ -605,6 +605,8 @@ void TestItemBase::stampRefusesWhatItCannotCopy()
         world.scale(2, 1);
     QImage image(40, 40, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::white);
+    if (what == "device pixel ratio")
+        image.setDevicePixelRatio(2);
     QPicture picture;
     QPainter painter;
     if (what == "picture")
