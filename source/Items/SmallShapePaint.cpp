@@ -57,7 +57,7 @@ struct StampKey {
     qint64 penWidth;
     QRgb penColor;
     QRgb brushColor;
-    quint8 flags; // pen, brush, antialiased
+    quint8 flags; // pen, brush, antialiased, cosmetic pen
     quint8 phaseX;
     quint8 phaseY;
     bool operator==(const StampKey& o) const
@@ -80,6 +80,8 @@ const qreal kWidestStamp = 48;
 // Sizes, colours and places in use at once stay far below this; past it the
 // stamps are made afresh.
 const int kMostStamps = 1024;
+// Device places beyond this are not counted in whole pixels.
+const qreal kFarthest = 1 << 24;
 
 // The length a transform gives every direction when it gives all the same
 // one (turns, flips, even scales); 0 otherwise.
@@ -137,13 +139,16 @@ bool drawDiscStamp(QPainter* painter, const QRectF& disc, const QPen& pen, const
         return false;
 
     const QPointF centre = world.map(disc.center());
+    if (!(std::abs(centre.x()) < kFarthest && std::abs(centre.y()) < kFarthest))
+        return false;
     const QPoint cells(int(std::floor(centre.x() * kPhases + 0.5)), int(std::floor(centre.y() * kPhases + 0.5)));
     const QPoint whole(int(std::floor(qreal(cells.x()) / kPhases)), int(std::floor(qreal(cells.y()) / kPhases)));
     const QPoint phase = cells - whole * kPhases;
     const bool antialiased = painter->testRenderHint(QPainter::Antialiasing);
-    const StampKey key{std::llround(diameter * 64), std::llround(penWidth * 64),
+    // A cosmetic pen keeps its own width; a hairline is drawn a pixel wide.
+    const StampKey key{std::llround(diameter * 64), std::llround((pen.isCosmetic() ? pen.widthF() : penWidth) * 64),
                        withPen ? pen.color().rgba() : 0, withBrush ? brush.color().rgba() : 0,
-                       quint8((withPen ? 1 : 0) | (withBrush ? 2 : 0) | (antialiased ? 4 : 0)),
+                       quint8((withPen ? 1 : 0) | (withBrush ? 2 : 0) | (antialiased ? 4 : 0) | (pen.isCosmetic() ? 8 : 0)),
                        quint8(phase.x()), quint8(phase.y())};
     const int half = int(std::ceil((diameter + penWidth) / 2)) + 2;
 

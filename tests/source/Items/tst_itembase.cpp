@@ -526,6 +526,10 @@ void TestItemBase::stampLooksLikeTheDisc_data()
     wide.setCapStyle(Qt::RoundCap);
     QTest::newRow("handle, turned") << 6.0 << 1.0 << 33.0 << QPen(Qt::black, 0) << false;
     QTest::newRow("handle, antialiased") << 6.0 << 1.0 << 10.0 << QPen(Qt::black, 0) << true;
+    QPen hairline(Qt::black, 0.5);
+    hairline.setCosmetic(true);
+    // Drawn after the handle above: its stamp must not be taken for this one.
+    QTest::newRow("thinner cosmetic pen") << 6.0 << 1.0 << 10.0 << hairline << true;
     QTest::newRow("joint end, wide translucent pen") << 6.0 << 1.6 << 0.0 << wide << true;
     QTest::newRow("body, fractional zoom") << 20.0 << 1.37 << 71.0 << QPen(Qt::black, 0) << true;
     QTest::newRow("small mark, no pen") << 2.0 << 0.6 << 0.0 << QPen(Qt::NoPen) << true;
@@ -580,7 +584,7 @@ void TestItemBase::stampRefusesWhatItCannotCopy_data()
 {
     QTest::addColumn<QString>("what");
     for (const char* what : {"ellipse", "dashed pen", "gradient brush", "too wide", "sheared", "uneven scale",
-                             "composition", "picture", "device pixel ratio", "selected item"})
+                             "composition", "picture", "device pixel ratio", "far away", "selected item"})
         QTest::newRow(what) << QString(what);
 }
 
@@ -603,6 +607,8 @@ void TestItemBase::stampRefusesWhatItCannotCopy()
         world.shear(0.3, 0);
     else if (what == "uneven scale")
         world.scale(2, 1);
+    else if (what == "far away")
+        world.translate(1e12, 0);
     QImage image(40, 40, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::white);
     if (what == "device pixel ratio")
