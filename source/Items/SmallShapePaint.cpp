@@ -77,9 +77,9 @@ size_t qHash(const StampKey& k, size_t seed = 0)
 const int kPhases = 4;
 // A disc wider than this on screen is filled directly: few such show at once.
 const qreal kWidestStamp = 48;
-// Sizes, colours and places in use at once stay far below this; past it the
-// stamps are made afresh.
-const int kMostStamps = 1024;
+// The stamps of the sizes, colours and places in use at once (lines may have
+// colours of their own) stay far below this; past it they are made afresh.
+const qsizetype kMostStampBytes = qsizetype(16) << 20;
 // Device places beyond this are not counted in whole pixels.
 const qreal kFarthest = 1 << 24;
 
@@ -154,10 +154,13 @@ bool drawDiscStamp(QPainter* painter, const QRectF& disc, const QPen& pen, const
 
     // Painting happens on the GUI thread only.
     static QHash<StampKey, QImage> stamps;
+    static qsizetype stampBytes = 0;
     auto found = stamps.constFind(key);
     if (found == stamps.constEnd()) {
-        if (stamps.size() >= kMostStamps)
+        if (stampBytes >= kMostStampBytes) {
             stamps.clear();
+            stampBytes = 0;
+        }
         QImage image(2 * half, 2 * half, QImage::Format_ARGB32_Premultiplied);
         image.fill(Qt::transparent);
         QPainter stamp(&image);
@@ -169,6 +172,7 @@ bool drawDiscStamp(QPainter* painter, const QRectF& disc, const QPen& pen, const
         const qreal r = disc.width() / 2;
         stamp.drawEllipse(QRectF(-r, -r, 2 * r, 2 * r));
         stamp.end();
+        stampBytes += image.sizeInBytes();
         found = stamps.insert(key, image);
     }
     painter->setWorldTransform(QTransform());
