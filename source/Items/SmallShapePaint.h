@@ -23,7 +23,7 @@ void paintInBands(QPainter* painter, const QRectF& bounds, const QPen& pen, cons
                   const std::function<void()>& draw);
 
 // An antialiased disc costs Qt's painter a path of curves to split and fill
-// (3-9 us even for a handle 6 pixels across), and a live canvas shows
+// (up to 9 us even for a joint end 6 pixels across), and a live canvas shows
 // thousands. Where the painter turns and scales evenly a disc looks the same
 // at any angle, so it is drawn as a stamp made once per size, colours and
 // quarter-pixel place: under a microsecond. Solid pens and brushes on a raster
