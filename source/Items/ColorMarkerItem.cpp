@@ -11,7 +11,6 @@
 #include "IO/textcodec.h"
 #include "Items/GraphicItem.h"
 #include "Items/GroupRegistry.h"
-#include "Views/EditorScene.h"
 
 namespace {
 // The next marker's number; never reset while the program runs.

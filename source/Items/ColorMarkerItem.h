@@ -5,7 +5,6 @@
 #include <QGraphicsEllipseItem>
 #include <QHash>
 #include <QObject>
-#include <QPointer>
 #include <QString>
 
 #include "IO/iotransformer.h"

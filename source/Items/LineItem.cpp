@@ -5,7 +5,6 @@
 
 #include "IO/textcodec.h"
 #include "Items/GroupRegistry.h"
-#include "Views/EditorScene.h"
 
 LineItem::LineItem()
     : QObject(nullptr)

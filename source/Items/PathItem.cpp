@@ -4,7 +4,6 @@
 #include "Items/AbstractLineItem.h"
 #include "Items/GroupRegistry.h"
 #include "Items/LineItem.h"
-#include "Views/EditorScene.h"
 
 #include <QBrush>
 #include <QByteArray>

@@ -2,7 +2,6 @@
 
 #include "Items/item.h"
 
-
 GroupModel::GroupModel(GroupMap* groups, QObject* parent)
     : QAbstractItemModel(parent)
     , groups(groups)
