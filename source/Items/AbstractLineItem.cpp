@@ -324,8 +324,7 @@ void LineItemNode::paint(QPainter* painter, const QStyleOptionGraphicsItem* opti
                          QWidget* widget)
 {
     painter->setRenderHint(QPainter::Antialiasing, true);
-    if (!drawDiscStamp(painter, option, *this))
-        paintInBands(painter, boundingRect(), pen(), brush(), [&] { QGraphicsEllipseItem::paint(painter, option, widget); });
+    paintSmallEllipse(painter, option, widget, *this);
     if (m_decorate) {
         painter->setBrush(QBrush(Qt::red));
         painter->setPen(pen());

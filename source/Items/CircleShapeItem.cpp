@@ -216,8 +216,7 @@ void CircleShapeItem::paint(QPainter* painter, const QStyleOptionGraphicsItem* o
                             QWidget* widget)
 {
     painter->setRenderHint(QPainter::Antialiasing, true);
-    if (!drawDiscStamp(painter, option, *this))
-        paintInBands(painter, boundingRect(), pen(), brush(), [&] { QGraphicsEllipseItem::paint(painter, option, widget); });
+    paintSmallEllipse(painter, option, widget, *this);
 
     // Each mark costs a full antialiased ellipse; one under a pixel across
     // does not show, and a zoomed-out pile holds thousands of them.

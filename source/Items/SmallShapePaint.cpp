@@ -187,3 +187,12 @@ bool drawDiscStamp(QPainter* painter, const QStyleOptionGraphicsItem* option, co
         return false;
     return drawDiscStamp(painter, item.rect(), item.pen(), item.brush());
 }
+
+void paintSmallEllipse(QPainter* painter, const QStyleOptionGraphicsItem* option, QWidget* widget,
+                       QGraphicsEllipseItem& item)
+{
+    if (drawDiscStamp(painter, option, item))
+        return;
+    paintInBands(painter, item.boundingRect(), item.pen(), item.brush(),
+                 [&] { item.QGraphicsEllipseItem::paint(painter, option, widget); });
+}

@@ -10,6 +10,7 @@ class QGraphicsEllipseItem;
 class QPainter;
 class QPen;
 class QStyleOptionGraphicsItem;
+class QWidget;
 
 // Qt 6.4's raster engine blends a translucent fill of 96 spans or more on its
 // thread pool and waits for it: about 50 us a fill, however small the shape
@@ -32,5 +33,9 @@ bool drawDiscStamp(QPainter* painter, const QRectF& disc, const QPen& pen, const
 // The same for an ellipse item that is a whole circle and not selected (its
 // selection outline is Qt's own to paint).
 bool drawDiscStamp(QPainter* painter, const QStyleOptionGraphicsItem* option, const QGraphicsEllipseItem& item);
+// Paints a small ellipse item the cheapest way that gives its look: as a stamp,
+// else in bands, else as Qt paints it.
+void paintSmallEllipse(QPainter* painter, const QStyleOptionGraphicsItem* option, QWidget* widget,
+                       QGraphicsEllipseItem& item);
 
 #endif // SMALLSHAPEPAINT_H

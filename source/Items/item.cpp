@@ -109,8 +109,7 @@ ItemNode::ItemNode(AbstractNodeParent* parent)
 
 void ItemNode::paint(QPainter* painter, const QStyleOptionGraphicsItem* option, QWidget* widget)
 {
-    if (!drawDiscStamp(painter, option, *this))
-        QGraphicsEllipseItem::paint(painter, option, widget);
+    paintSmallEllipse(painter, option, widget, *this);
 }
 
 void ItemNode::notifyParentOfUpdate()
