@@ -29,6 +29,8 @@ void paintInBands(QPainter* painter, const QRectF& bounds, const QPen& pen, cons
 // at any angle, so it is drawn as a stamp made once per size, colours and
 // quarter-pixel place: under a microsecond. Solid pens and brushes on a raster
 // device only; false, with nothing drawn, where that does not hold.
+// The stamps are images this function keeps (GUI thread only, at most 16 MB,
+// made afresh past that); they point at nothing and live until the process ends.
 bool drawDiscStamp(QPainter* painter, const QRectF& disc, const QPen& pen, const QBrush& brush);
 // The same for an ellipse item that is a whole circle and not selected (its
 // selection outline is Qt's own to paint).
